@@ -1,0 +1,60 @@
+# Shared helpers of the build, test and run commands (sourced, not run).
+VMX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+VMX_BUILD="$VMX_ROOT/build"
+export VMX_WINEPREFIX="${VMX_WINEPREFIX:-$VMX_BUILD/wineprefix}"
+source "$VMX_ROOT/scripts/wine-env.sh"
+
+vmx_log() { printf '== %s\n' "$*" >&2; }
+
+# Configures (once) and builds one tree: native | native-asan | win64 | win32.
+vmx_build_tree() {
+    local tree="$1" dir="$VMX_BUILD/$1"
+    local -a args=(-G Ninja -DCMAKE_BUILD_TYPE=Release)
+    mkdir -p "$VMX_BUILD"
+    case "$tree" in
+        native)      ;;
+        native-asan) args+=(-DVMX_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+        win64)       args+=(-DCMAKE_TOOLCHAIN_FILE="$VMX_ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake") ;;
+        win32)       args+=(-DCMAKE_TOOLCHAIN_FILE="$VMX_ROOT/cmake/toolchain-i686-w64-mingw32.cmake") ;;
+        *) echo "unknown tree $tree" >&2; return 2 ;;
+    esac
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S "$VMX_ROOT" -B "$dir" "${args[@]}" >"$VMX_BUILD/$tree-configure.log" 2>&1 \
+            || { cat "$VMX_BUILD/$tree-configure.log" >&2; return 1; }
+    fi
+    cmake --build "$dir" -- -j"$(nproc)" >"$VMX_BUILD/$tree-build.log" 2>&1 \
+        || { tail -n 60 "$VMX_BUILD/$tree-build.log" >&2; return 1; }
+}
+
+# Starts Xvfb when there is no display; records its pid for vmx_stop_services.
+vmx_start_display() {
+    if [ -z "${DISPLAY:-}" ]; then
+        local n=97
+        while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        VMX_XVFB_PID=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    fi
+}
+
+# Creates the throwaway prefix once and keeps the wineserver warm for the run.
+vmx_start_wine() {
+    mkdir -p "$VMX_BUILD"
+    if [ ! -f "$VMX_WINEPREFIX/system.reg" ]; then
+        vmx_log "creating Wine prefix $VMX_WINEPREFIX"
+        timeout 300 "$VMX_WINE64" wineboot --init >/dev/null 2>&1 || true
+        timeout 120 "$WINESERVER" -w || true
+    fi
+    "$WINESERVER" -p >/dev/null 2>&1 || true
+    timeout 120 "$VMX_WINE64" wineboot >/dev/null 2>&1 || true
+}
+
+vmx_stop_services() {
+    timeout 30 "$WINESERVER" -k >/dev/null 2>&1 || true
+    if [ -n "${VMX_XVFB_PID:-}" ]; then
+        kill "$VMX_XVFB_PID" 2>/dev/null || true
+        wait "$VMX_XVFB_PID" 2>/dev/null || true
+        VMX_XVFB_PID=
+    fi
+}

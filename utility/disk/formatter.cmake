@@ -1,0 +1,2 @@
+list(APPEND VMX_PORTABLE_SOURCES
+    utility/disk/FormatObject.cpp)
