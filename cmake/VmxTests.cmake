@@ -7,7 +7,7 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(${VMX_GTEST_SRC} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-# vmx_test(NAME <name> KIND portable|win SOURCES <files...> [LIBS <libs...>] [TIMEOUT <s>])
+# vmx_test(NAME <name> KIND portable|win SOURCES <files...> LIBS <libraries...> [TIMEOUT <s>])
 #   portable: built and run in every tree (natively, and under Wine in the Windows trees);
 #   win:      built and run only in the Windows trees, under Wine.
 # Each run writes a GoogleTest XML report that the test command sums up.
@@ -20,10 +20,7 @@ function(vmx_test)
         set(T_TIMEOUT 300)
     endif()
     add_executable(${T_NAME} ${T_SOURCES})
-    if(WIN32)
-        target_link_libraries(${T_NAME} PRIVATE vmx_win)
-    endif()
-    target_link_libraries(${T_NAME} PRIVATE vmx_portable ${T_LIBS} gtest_main)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest_main)
     target_include_directories(${T_NAME} PRIVATE ${VMX_ROOT}/tests)
     if(WIN32)
         set(report "Z:${VMX_RESULTS_DIR}/${T_NAME}.xml")

@@ -1,6 +1,6 @@
 # Shared helpers of the build, test and run commands (sourced, not run).
 VMX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-VMX_BUILD="$VMX_ROOT/build"
+VMX_BUILD="${VMX_BUILD:-$VMX_ROOT/build}"
 export VMX_WINEPREFIX="${VMX_WINEPREFIX:-$VMX_BUILD/wineprefix}"
 source "$VMX_ROOT/scripts/wine-env.sh"
 

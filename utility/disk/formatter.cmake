@@ -1,2 +1,4 @@
-list(APPEND VMX_PORTABLE_SOURCES
-    utility/disk/FormatObject.cpp)
+vmx_library(vmx_format
+    PORTABLE
+        utility/disk/FormatObject.cpp
+    DEPS vmx_ntfs)

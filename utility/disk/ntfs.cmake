@@ -1,2 +1,3 @@
-list(APPEND VMX_PORTABLE_SOURCES
-    utility/disk/NtfsBuilder.cpp)
+vmx_library(vmx_ntfs
+    PORTABLE
+        utility/disk/NtfsBuilder.cpp)

@@ -1,2 +1,2 @@
-vmx_test(NAME test_formatter KIND portable SOURCES
+vmx_test(NAME test_formatter KIND portable LIBS vmx_format SOURCES
     tests/utility/disk/FormatObjectTest.cpp)
