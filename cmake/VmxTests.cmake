@@ -9,11 +9,15 @@ add_subdirectory(${VMX_GTEST_SRC} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_AL
 
 # vmx_test(NAME <name> KIND portable|win SOURCES <files...> LIBS <libraries...> [TIMEOUT <s>])
 #   portable: built and run in every tree (natively, and under Wine in the Windows trees);
-#   win:      built and run only in the Windows trees, under Wine.
+#   win:      built and run only in the Windows trees, under Wine;
+#   native:   built and run only in the native trees (checks that drive Linux tools).
 # Each run writes a GoogleTest XML report that the test command sums up.
 function(vmx_test)
     cmake_parse_arguments(T "" "NAME;KIND;TIMEOUT" "SOURCES;LIBS" ${ARGN})
     if(T_KIND STREQUAL "win" AND NOT WIN32)
+        return()
+    endif()
+    if(T_KIND STREQUAL "native" AND WIN32)
         return()
     endif()
     if(NOT T_TIMEOUT)
