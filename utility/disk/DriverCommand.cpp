@@ -1,0 +1,121 @@
+#include "utility/disk/DriverCommand.h"
+
+#include <setupapi.h>
+
+#include <cstring>
+
+#include "utility/disk/DriverPipeFrame.h"
+
+namespace {
+const GUID GUID_DEVINTERFACE_VELMORA_RAMDISK = {
+    0x79278ADF, 0xF535, 0x4A73, {0xBC, 0xC1, 0xA4, 0x83, 0xFD, 0x49, 0x30, 0xC1}};
+
+const wchar_t kPipePrefix[] = L"\\\\.\\pipe\\";
+
+std::wstring FindInterfacePath() {
+    HDEVINFO list = SetupDiGetClassDevsW(&GUID_DEVINTERFACE_VELMORA_RAMDISK, nullptr, nullptr,
+                                         DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (list == INVALID_HANDLE_VALUE) return {};
+    std::wstring path;
+    SP_DEVICE_INTERFACE_DATA data{};
+    data.cbSize = sizeof(data);
+    if (SetupDiEnumDeviceInterfaces(list, nullptr, &GUID_DEVINTERFACE_VELMORA_RAMDISK, 0, &data)) {
+        DWORD required = 0;
+        SetupDiGetDeviceInterfaceDetailW(list, &data, nullptr, 0, &required, nullptr);
+        auto* detail = required ? static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(LocalAlloc(LMEM_FIXED, required))
+                                : nullptr;
+        if (detail) {
+            detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+            if (SetupDiGetDeviceInterfaceDetailW(list, &data, detail, required, nullptr, nullptr))
+                path = detail->DevicePath;
+            LocalFree(detail);
+        }
+    }
+    SetupDiDestroyDeviceInfoList(list);
+    return path;
+}
+}  // namespace
+
+CDriverCommand::CDriverCommand() : m_devicePath(FindDevicePath()) {}
+
+CDriverCommand::~CDriverCommand() { CDriverCommand::Close(); }
+
+void CDriverCommand::Close() {
+    if (m_device != INVALID_HANDLE_VALUE) {
+        CloseHandle(m_device);
+        m_device = INVALID_HANDLE_VALUE;
+    }
+}
+
+std::wstring CDriverCommand::FindDevicePath() {
+    std::wstring path = FindInterfacePath();
+    if (!path.empty()) return path;
+    return std::wstring(kPipePrefix) + UDriverPipeFrame::PipeName();
+}
+
+bool CDriverCommand::IsStandinPipe() const {
+    return m_devicePath.compare(0, wcslen(kPipePrefix), kPipePrefix) == 0;
+}
+
+bool CDriverCommand::OpenDevice(DWORD timeoutMs) {
+    Close();
+    if (m_devicePath.empty()) return false;
+    DWORD start = GetTickCount();
+    for (;;) {
+        m_device = CreateFileW(m_devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (m_device != INVALID_HANDLE_VALUE) break;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(10);
+    }
+    if (IsStandinPipe()) {
+        DWORD mode = PIPE_READMODE_MESSAGE;
+        if (!SetNamedPipeHandleState(m_device, &mode, nullptr, nullptr)) {
+            Close();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CDriverCommand::Control(uint32_t code, const std::vector<uint8_t>& input, void* reply, uint32_t replySize) {
+    if (!IsOpen()) return false;
+    if (IsStandinPipe()) return ControlThroughPipe(code, input, reply, replySize);
+    DWORD returned = 0;
+    return DeviceIoControl(m_device, code, const_cast<uint8_t*>(input.data()), static_cast<DWORD>(input.size()),
+                           reply, replySize, &returned, nullptr) != FALSE;
+}
+
+bool CDriverCommand::ControlThroughPipe(uint32_t code, const std::vector<uint8_t>& input, void* reply,
+                                        uint32_t replySize) {
+    UDriverPipeFrame::Request request;
+    request.controlCode = code;
+    request.replySize = replySize;
+    request.lengthWidth = static_cast<uint8_t>(sizeof(size_t));
+    request.input = input;
+    std::vector<uint8_t> frame = UDriverPipeFrame::EncodeRequest(request);
+    DWORD written = 0;
+    if (!WriteFile(m_device, frame.data(), static_cast<DWORD>(frame.size()), &written, nullptr) ||
+        written != frame.size())
+        return false;
+
+    // One message, read in pieces while the pipe reports more data.
+    std::vector<uint8_t> answer;
+    for (;;) {
+        uint8_t chunk[4096];
+        DWORD read = 0;
+        BOOL ok = ReadFile(m_device, chunk, sizeof(chunk), &read, nullptr);
+        answer.insert(answer.end(), chunk, chunk + read);
+        if (ok) break;
+        if (GetLastError() != ERROR_MORE_DATA || answer.size() > UDriverPipeFrame::kMaxReply + 64) return false;
+    }
+    UDriverPipeFrame::Reply decoded;
+    std::string reason;
+    if (!UDriverPipeFrame::DecodeReply(answer, replySize, decoded, reason)) {
+        SetLastError(ERROR_INVALID_DATA);
+        return false;
+    }
+    if (!decoded.output.empty()) std::memcpy(reply, decoded.output.data(), decoded.output.size());
+    if (!decoded.succeeded) SetLastError(decoded.error);
+    return decoded.succeeded;
+}
