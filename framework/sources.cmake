@@ -1,0 +1,19 @@
+# vmx_framework: the file classes. Windows trees use the Win32 files; other trees the POSIX ones.
+if(WIN32)
+    set(vmx_framework_posix)
+else()
+    set(vmx_framework_posix
+        framework/FilePosix.cpp
+        framework/FileSystemPosix.cpp
+        framework/SystemErrorPosix.cpp)
+endif()
+vmx_library(vmx_framework
+    PORTABLE
+        framework/FileException.cpp
+        framework/NativePath.cpp
+        framework/SystemError.cpp
+        ${vmx_framework_posix}
+    WIN
+        framework/FileWin.cpp
+        framework/FileSystemWin.cpp
+        framework/SystemErrorWin.cpp)
