@@ -1,0 +1,334 @@
+#include "standin/StandinDisk.h"
+
+#include <algorithm>
+#include <cstring>
+#include <cwctype>
+
+#include "framework/FileException.h"
+#include "standin/StandinErrors.h"
+#include "standin/StandinVolumeTarget.h"
+#include "utility/disk/BackupImage.h"
+#include "utility/disk/Formatter.h"
+#include "utility/disk/ListFile.h"
+#include "utility/disk/VelmoraDiskFile.h"
+
+namespace {
+
+const unsigned kImageReadFlags = CFile::modeRead | CFile::shareDenyWrite;
+const unsigned kImageWriteFlags = CFile::modeReadWrite | CFile::shareDenyWrite;
+const DWORD kMinRetryMs = 100;
+
+// Runs work and turns a thrown file error into its Windows error code (0 when nothing was thrown).
+template <typename Work>
+long Guarded(Work&& work) {
+    try {
+        work();
+        return 0;
+    } catch (CException* e) {
+        long code = ERROR_GEN_FAILURE;
+        if (auto* file = dynamic_cast<CFileException*>(e)) {
+            if (file->m_lOsError > 0) code = file->m_lOsError;
+        }
+        e->Delete();
+        return code;
+    }
+}
+
+bool AllZero(const uint8_t* bytes, size_t length) {
+    size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        if (word) return false;
+    }
+    for (; i < length; ++i) {
+        if (bytes[i]) return false;
+    }
+    return true;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    DWORD length = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+    if (length == 0 || length >= needed) return path;
+    full.resize(length);
+    return full;
+}
+
+// Creates the folder that holds path, when it has one and it is missing (one level).
+void MakeParentFolder(const std::wstring& path) {
+    size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos || slash == 0) return;
+    std::wstring folder = path.substr(0, slash);
+    if (folder.size() == 2 && folder[1] == L':') return;
+    CreateDirectoryW(folder.c_str(), nullptr);
+}
+
+}  // namespace
+
+CStandinDisk::CStandinDisk(const std::wstring& diskId, const StandinDiskSettings& settings, wchar_t letter)
+    : m_id(diskId), m_settings(settings), m_letter(letter), m_tracker(settings.driveSize) {}
+
+CStandinDisk::~CStandinDisk() {
+    StopWriter();
+    CloseImage();
+    m_ram.Close();
+}
+
+std::wstring CStandinDisk::ImageBasePath() const { return UBackupImage::ImageBasePath(m_settings.backupFolder); }
+
+uint32_t CStandinDisk::StartInRam(const std::wstring& ramFolder, const std::wstring& fileName) {
+    if (m_ram.Create(ramFolder, fileName, m_settings.driveSize) != ERROR_SUCCESS) return kStandinErrorRamStorage;
+    uint32_t error = HasBackup() ? LoadFromImage() : FormatVolume();
+    if (error) {
+        m_ram.Close();
+        return error;
+    }
+    if (HasBackup()) StartWriter();
+    return 0;
+}
+
+uint32_t CStandinDisk::StartOnImage() {
+    if (!HasBackup()) return kStandinErrorNoMemory;
+    std::lock_guard<std::mutex> lock(m_io);
+    m_imageMode = true;
+    return EnsureImageOpen() ? 0 : kStandinErrorImage;
+}
+
+uint32_t CStandinDisk::LoadFromImage() {
+    CListFile image(ImageBasePath(), m_settings.driveSize, RAMDISK_IMAGE_PIECE_SIZE);
+    if (Guarded([&] { image.OpenList(kImageReadFlags); }) != 0) return kStandinErrorImage;
+    std::vector<uint8_t> buffer(kTransferBytes);
+    for (uint64_t offset = 0; offset < m_settings.driveSize;) {
+        uint32_t length = static_cast<uint32_t>(std::min<uint64_t>(kTransferBytes, m_settings.driveSize - offset));
+        uint64_t got = 0;
+        if (Guarded([&] { got = image.ReadList(buffer.data(), offset, length); }) != 0 || got != length)
+            return kStandinErrorImage;
+        // The RAM file starts out as zeros: only data needs copying, which keeps sparse images small.
+        if (!AllZero(buffer.data(), length) && m_ram.WriteAt(buffer.data(), offset, length) != ERROR_SUCCESS)
+            return kStandinErrorRamStorage;
+        offset += length;
+    }
+    image.CloseList();
+    return 0;
+}
+
+uint32_t CStandinDisk::FormatVolume() {
+    CStandinVolumeTarget target(m_ram);
+    try {
+        CFormatter(&target).Format(m_settings.formatType);
+    } catch (CException* e) {
+        e->Delete();
+        return target.WriteError() ? kStandinErrorRamStorage : kStandinErrorFormat;
+    } catch (_FormatErr) {
+        return target.WriteError() ? kStandinErrorRamStorage : kStandinErrorFormat;
+    }
+    return 0;
+}
+
+bool CStandinDisk::EnsureImageOpen() {
+    if (m_image && m_image->IsPieceOpen()) return true;
+    m_image.reset(new CListFile(ImageBasePath(), m_settings.driveSize, RAMDISK_IMAGE_PIECE_SIZE));
+    if (Guarded([&] { m_image->OpenList(kImageWriteFlags); }) == 0) return true;
+    m_image.reset();
+    return false;
+}
+
+void CStandinDisk::CloseImage() {
+    if (m_image) Guarded([&] { m_image->CloseList(); });
+    m_image.reset();
+}
+
+long CStandinDisk::ReadBytes(void* buffer, uint64_t offset, uint32_t length) {
+    if (!m_imageMode) return static_cast<long>(m_ram.ReadAt(buffer, offset, length));
+    if (!EnsureImageOpen()) return ERROR_FILE_NOT_FOUND;
+    uint64_t got = 0;
+    long error = Guarded([&] { got = m_image->ReadList(buffer, offset, length); });
+    if (error) return error;
+    return got == length ? 0 : ERROR_HANDLE_EOF;
+}
+
+uint32_t CStandinDisk::Write(uint64_t offset, const std::vector<uint8_t>& data) {
+    if (offset > m_settings.driveSize || data.size() > m_settings.driveSize - offset) return kStandinErrorRange;
+    {
+        std::lock_guard<std::mutex> lock(m_io);
+        if (m_imageMode) {
+            if (!EnsureImageOpen()) return kStandinErrorImage;
+            if (Guarded([&] { m_image->WriteList(data.data(), offset, data.size()); }) != 0) {
+                CloseImage();
+                return kStandinErrorImage;
+            }
+            return 0;
+        }
+        if (m_ram.WriteAt(data.data(), offset, static_cast<DWORD>(data.size())) != ERROR_SUCCESS)
+            return kStandinErrorRamStorage;
+        if (!HasBackup()) return 0;
+        if (m_settings.saveType == 3 && EnsureImageOpen() &&
+            Guarded([&] { m_image->WriteList(data.data(), offset, data.size()); }) == 0)
+            return 0;
+        // Not in the image yet (or write through failed): the writer takes it from here.
+        m_tracker.MarkRange(offset, data.size());
+    }
+    NoteDirty();
+    return 0;
+}
+
+uint32_t CStandinDisk::Read(uint64_t offset, uint32_t length, std::vector<uint8_t>& bytes) {
+    if (offset > m_settings.driveSize || length > m_settings.driveSize - offset) return kStandinErrorRange;
+    std::vector<uint8_t> out(length);
+    std::lock_guard<std::mutex> lock(m_io);
+    if (ReadBytes(out.data(), offset, length) != 0) return m_imageMode ? kStandinErrorImage : kStandinErrorRamStorage;
+    bytes.swap(out);
+    return 0;
+}
+
+uint64_t CStandinDisk::DirtyBytes() {
+    std::lock_guard<std::mutex> lock(m_io);
+    return m_tracker.DirtyCount() * m_tracker.BlockSize();
+}
+
+uint64_t CStandinDisk::HeldBytes() {
+    std::lock_guard<std::mutex> lock(m_io);
+    return m_ram.HeldBytes();
+}
+
+void CStandinDisk::FillStatus(RamDiskStatus& status) {
+    std::lock_guard<std::mutex> lock(m_io);
+    status = RamDiskStatus{};
+    status.driveLetter = static_cast<uint16_t>(m_letter);
+    status.imageMode = m_imageMode ? 1 : 0;
+    status.unsavedFactor1 = m_tracker.BlockSize();
+    uint64_t dirty = m_tracker.DirtyCount();
+    status.unsavedFactor2 = static_cast<uint32_t>(std::min<uint64_t>(dirty, UINT32_MAX));
+    status.sizeFigure1 = m_settings.driveSize;
+    status.sizeFigure2 = m_imageMode ? 0 : m_ram.HeldBytes();
+}
+
+bool CStandinDisk::FlushPass() {
+    std::vector<uint8_t> buffer;
+    const uint64_t blockSize = m_tracker.BlockSize();
+    for (;;) {
+        std::lock_guard<std::mutex> lock(m_io);
+        uint64_t first = 0, count = 0;
+        if (!m_tracker.TakeRun(kTransferBytes / blockSize, first, count)) return true;
+        uint64_t offset = first * blockSize;
+        uint32_t length = static_cast<uint32_t>(std::min(count * blockSize, m_settings.driveSize - offset));
+        buffer.resize(length);
+        bool written = EnsureImageOpen() && m_ram.ReadAt(buffer.data(), offset, length) == ERROR_SUCCESS &&
+                       Guarded([&] { m_image->WriteList(buffer.data(), offset, length); }) == 0;
+        if (!written) {
+            m_tracker.MarkBlocks(first, count);
+            CloseImage();
+            return false;
+        }
+    }
+}
+
+uint32_t CStandinDisk::SaveDirty() {
+    if (m_imageMode || !HasBackup()) return 0;
+    return FlushPass() ? 0 : kStandinErrorImage;
+}
+
+uint32_t CStandinDisk::SaveAsNewImage(const std::wstring& basePath, uint64_t pieceSize) {
+    const uint64_t size = m_settings.driveSize;
+    if (pieceSize % 512 != 0 || CListFile::PieceCount(size, pieceSize) > kMaxPieces) return kStandinErrorRange;
+    std::lock_guard<std::mutex> lock(m_io);
+    if (m_imageMode && SamePath(FullPath(basePath), FullPath(ImageBasePath()))) {
+        // The disk lives in that very set: there is nothing to copy, and re-cutting it into
+        // other pieces would overwrite the bytes being read.
+        return pieceSize == RAMDISK_IMAGE_PIECE_SIZE ? 0 : kStandinErrorRange;
+    }
+    // The new set may be the disk's own image: in RAM mode the bytes are all in the RAM file.
+    if (!m_imageMode) CloseImage();
+
+    MakeParentFolder(basePath);
+    CVelmoraDiskFile target(basePath, size, pieceSize);
+    std::vector<uint8_t> buffer(kTransferBytes);
+    long error = Guarded([&] {
+        target.CheckParameters();
+        target.CreateAllPieces(CVelmoraDiskFile::kCreateFlags);
+        target.SetOpenMode(CVelmoraDiskFile::kFormatFlags);
+        target.VerifyAllPieces();
+        target.SelectPiece(0);
+    });
+    for (uint64_t offset = 0; error == 0 && offset < size;) {
+        uint32_t length = static_cast<uint32_t>(std::min<uint64_t>(kTransferBytes, size - offset));
+        error = ReadBytes(buffer.data(), offset, length);
+        // New pieces read as zeros, so only data is written.
+        if (error == 0 && !AllZero(buffer.data(), length))
+            error = Guarded([&] { target.WriteList(buffer.data(), offset, length); });
+        offset += length;
+    }
+    if (error == 0) error = Guarded([&] { target.CloseList(); });
+    if (error != 0) {
+        target.CloseList();
+        for (uint64_t i = 0; i < CListFile::PieceCount(size, pieceSize); ++i)
+            DeleteFileW(CListFile::MakePieceName(basePath, i).c_str());
+        return kStandinErrorImage;
+    }
+    return 0;
+}
+
+void CStandinDisk::NoteDirty() {
+    std::lock_guard<std::mutex> lock(m_writerMutex);
+    if (!m_pending) {
+        m_pending = true;
+        m_dueAt = Clock::now() + std::chrono::milliseconds(m_settings.sleepNoBlockMs);
+    }
+    m_wake.notify_all();
+}
+
+void CStandinDisk::SetSyncing(bool syncing) {
+    bool dirty = DirtyBytes() != 0;
+    std::lock_guard<std::mutex> lock(m_writerMutex);
+    m_syncing = syncing;
+    if (syncing && dirty) m_pending = true;
+    m_wake.notify_all();
+}
+
+void CStandinDisk::StartWriter() {
+    m_writer = std::thread([this] { WriterLoop(); });
+}
+
+void CStandinDisk::StopWriter() {
+    {
+        std::lock_guard<std::mutex> lock(m_writerMutex);
+        m_stopping = true;
+        m_wake.notify_all();
+    }
+    if (m_writer.joinable()) m_writer.join();
+}
+
+void CStandinDisk::WriterLoop() {
+    // Save types 2 and 3 write by themselves once dirty data has waited its delay; type 1 only
+    // while syncing, and then at once.
+    const bool automatic = m_settings.saveType == 2 || m_settings.saveType == 3;
+    std::unique_lock<std::mutex> lock(m_writerMutex);
+    while (!m_stopping) {
+        if (!m_pending || (!m_syncing && !automatic)) {
+            m_wake.wait(lock);
+            continue;
+        }
+        Clock::time_point due = m_syncing ? m_retryAt : std::max(m_dueAt, m_retryAt);
+        if (Clock::now() < due) {
+            m_wake.wait_until(lock, due);
+            continue;
+        }
+        m_pending = false;
+        lock.unlock();
+        bool ok = FlushPass();
+        lock.lock();
+        if (!ok) {
+            // The image is away or full: try again later, not in a tight loop.
+            m_pending = true;
+            m_retryAt = Clock::now() + std::chrono::milliseconds(std::max(m_settings.sleepHaveBlockMs, kMinRetryMs));
+        }
+    }
+}

@@ -1,0 +1,142 @@
+#pragma once
+// Runs the real VelmoraEXStandin.exe (built next to the test program) as a child on a pipe of
+// its own, and talks to it through the utility's channel.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/DataConverter.h"
+#include "standin/StandinRequest.h"
+#include "utility/disk/DeviceNotifier.h"
+#include "utility/disk/DriverPipeFrame.h"
+#include "utility/disk/VelmoraAPI.h"
+
+// The channel with the stand-in's own commands added.
+class CStandinClient : public CVelmoraAPI {
+public:
+    CStandinClient() { OpenDevice(kCommandTimeoutMs); }
+
+    // The raw exchange: whether the call went through, and the reply bytes it left.
+    bool Call(uint32_t code, const std::vector<uint8_t>& input, void* reply, uint32_t replySize) {
+        return Control(code, input, reply, replySize);
+    }
+    // The error word of a test write (0 on success); -1 when the call itself failed.
+    long WriteBytes(const std::wstring& diskId, uint64_t offset, const std::vector<uint8_t>& bytes) {
+        CDataConverter in;
+        in.AppendString(diskId);
+        in.AppendUInt64(offset);
+        in.AppendBlock(bytes.data(), bytes.size());
+        DriverReply reply{};
+        if (!Call(UStandinRequest::IOCTL_STANDIN_WRITE, in.Bytes(), &reply, sizeof(reply))) return -1;
+        return static_cast<long>(reply.error);
+    }
+    // Bytes of the disk; empty when the call failed (error in GetLastError).
+    std::vector<uint8_t> ReadBytes(const std::wstring& diskId, uint64_t offset, uint32_t length) {
+        CDataConverter in;
+        in.AppendString(diskId);
+        in.AppendUInt64(offset);
+        in.AppendUInt32(length);
+        std::vector<uint8_t> bytes(length);
+        if (!Call(UStandinRequest::IOCTL_STANDIN_READ, in.Bytes(), bytes.data(), length)) return {};
+        return bytes;
+    }
+    long SetInUse(const std::wstring& diskId, bool inUse) {
+        CDataConverter in;
+        in.AppendString(diskId);
+        in.AppendByte(inUse ? 1 : 0);
+        DriverReply reply{};
+        if (!Call(UStandinRequest::IOCTL_STANDIN_SET_IN_USE, in.Bytes(), &reply, sizeof(reply))) return -1;
+        return static_cast<long>(reply.error);
+    }
+    bool Stop() {
+        DriverReply reply{};
+        return Call(UStandinRequest::IOCTL_STANDIN_STOP, {}, &reply, sizeof(reply)) && reply.error == 0;
+    }
+};
+
+// Notices go to a list instead of every window of the session.
+class CRecordingNotifier : public IDeviceNotifier {
+public:
+    CRecordingNotifier() : m_previous(UDeviceNotifier::Replace(this)) {}
+    ~CRecordingNotifier() override { UDeviceNotifier::Replace(m_previous); }
+    void BroadcastVolume(WPARAM event, wchar_t letter) override { events.push_back({event, letter}); }
+    void UpdateRoot(wchar_t) override {}
+    std::vector<std::pair<WPARAM, wchar_t>> events;
+
+private:
+    IDeviceNotifier* m_previous;
+};
+
+// The stand-in as a child process. It lives in a job that kills it when the test process goes,
+// and the destructor stops it (or ends it) on every path.
+class CStandinChild {
+public:
+    CStandinChild() {
+        m_job = CreateJobObjectW(nullptr, nullptr);
+        if (m_job) {
+            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+            limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+            SetInformationJobObject(m_job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+        }
+    }
+    CStandinChild(const CStandinChild&) = delete;
+    CStandinChild& operator=(const CStandinChild&) = delete;
+    ~CStandinChild() {
+        End();
+        if (m_job) CloseHandle(m_job);
+    }
+
+    static std::wstring ProgramPath() {
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring path = self;
+        return path.substr(0, path.find_last_of(L'\\') + 1) + L"VelmoraEXStandin.exe";
+    }
+
+    // Starts the program with these arguments; true when the process was created.
+    bool Start(const std::wstring& arguments) {
+        std::wstring line = L"\"" + ProgramPath() + L"\" " + arguments;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info = {};
+        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                            &info))
+            return false;
+        if (m_job) AssignProcessToJobObject(m_job, info.hProcess);
+        ResumeThread(info.hThread);
+        CloseHandle(info.hThread);
+        m_process = info.hProcess;
+        return true;
+    }
+
+    // Waits for the child to end; its exit code, or STILL_ACTIVE after the timeout.
+    DWORD WaitForExit(DWORD timeoutMs) {
+        if (!m_process) return STILL_ACTIVE;
+        if (WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(m_process, &code);
+        return code;
+    }
+
+    // Asks the stand-in to stop over the channel, then waits; kills it if it does not end.
+    void End() {
+        if (!m_process) return;
+        if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) {
+            CStandinClient client;
+            if (client.IsOpen()) client.Stop();
+            client.Close();
+            if (WaitForSingleObject(m_process, 5000) == WAIT_TIMEOUT) TerminateProcess(m_process, 99);
+            WaitForSingleObject(m_process, 5000);
+        }
+        CloseHandle(m_process);
+        m_process = nullptr;
+    }
+
+    HANDLE Process() const { return m_process; }
+
+private:
+    HANDLE m_job = nullptr;
+    HANDLE m_process = nullptr;
+};
