@@ -1,8 +1,33 @@
 #!/usr/bin/env bash
-# The run command: installs what is missing, builds what is stale, then starts the suite
-# under Wine (on Xvfb when there is no display). Programs not built yet are named, not started.
+# The run command: installs what is missing, builds what is stale, then starts the driver
+# stand-in and the utility under Wine (on Xvfb when there is no display) and leaves them running.
+#   bash scripts/run.sh          start (programs not built yet are named, not started)
+#   bash scripts/run.sh --stop   stop the stand-in, the utility, Wine and our Xvfb
 set -uo pipefail
+export VMX_WINEPREFIX="${VMX_WINEPREFIX:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/run-prefix}"
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+state="$VMX_BUILD/run"
+standin="$VMX_BUILD/win64/VelmoraEXStandin.exe"
+utility="$VMX_BUILD/win64/VelmoraEXUtility.exe"
+
+stop() {
+    if [ -f "$standin" ] && [ -f "$VMX_WINEPREFIX/system.reg" ]; then
+        DISPLAY="$(cat "$state/display" 2>/dev/null || echo "${DISPLAY:-}")" \
+            VMX_WINE_TIMEOUT=30 "$VMX_ROOT/scripts/wine-run" "$standin" --stop >/dev/null 2>&1 || true
+    fi
+    timeout 30 "$WINESERVER" -k >/dev/null 2>&1 || true
+    if [ -f "$state/xvfb.pid" ]; then
+        kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+    fi
+    rm -rf "$state"
+    echo "stopped"
+}
+
+if [ "${1:-}" = "--stop" ]; then
+    stop
+    exit 0
+fi
 
 bash "$VMX_ROOT/scripts/setup.sh" || exit 1
 for t in ${VMX_TREES:-native win64 win32}; do
@@ -10,17 +35,27 @@ for t in ${VMX_TREES:-native win64 win32}; do
     vmx_build_tree "$t" || exit 1
 done
 
-standin="$VMX_BUILD/win64/VelmoraEXStandin.exe"
-utility="$VMX_BUILD/win64/VelmoraEXUtility.exe"
-if [ ! -f "$utility" ]; then
-    echo "Built: $(cd "$VMX_BUILD" && ls win64/*.exe 2>/dev/null | tr '\n' ' ')"
-    echo "Would start: $standin (the driver stand-in), then $utility under Wine;"
-    echo "neither program exists yet, so nothing was started."
-    exit 0
+mkdir -p "$state"
+if [ -z "${DISPLAY:-}" ]; then
+    vmx_start_display
+    echo "$VMX_XVFB_PID" >"$state/xvfb.pid"
+    VMX_XVFB_PID=
 fi
-
-trap vmx_stop_services EXIT
-vmx_start_display
+echo "$DISPLAY" >"$state/display"
 vmx_start_wine
-[ -f "$standin" ] && { VMX_WINE_TIMEOUT=${VMX_RUN_SECONDS:-86400} "$VMX_ROOT/scripts/wine-run" "$standin" & }
-VMX_WINE_TIMEOUT=${VMX_RUN_SECONDS:-86400} "$VMX_ROOT/scripts/wine-run" "$utility" "$@"
+
+log="$state/programs.log"
+started=()
+if [ -f "$standin" ]; then
+    setsid env VMX_WINE_TIMEOUT="${VMX_RUN_SECONDS:-604800}" "$VMX_ROOT/scripts/wine-run" "$standin" >>"$log" 2>&1 &
+    started+=("driver stand-in ($standin)")
+fi
+if [ -f "$utility" ]; then
+    setsid env VMX_WINE_TIMEOUT="${VMX_RUN_SECONDS:-604800}" "$VMX_ROOT/scripts/wine-run" "$utility" "$@" >>"$log" 2>&1 &
+    started+=("utility ($utility)")
+else
+    echo "The utility (VelmoraEXUtility.exe) is not built yet; it would start next."
+fi
+for s in "${started[@]}"; do echo "started: $s"; done
+echo "display $DISPLAY, Wine prefix $VMX_WINEPREFIX, output in $log"
+echo "stop with: bash scripts/run.sh --stop"

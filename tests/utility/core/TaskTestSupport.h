@@ -1,0 +1,329 @@
+#pragma once
+// Shared pieces of the manager, worker and task tests under Wine: a driver double on a pipe
+// of its own, a guard for the LoadSettings values a test adds, files placed in the real data
+// folder under numbers no one else uses, and a message pump.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/DataParser.h"
+#include "utility/core/LoadSettings.h"
+#include "utility/disk/DataFolder.h"
+#include "utility/disk/DeviceNotifier.h"
+#include "utility/disk/DriverPipeFrame.h"
+#include "utility/disk/RamDiskStatus.h"
+
+namespace tasktest {
+
+// One request as the driver double saw it, with the time it arrived.
+struct SeenRequest {
+    UDriverPipeFrame::Request request;
+    DWORD tick = 0;
+    std::wstring DiskId() const {
+        CDataParser parser(request.input, request.lengthWidth);
+        std::wstring id;
+        parser.ReadString(id);
+        return id;
+    }
+};
+
+inline UDriverPipeFrame::Reply StatusReply(uint32_t status, uint32_t error, wchar_t letter, uint8_t imageMode = 0,
+                                           uint64_t figure1 = 0, uint64_t figure2 = 0) {
+    RamDiskStatus s{};
+    s.status = status;
+    s.error = error;
+    s.driveLetter = letter;
+    s.imageMode = imageMode;
+    s.sizeFigure1 = figure1;
+    s.sizeFigure2 = figure2;
+    UDriverPipeFrame::Reply reply;
+    reply.succeeded = true;
+    reply.output.resize(sizeof(s));
+    std::memcpy(reply.output.data(), &s, sizeof(s));
+    return reply;
+}
+
+inline UDriverPipeFrame::Reply ShortReply(uint32_t status, uint32_t error) {
+    DriverReply r{status, error};
+    UDriverPipeFrame::Reply reply;
+    reply.succeeded = true;
+    reply.output.resize(sizeof(r));
+    std::memcpy(reply.output.data(), &r, sizeof(r));
+    return reply;
+}
+
+// Keeps the volume notices of the driver commands from reaching every window of the session.
+class QuietNotices : public IDeviceNotifier {
+public:
+    QuietNotices() : m_previous(UDeviceNotifier::Replace(this)) {}
+    ~QuietNotices() override { UDeviceNotifier::Replace(m_previous); }
+    void BroadcastVolume(WPARAM, wchar_t) override {}
+    void UpdateRoot(wchar_t) override {}
+
+private:
+    IDeviceNotifier* m_previous;
+};
+
+// A driver double on a pipe named for this process and instance, installed as the channel's
+// device for its lifetime; answers each request with the script's reply.
+class FakeDriver {
+public:
+    using Script = std::function<UDriverPipeFrame::Reply(const SeenRequest&)>;
+
+    explicit FakeDriver(Script script) : m_script(std::move(script)) {
+        m_name = L"VelmoraEXTaskTestDriver-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                 std::to_wstring(++s_instance);
+        UDriverPipeFrame::SetPipeName(m_name.c_str());
+        m_pipe = CreateNamedPipeW((L"\\\\.\\pipe\\" + m_name).c_str(), PIPE_ACCESS_DUPLEX,
+                                  PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~FakeDriver() {
+        m_stop = true;
+        HANDLE wake = CreateFileW((L"\\\\.\\pipe\\" + m_name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        if (wake != INVALID_HANDLE_VALUE) CloseHandle(wake);
+        m_thread.join();
+        CloseHandle(m_pipe);
+        UDriverPipeFrame::SetPipeName(nullptr);
+    }
+    FakeDriver(const FakeDriver&) = delete;
+    FakeDriver& operator=(const FakeDriver&) = delete;
+
+    std::vector<SeenRequest> Requests() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_requests;
+    }
+    std::vector<uint32_t> Codes() {
+        std::vector<uint32_t> codes;
+        for (const SeenRequest& r : Requests()) codes.push_back(r.request.controlCode);
+        return codes;
+    }
+    const std::wstring& PipePath() const { return m_name; }
+
+private:
+    void Serve() {
+        while (!m_stop) {
+            BOOL connected = ConnectNamedPipe(m_pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
+            if (m_stop) break;
+            while (connected) {
+                std::vector<uint8_t> frame(70000);
+                DWORD read = 0;
+                if (!ReadFile(m_pipe, frame.data(), static_cast<DWORD>(frame.size()), &read, nullptr)) break;
+                frame.resize(read);
+                SeenRequest seen;
+                seen.tick = GetTickCount();
+                std::string reason;
+                UDriverPipeFrame::Reply reply;
+                if (UDriverPipeFrame::DecodeRequest(frame, seen.request, reason)) {
+                    {
+                        std::lock_guard<std::mutex> lock(m_mutex);
+                        m_requests.push_back(seen);
+                    }
+                    reply = m_script(seen);
+                } else {
+                    reply.error = ERROR_INVALID_PARAMETER;
+                }
+                auto answer = UDriverPipeFrame::EncodeReply(reply);
+                DWORD written;
+                if (!WriteFile(m_pipe, answer.data(), static_cast<DWORD>(answer.size()), &written, nullptr)) break;
+            }
+            DisconnectNamedPipe(m_pipe);
+        }
+    }
+
+    static inline int s_instance = 0;
+    QuietNotices m_quiet;
+    Script m_script;
+    std::wstring m_name;
+    HANDLE m_pipe;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::vector<SeenRequest> m_requests;
+};
+
+// Points the channel at a pipe nobody serves, for the "driver absent" cases.
+class AbsentDriver {
+public:
+    AbsentDriver() { UDriverPipeFrame::SetPipeName(L"VelmoraEXTaskTestNoDriver"); }
+    ~AbsentDriver() { UDriverPipeFrame::SetPipeName(nullptr); }
+};
+
+// Removes the LoadSettings values that name paths the test registered, whatever their names.
+class RegistrationGuard {
+public:
+    void Watch(const std::wstring& settingsPath) { m_paths.insert(settingsPath); }
+    ~RegistrationGuard() {
+        for (const std::wstring& path : m_paths) ULoadSettings::UnregisterAtStartup(path);
+    }
+
+private:
+    std::set<std::wstring> m_paths;
+};
+
+// Files a test puts into the real data folder; removed (with the folders) at the end.
+class DataFolderFiles {
+public:
+    DataFolderFiles() { EnsureDataFolder(); }
+    ~DataFolderFiles() {
+        for (const std::wstring& file : m_files) {
+            SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(file.c_str());
+        }
+        for (auto it = m_folders.rbegin(); it != m_folders.rend(); ++it) RemoveDirectoryW(it->c_str());
+    }
+    DataFolderFiles(const DataFolderFiles&) = delete;
+    DataFolderFiles& operator=(const DataFolderFiles&) = delete;
+
+    // Full path of name in the data folder, removed at the end.
+    std::wstring Path(const std::wstring& name) {
+        std::wstring path = JoinPath(GetDataFolder(), name);
+        m_files.push_back(path);
+        return path;
+    }
+    // A folder in the data folder, created now and removed (when empty) at the end.
+    std::wstring Folder(const std::wstring& name) {
+        std::wstring path = JoinPath(GetDataFolder(), name);
+        CreateDirectoryW(path.c_str(), nullptr);
+        m_folders.push_back(path);
+        return path;
+    }
+    // Also removes path at the end (a file the code under test creates).
+    void Track(const std::wstring& path) { m_files.push_back(path); }
+
+private:
+    std::vector<std::wstring> m_files;
+    std::vector<std::wstring> m_folders;
+};
+
+// Writes an INI file as UTF-16LE with a byte-order mark, so that every text survives.
+inline bool WriteIni(const std::wstring& path, const std::wstring& text) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::wstring content = L"\xFEFF" + text;
+    std::vector<unsigned char> bytes;
+    for (wchar_t c : content) {
+        bytes.push_back(static_cast<unsigned char>(c & 0xFF));
+        bytes.push_back(static_cast<unsigned char>(c >> 8));
+    }
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+// A [RamDisk] section with the keys that make a disk usable.
+inline std::wstring RamDiskIni(const std::wstring& size, const std::wstring& letter, int saveType = 0,
+                               const std::wstring& backup = L"") {
+    std::wstring text = L"[RamDisk]\r\nDriveSize=" + size + L"\r\nDriveLetter=" + letter + L"\r\nSaveType=" +
+                        std::to_wstring(saveType) + L"\r\nFormatType=4\r\nMemType=1\r\n";
+    if (!backup.empty()) text += L"BackupBaseDir=" + backup + L"\r\n";
+    return text;
+}
+
+// Restores the system's list of deletions scheduled for the next restart, so that what a test
+// schedules does not happen to the prefix later. Reads the list for the test's checks.
+class PendingRenameGuard {
+public:
+    PendingRenameGuard() { m_had = Read(m_before); }
+    ~PendingRenameGuard() {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+        if (m_had)
+            RegSetValueExW(key, kValue, 0, REG_MULTI_SZ, m_before.data(), static_cast<DWORD>(m_before.size()));
+        else
+            RegDeleteValueW(key, kValue);
+        RegCloseKey(key);
+    }
+    // The scheduled names that were added since the guard was made (the "\??\" prefix kept).
+    std::vector<std::wstring> Added() const {
+        std::vector<BYTE> now;
+        Read(now);
+        std::vector<std::wstring> before = Split(m_before), after = Split(now), added;
+        for (const std::wstring& name : after) {
+            if (std::find(before.begin(), before.end(), name) == before.end()) added.push_back(name);
+        }
+        return added;
+    }
+
+private:
+    static constexpr const wchar_t* kKey = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    static constexpr const wchar_t* kValue = L"PendingFileRenameOperations";
+    static bool Read(std::vector<BYTE>& data) {
+        data.clear();
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+        DWORD size = 0, type = 0;
+        bool had = RegQueryValueExW(key, kValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+        if (had) {
+            data.resize(size);
+            had = RegQueryValueExW(key, kValue, nullptr, &type, data.data(), &size) == ERROR_SUCCESS;
+            data.resize(size);
+        }
+        RegCloseKey(key);
+        return had;
+    }
+    static std::vector<std::wstring> Split(const std::vector<BYTE>& data) {
+        std::vector<std::wstring> names;
+        std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t));
+        size_t start = 0;
+        while (start < text.size()) {
+            size_t end = text.find(L'\0', start);
+            if (end == std::wstring::npos) end = text.size();
+            if (end > start) names.push_back(text.substr(start, end - start));
+            start = end + 1;
+        }
+        return names;
+    }
+
+    bool m_had = false;
+    std::vector<BYTE> m_before;
+};
+
+// Holds a file open without letting others delete it, so that DeleteFileW fails.
+class HeldFile {
+public:
+    explicit HeldFile(const std::wstring& path) {
+        m_handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+    }
+    ~HeldFile() { Release(); }
+    bool IsHeld() const { return m_handle != INVALID_HANDLE_VALUE; }
+    void Release() {
+        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
+        m_handle = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Runs the calling thread's message loop until done() holds or timeoutMs has passed.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return true;
+}
+
+}  // namespace tasktest
