@@ -11,9 +11,14 @@ vmx_build_tree() {
     local tree="$1" dir="$VMX_BUILD/$1"
     local -a args=(-G Ninja -DCMAKE_BUILD_TYPE=Release)
     mkdir -p "$VMX_BUILD"
+    # Compiler cache keyed on paths relative to the checkout, so another clone reuses it.
+    if command -v ccache >/dev/null 2>&1; then
+        args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        export CCACHE_BASEDIR="$VMX_ROOT" CCACHE_NOHASHDIR=1
+    fi
     case "$tree" in
         native)      ;;
-        native-asan) args+=(-DVMX_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+        native-asan) args+=(-DVMX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1") ;;
         win64)       args+=(-DCMAKE_TOOLCHAIN_FILE="$VMX_ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake") ;;
         win32)       args+=(-DCMAKE_TOOLCHAIN_FILE="$VMX_ROOT/cmake/toolchain-i686-w64-mingw32.cmake") ;;
         *) echo "unknown tree $tree" >&2; return 2 ;;

@@ -12,7 +12,7 @@ fi
 
 for p in cmake ninja-build g++ mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
          wine wine64 wine32:i386 xvfb googletest dosfstools mtools ntfs-3g msitools \
-         fonts-noto-cjk imagemagick fuse3 xauth unicode-data; do
+         fonts-noto-cjk imagemagick fuse3 xauth unicode-data ccache; do
     have "$p" || need+=("$p")
 done
 

@@ -3,108 +3,29 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
-#include <functional>
-#include <mutex>
+#include <memory>
 #include <thread>
 #include <vector>
 
 #include "common/DataParser.h"
 #include "utility/disk/DeviceNotifier.h"
 #include "utility/disk/DriverPipeFrame.h"
+#include "utility/disk/FakeDriver.h"
 #include "utility/disk/VelmoraAPI.h"
 
 namespace {
 
-// A driver double on the stand-in's pipe: answers each request with a scripted reply.
-class FakeDriver {
-public:
-    using Script = std::function<UDriverPipeFrame::Reply(const UDriverPipeFrame::Request&)>;
-
-    explicit FakeDriver(Script script) : m_script(std::move(script)) {
-        m_name = L"VelmoraEXTestDriver-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(++s_instance);
-        UDriverPipeFrame::SetPipeName(m_name.c_str());
-        m_pipe = CreateNamedPipeW((L"\\\\.\\pipe\\" + m_name).c_str(), PIPE_ACCESS_DUPLEX,
-                                  PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
-        m_thread = std::thread([this] { Serve(); });
-    }
-    ~FakeDriver() {
-        m_stop = true;
-        // Wake a pending ConnectNamedPipe with a throwaway client.
-        HANDLE wake = CreateFileW((L"\\\\.\\pipe\\" + m_name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-        if (wake != INVALID_HANDLE_VALUE) CloseHandle(wake);
-        m_thread.join();
-        CloseHandle(m_pipe);
-        UDriverPipeFrame::SetPipeName(nullptr);
-    }
-    std::vector<UDriverPipeFrame::Request> Requests() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_requests;
-    }
-
-private:
-    void Serve() {
-        while (!m_stop) {
-            BOOL connected = ConnectNamedPipe(m_pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
-            if (m_stop) break;
-            while (connected) {
-                std::vector<uint8_t> frame(70000);
-                DWORD read = 0;
-                if (!ReadFile(m_pipe, frame.data(), static_cast<DWORD>(frame.size()), &read, nullptr)) break;
-                frame.resize(read);
-                UDriverPipeFrame::Request request;
-                std::string reason;
-                UDriverPipeFrame::Reply reply;
-                if (UDriverPipeFrame::DecodeRequest(frame, request, reason)) {
-                    {
-                        std::lock_guard<std::mutex> lock(m_mutex);
-                        m_requests.push_back(request);
-                    }
-                    reply = m_script(request);
-                } else {
-                    reply.error = ERROR_INVALID_PARAMETER;
-                }
-                auto answer = UDriverPipeFrame::EncodeReply(reply);
-                DWORD written;
-                if (!WriteFile(m_pipe, answer.data(), static_cast<DWORD>(answer.size()), &written, nullptr)) break;
-            }
-            DisconnectNamedPipe(m_pipe);
-        }
-    }
-
-    static inline int s_instance = 0;
-    Script m_script;
-    std::wstring m_name;
-    HANDLE m_pipe;
-    std::thread m_thread;
-    std::atomic<bool> m_stop{false};
-    std::mutex m_mutex;
-    std::vector<UDriverPipeFrame::Request> m_requests;
-};
+using drivertest::FakeDriver;
+using drivertest::ShortReply;
 
 UDriverPipeFrame::Reply StatusReply(uint32_t status, uint32_t error, wchar_t letter) {
-    RamDiskStatus s{};
-    s.status = status;
-    s.error = error;
-    s.driveLetter = letter;
+    UDriverPipeFrame::Reply reply = drivertest::StatusReply(status, error, letter);
+    RamDiskStatus s;
+    std::memcpy(&s, reply.output.data(), sizeof(s));
     s.unsavedFactor1 = 4096;
     s.unsavedFactor2 = 3;
-    UDriverPipeFrame::Reply reply;
-    reply.succeeded = true;
-    reply.output.resize(sizeof(s));
     std::memcpy(reply.output.data(), &s, sizeof(s));
-    return reply;
-}
-
-UDriverPipeFrame::Reply ShortReply(uint32_t status, uint32_t error) {
-    DriverReply r{status, error};
-    UDriverPipeFrame::Reply reply;
-    reply.succeeded = true;
-    reply.output.resize(sizeof(r));
-    std::memcpy(reply.output.data(), &r, sizeof(r));
     return reply;
 }
 
@@ -131,7 +52,7 @@ const std::wstring kDiskId = L"C:\\ProgramData\\Norvane\\VelmoraEX\\VelmoraEX0.i
 }  // namespace
 
 TEST(DriverChannel, CreateSendsTheIdAndImageFlagAndAnnouncesTheLetter) {
-    FakeDriver driver([](const UDriverPipeFrame::Request&) { return StatusReply(0, 0, L'R'); });
+    FakeDriver driver([](const drivertest::SeenRequest&) { return StatusReply(0, 0, L'R'); });
     RecordingNotifier notices;
     CVelmoraAPI api;
     ASSERT_TRUE(api.OpenDevice(CVelmoraAPI::kCommandTimeoutMs));
@@ -142,7 +63,7 @@ TEST(DriverChannel, CreateSendsTheIdAndImageFlagAndAnnouncesTheLetter) {
 
     auto requests = driver.Requests();
     ASSERT_EQ(requests.size(), 1u);
-    const auto& r = requests[0];
+    const auto& r = requests[0].request;
     EXPECT_EQ(r.controlCode, 0x226004u);
     EXPECT_EQ(r.replySize, 63u);
     EXPECT_EQ(r.lengthWidth, sizeof(size_t));
@@ -161,8 +82,8 @@ TEST(DriverChannel, CreateSendsTheIdAndImageFlagAndAnnouncesTheLetter) {
 }
 
 TEST(DriverChannel, NonzeroErrorWordIsFailureAndKeepsTheReply) {
-    FakeDriver driver([](const UDriverPipeFrame::Request& r) {
-        return r.controlCode == IOCTL_RAMDISK_CREATE ? StatusReply(0, 5, L'R') : ShortReply(0, 5);
+    FakeDriver driver([](const drivertest::SeenRequest& seen) {
+        return seen.request.controlCode == IOCTL_RAMDISK_CREATE ? StatusReply(0, 5, L'R') : ShortReply(0, 5);
     });
     RecordingNotifier notices;
     CVelmoraAPI api;
@@ -177,8 +98,8 @@ TEST(DriverChannel, NonzeroErrorWordIsFailureAndKeepsTheReply) {
 }
 
 TEST(DriverChannel, RemoveOfAnUnknownDiskSendsNoNoticesAndKeepsLetterZero) {
-    FakeDriver driver([](const UDriverPipeFrame::Request& r) {
-        return r.controlCode == IOCTL_RAMDISK_QUERY ? StatusReply(1, 0x3000, 0) : ShortReply(0, 0);
+    FakeDriver driver([](const drivertest::SeenRequest& seen) {
+        return seen.request.controlCode == IOCTL_RAMDISK_QUERY ? StatusReply(1, 0x3000, 0) : ShortReply(0, 0);
     });
     RecordingNotifier notices;
     CVelmoraAPI api;
@@ -188,9 +109,9 @@ TEST(DriverChannel, RemoveOfAnUnknownDiskSendsNoNoticesAndKeepsLetterZero) {
     EXPECT_TRUE(notices.notices.empty());
     auto requests = driver.Requests();
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].controlCode, static_cast<uint32_t>(IOCTL_RAMDISK_QUERY));
-    EXPECT_EQ(requests[1].controlCode, static_cast<uint32_t>(IOCTL_RAMDISK_REMOVE));
-    CDataParser parser(requests[1].input);
+    EXPECT_EQ(requests[0].request.controlCode, static_cast<uint32_t>(IOCTL_RAMDISK_QUERY));
+    EXPECT_EQ(requests[1].request.controlCode, static_cast<uint32_t>(IOCTL_RAMDISK_REMOVE));
+    CDataParser parser(requests[1].request.input);
     std::wstring id;
     char16_t letter = 1;
     uint8_t reserved = 9, save = 0;
@@ -202,8 +123,8 @@ TEST(DriverChannel, RemoveOfAnUnknownDiskSendsNoNoticesAndKeepsLetterZero) {
 }
 
 TEST(DriverChannel, RemoveAnnouncesTheLetterTheDriverReports) {
-    FakeDriver driver([](const UDriverPipeFrame::Request& r) {
-        return r.controlCode == IOCTL_RAMDISK_QUERY ? StatusReply(0, 0, L'r') : ShortReply(0, 0);
+    FakeDriver driver([](const drivertest::SeenRequest& seen) {
+        return seen.request.controlCode == IOCTL_RAMDISK_QUERY ? StatusReply(0, 0, L'r') : ShortReply(0, 0);
     });
     RecordingNotifier notices;
     CVelmoraAPI api;
@@ -221,7 +142,7 @@ TEST(DriverChannel, RemoveAnnouncesTheLetterTheDriverReports) {
 }
 
 TEST(DriverChannel, SaveAndRemoveCarriesTheImagePathAndPieceSize) {
-    FakeDriver driver([](const UDriverPipeFrame::Request&) { return ShortReply(0, 0); });
+    FakeDriver driver([](const drivertest::SeenRequest&) { return ShortReply(0, 0); });
     RecordingNotifier notices;
     CVelmoraAPI api;
     ASSERT_TRUE(api.OpenDevice(CVelmoraAPI::kCommandTimeoutMs));
@@ -232,7 +153,7 @@ TEST(DriverChannel, SaveAndRemoveCarriesTheImagePathAndPieceSize) {
     EXPECT_EQ(api.SaveAndRemove(kDiskId, L'S', 0, image, RAMDISK_IMAGE_PIECE_SIZE, reply), 1);
     auto requests = driver.Requests();
     ASSERT_EQ(requests.size(), 1u) << "a known letter needs no lookup";
-    CDataParser parser(requests[0].input);
+    CDataParser parser(requests[0].request.input);
     std::wstring id, path;
     char16_t letter;
     uint8_t reserved;
@@ -246,7 +167,7 @@ TEST(DriverChannel, SaveAndRemoveCarriesTheImagePathAndPieceSize) {
 }
 
 TEST(DriverChannel, SyncSelectsBeginOrEnd) {
-    FakeDriver driver([](const UDriverPipeFrame::Request&) { return ShortReply(0, 0); });
+    FakeDriver driver([](const drivertest::SeenRequest&) { return ShortReply(0, 0); });
     CVelmoraAPI api;
     ASSERT_TRUE(api.OpenDevice(CVelmoraAPI::kCommandTimeoutMs));
     DriverReply reply{};
@@ -254,8 +175,8 @@ TEST(DriverChannel, SyncSelectsBeginOrEnd) {
     EXPECT_EQ(api.Sync(kDiskId, false, reply), 1);
     auto requests = driver.Requests();
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].controlCode, 0x226014u);
-    EXPECT_EQ(requests[1].controlCode, 0x226018u);
+    EXPECT_EQ(requests[0].request.controlCode, 0x226014u);
+    EXPECT_EQ(requests[1].request.controlCode, 0x226018u);
 }
 
 TEST(DriverChannel, AbsentDriverFailsWithinTheTimeout) {
@@ -271,8 +192,18 @@ TEST(DriverChannel, AbsentDriverFailsWithinTheTimeout) {
     UDriverPipeFrame::SetPipeName(nullptr);
 }
 
+TEST(DriverChannel, StartupCheckGivesUpAfterTenSeconds) {
+    UDriverPipeFrame::SetPipeName(L"VelmoraEXNoSuchDriver");
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(CVelmoraAPI::IsDriverUp(CVelmoraAPI::kStartupTimeoutMs));
+    DWORD elapsed = GetTickCount() - start;
+    EXPECT_GE(elapsed, 10000u);
+    EXPECT_LT(elapsed, 12000u);
+    UDriverPipeFrame::SetPipeName(nullptr);
+}
+
 TEST(DriverChannel, SecondOpenWaitsForTheFirstToClose) {
-    FakeDriver driver([](const UDriverPipeFrame::Request&) { return ShortReply(0, 0); });
+    FakeDriver driver([](const drivertest::SeenRequest&) { return ShortReply(0, 0); });
     auto first = std::make_unique<CVelmoraAPI>();
     ASSERT_TRUE(first->OpenDevice(CVelmoraAPI::kCommandTimeoutMs));
     CVelmoraAPI second;
