@@ -1,0 +1,923 @@
+// The operation sequencer's chains, driven by a worker that answers with scripted results and a
+// host that records every message box, balloon and row change.
+#include <windows.h>
+
+#include <dbt.h>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "framework/ScratchFolder.h"
+#include "utility/core/SettingsFile.h"
+#include "utility/core/SettingsPaths.h"
+#include "utility/core/VMUThreadTaskMountEX.h"
+#include "utility/core/VMUThreadTaskRAMFolderEX.h"
+#include "utility/core/VMUThreadTaskSettingDeleteEx.h"
+#include "utility/core/VMUThreadTaskSettingEx.h"
+#include "utility/core/VMUThreadTaskUnmountEX.h"
+#include "utility/core/VelmoraEXManager.h"
+#include "utility/disk/DeviceNotifier.h"
+#include "utility/ui/DiskSequencer.h"
+#include "utility/ui/SequencerHost.h"
+#include "utility/ui/SequencerMessages.h"
+
+namespace {
+
+const std::wstring kApp = L"VelmoraEX";
+const std::wstring kDisk = L"VelmoraEX RAMディスク";
+
+// Stand-ins for the browser-cache and virtual-link tasks.
+class FakeBrowserTask : public CVMUThreadTaskHeader {
+public:
+    FakeBrowserTask() : CVMUThreadTaskHeader(TASK_BROWSER_SETTING) {}
+    void Execute() override {}
+    std::wstring SettingsPath;
+    CVelmoraEXCacheSettingData Request;
+    int32_t SwitchOn = 0;
+    int32_t NoBackup = 0;
+    bool IeMoved = false;
+};
+
+class FakeLinkTask : public CVMUThreadTaskHeader {
+public:
+    FakeLinkTask() : CVMUThreadTaskHeader(TASK_VLINK) {}
+    void Execute() override {}
+    std::wstring SettingsPath;
+    int32_t SubOperation = 0;
+    std::vector<CVelmoraEXVlinkData> Links;
+    std::vector<std::wstring> PendingLinks;
+};
+
+// The sequencer with the two missing task kinds supplied by the fakes above.
+class TestSequencer : public CDiskSequencer {
+public:
+    TestSequencer(CVelmoraEXManager& manager, ISequencerHost& host)
+        : CDiskSequencer(manager, host), m_disks(manager) {}
+    bool fakeExtensions = true;
+
+protected:
+    int PostBrowserTask(const std::wstring& path, wchar_t letter, const CVelmoraEXCacheSettingData& request,
+                        int32_t switchOn, int32_t noBackup, int32_t operation) override {
+        if (!fakeExtensions) return CDiskSequencer::PostBrowserTask(path, letter, request, switchOn, noBackup, operation);
+        auto* task = new FakeBrowserTask;
+        task->SettingsPath = path;
+        task->Request = request;
+        task->SwitchOn = switchOn;
+        task->NoBackup = noBackup;
+        return Submit(task, path, operation) ? POST_DONE : POST_BUSY;
+    }
+    int PostLinkTask(const std::wstring& path, int32_t subOperation, int32_t operation) override {
+        if (!fakeExtensions) return CDiskSequencer::PostLinkTask(path, subOperation, operation);
+        auto* task = new FakeLinkTask;
+        task->SettingsPath = path;
+        task->SubOperation = subOperation;
+        CVelmoraEXData disk;
+        if (m_disks.FindDisk(path, disk)) task->Links = disk.Vlinks, task->PendingLinks = disk.PendingVlinks;
+        return Submit(task, path, operation) ? POST_DONE : POST_BUSY;
+    }
+    bool OnOtherTaskDone(CVMUThreadTaskHeader& task) override {
+        if (task.Type == TASK_BROWSER_SETTING) {
+            auto& browser = static_cast<FakeBrowserTask&>(task);
+            OnBrowserDone(browser.SettingsPath, browser.IeMoved);
+            return true;
+        }
+        if (task.Type == TASK_VLINK) {
+            auto& links = static_cast<FakeLinkTask&>(task);
+            OnLinksDone(links.SettingsPath, links.SubOperation, links.Result, links.Links, links.PendingLinks);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    CVelmoraEXManager& m_disks;
+};
+
+struct Box {
+    std::wstring caption, text;
+    UINT style;
+};
+struct BalloonShown {
+    std::wstring text, title;
+    int icon;
+};
+
+class RecordingHost : public ISequencerHost {
+public:
+    ~RecordingHost() override {
+        for (CVMUThreadTaskHeader* task : queue) delete task;
+    }
+    bool PostToWorker(CVMUThreadTaskHeader* task) override {
+        if (refusePost) return false;
+        queue.push_back(task);
+        return true;
+    }
+    int ShowMessageBox(const std::wstring& caption, const std::wstring& text, UINT style) override {
+        boxes.push_back({caption, text, style});
+        if (answers.empty()) return IDCANCEL;
+        int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void ShowBalloon(const std::wstring& text, const std::wstring& title, int icon) override {
+        balloons.push_back({text, title, icon});
+    }
+    bool HasTrayIcon() const override { return true; }
+    bool BalloonsAllowed() const override { return balloonsAllowed; }
+    bool IsStatusSheetOpen() const override { return true; }
+    void RefreshDiskRow(const std::wstring& path) override { refreshed.push_back(path); }
+    bool AddDiskRow(const CVelmoraEXData& disk) override {
+        if (refuseRow) return false;
+        rows.push_back(disk.Status.SettingsPath);
+        return true;
+    }
+    void RemoveDiskRow(const std::wstring& path) override { removedRows.push_back(path); }
+    void RestartWindows() override { ++restarts; }
+
+    std::deque<CVMUThreadTaskHeader*> queue;
+    bool refusePost = false;
+    bool balloonsAllowed = true;
+    bool refuseRow = false;
+    std::deque<int> answers;
+    std::vector<Box> boxes;
+    std::vector<BalloonShown> balloons;
+    std::vector<std::wstring> refreshed, rows, removedRows;
+    int restarts = 0;
+};
+
+// Volume notices the sequencer raises.
+class RecordingNotifier : public IDeviceNotifier {
+public:
+    void BroadcastVolume(WPARAM event, wchar_t letter) override {
+        if (event == DBT_DEVICEARRIVAL) arrivals.push_back(letter);
+    }
+    void UpdateRoot(wchar_t) override {}
+    std::vector<wchar_t> arrivals;
+};
+
+// One task as the worker received it: its type, the disk's operation code while it ran, and
+// the fields the sequencer filled in.
+struct Ran {
+    int32_t type = 0;
+    int32_t op = 0;
+    int32_t mountKind = 0, retry = 0, recreated = 0, errorBox = 0;
+    int32_t save = 0, toNewImage = 0;
+    int32_t switchOn = -1, noBackup = -1, sub = 0;
+    CVelmoraEXCacheSettingData request;
+    CVelmoraEXPropertyData property;
+};
+
+using Script = std::function<void(CVMUThreadTaskHeader&)>;
+
+class SequencerTest : public ::testing::Test {
+protected:
+    SequencerTest() : seq(manager, host) { m_previousNotifier = UDeviceNotifier::Replace(&notifier); }
+    ~SequencerTest() override { UDeviceNotifier::Replace(m_previousNotifier); }
+
+    std::wstring PathOf(const wchar_t* name) { return scratch.Path() + L"\\" + name; }
+
+    CVelmoraEXData& AddDisk(const std::wstring& path, int32_t saveType = SAVE_NONE, int32_t mode = MODE_NOT_MOUNTED,
+                            wchar_t letter = 0) {
+        CVelmoraEXData disk;
+        disk.Status.SettingsPath = path;
+        disk.Status.DiskOperation = OP_IDLE;
+        disk.Status.Mode = mode;
+        disk.Status.CurrentLetter = letter;
+        disk.Setting.DriveSize = 16u << 20;
+        disk.Setting.DriveLetter = 'R';
+        disk.Setting.SaveType = saveType;
+        disk.Setting.FormatType = 4;
+        disk.Setting.MemType = 1;
+        if (saveType != SAVE_NONE) disk.Setting.BackupBaseDir = scratch.Path() + L"\\Backup0";
+        manager.AddDisk(disk);
+        // The records are not const in the manager's list; tests set links and caches in place.
+        return const_cast<CVelmoraEXData&>(manager.Disks().back());
+    }
+
+    CVelmoraEXData Get(const std::wstring& path) {
+        CVelmoraEXData disk;
+        EXPECT_EQ(manager.FindDisk(path, disk), 1);
+        return disk;
+    }
+
+    void On(int32_t type, Script script) { scripts[type].push_back(std::move(script)); }
+
+    static std::wstring TaskPath(CVMUThreadTaskHeader& t) {
+        switch (t.Type) {
+        case TASK_MOUNT: return static_cast<CVMUThreadTaskMountEX&>(t).SettingsPath;
+        case TASK_UNMOUNT: return static_cast<CVMUThreadTaskUnmountEX&>(t).SettingsPath;
+        case TASK_SETTING: return static_cast<CVMUThreadTaskSettingEx&>(t).Property.SettingsPath;
+        case TASK_SETTING_DELETE: return static_cast<CVMUThreadTaskSettingDeleteEx&>(t).SettingsPath;
+        case TASK_RAM_FOLDER: return static_cast<CVMUThreadTaskRAMFolderEX&>(t).SettingsPath;
+        case TASK_BROWSER_SETTING: return static_cast<FakeBrowserTask&>(t).SettingsPath;
+        case TASK_VLINK: return static_cast<FakeLinkTask&>(t).SettingsPath;
+        }
+        return L"";
+    }
+
+    // Success as the real tasks report it: a mount reply with the disk's letter and size.
+    void Succeed(CVMUThreadTaskHeader& t) {
+        if (t.Type != TASK_MOUNT) return;
+        auto& mount = static_cast<CVMUThreadTaskMountEX&>(t);
+        CVelmoraEXData disk = Get(mount.SettingsPath);
+        mount.Reply.driveLetter = disk.Setting.DriveLetter;
+        mount.Reply.sizeFigure1 = disk.Setting.DriveSize;
+    }
+
+    // Runs the worker until no task is left (at most limit tasks).
+    void RunWorker(int limit = 20) {
+        while (!host.queue.empty() && limit-- > 0) {
+            CVMUThreadTaskHeader* t = host.queue.front();
+            host.queue.pop_front();
+            Ran r;
+            r.type = t->Type;
+            CVelmoraEXData disk;
+            r.op = manager.FindDisk(TaskPath(*t), disk) ? disk.Status.DiskOperation : 0;
+            if (t->Type == TASK_MOUNT) {
+                auto& m = static_cast<CVMUThreadTaskMountEX&>(*t);
+                r.mountKind = m.MountKind, r.retry = m.RetryAllowed, r.recreated = m.Recreated, r.errorBox = m.ShowErrorBox;
+            } else if (t->Type == TASK_UNMOUNT) {
+                auto& u = static_cast<CVMUThreadTaskUnmountEX&>(*t);
+                r.save = u.SaveOnRemove, r.toNewImage = u.SaveToNewImage, r.property = u.Property;
+            } else if (t->Type == TASK_SETTING) {
+                r.property = static_cast<CVMUThreadTaskSettingEx&>(*t).Property;
+            } else if (t->Type == TASK_BROWSER_SETTING) {
+                auto& b = static_cast<FakeBrowserTask&>(*t);
+                r.switchOn = b.SwitchOn, r.noBackup = b.NoBackup, r.request = b.Request;
+            } else if (t->Type == TASK_VLINK) {
+                r.sub = static_cast<FakeLinkTask&>(*t).SubOperation;
+            }
+            ran.push_back(r);
+            auto& queued = scripts[t->Type];
+            if (queued.empty()) {
+                Succeed(*t);
+            } else {
+                queued.front()(*t);
+                queued.pop_front();
+            }
+            if (!seq.OnTaskDone(t)) delete t;
+        }
+    }
+
+    std::vector<std::pair<int32_t, int32_t>> Order() const {
+        std::vector<std::pair<int32_t, int32_t>> order;
+        for (const Ran& r : ran) order.emplace_back(r.type, r.op);
+        return order;
+    }
+
+    ScratchFolder scratch;
+    CVelmoraEXManager manager;
+    RecordingHost host;
+    TestSequencer seq;
+    std::map<int32_t, std::deque<Script>> scripts;
+    std::vector<Ran> ran;
+    RecordingNotifier notifier;
+
+private:
+    IDeviceNotifier* m_previousNotifier = nullptr;
+};
+
+using Steps = std::vector<std::pair<int32_t, int32_t>>;
+
+// ---- enable --------------------------------------------------------------------------------
+
+TEST_F(SequencerTest, EnableMountsThenCleansRamFolderAndAnnounces) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    AddDisk(path);
+    seq.EnableDisk(path);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT}, {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    ASSERT_FALSE(ran.empty());
+    EXPECT_EQ(ran[0].mountKind, MOUNT_FIRST_ATTEMPT);
+    EXPECT_EQ(ran[0].retry, 1);
+    EXPECT_EQ(ran[0].recreated, 0);
+    EXPECT_EQ(ran[0].errorBox, 0);
+    ASSERT_EQ(host.balloons.size(), 1u);
+    EXPECT_EQ(host.balloons[0].title, L"VelmoraEX RAMディスクを有効にしました");
+    EXPECT_EQ(host.balloons[0].text, L"ドライブレター ： R:\n容量 ： 16MB");
+    EXPECT_EQ(host.balloons[0].icon, BALLOON_INFO);
+    CVelmoraEXData disk = Get(path);
+    EXPECT_EQ(disk.Status.DiskOperation, OP_IDLE);
+    EXPECT_EQ(disk.Status.CurrentLetter, L'R');
+    EXPECT_EQ(disk.Status.Mode, MODE_MEMORY);
+}
+
+TEST_F(SequencerTest, EnableRunsCachesLinksAndPendingLinksInOrder) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    CVelmoraEXData& disk = AddDisk(path, SAVE_AT_LOGOFF);
+    disk.Setting.CacheSetting.ChromeCache = 1;
+    disk.Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
+    disk.PendingVlinks.push_back(L"C:\\b");
+    seq.EnableDisk(path);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT_IMAGE},
+                              {TASK_BROWSER_SETTING, OP_ENABLE_BROWSER},
+                              {TASK_VLINK, OP_ENABLE_LINKS},
+                              {TASK_VLINK, OP_ENABLE_PENDING_LINKS},
+                              {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    ASSERT_EQ(ran.size(), 5u);
+    EXPECT_EQ(ran[1].switchOn, 1);
+    EXPECT_EQ(ran[1].noBackup, 0);
+    EXPECT_EQ(ran[1].request.ChromeCache, 1);
+    EXPECT_EQ(ran[1].request.IECache, 0);
+    EXPECT_EQ(ran[2].sub, 2);
+    EXPECT_EQ(ran[3].sub, 3);
+    ASSERT_FALSE(host.balloons.empty());
+    EXPECT_EQ(host.balloons[0].title, L"VelmoraEX RAMディスクを作成しました");
+}
+
+TEST_F(SequencerTest, WithoutBrowserAndLinkTasksEnableSaysSoAndStillCleansUp) {
+    seq.fakeExtensions = false;
+    host.balloonsAllowed = false;
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    CVelmoraEXData& disk = AddDisk(path);
+    disk.Setting.CacheSetting.FirefoxCache = 1;
+    disk.Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
+    seq.EnableDisk(path);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT}, {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[0].text, L"ブラウザキャッシュの処理はまだ利用できません。");
+    EXPECT_EQ(host.boxes[1].text, L"仮想リンクの処理はまだ利用できません。");
+    EXPECT_TRUE(host.balloons.empty());
+
+    // Caches that cannot be switched off leave the settings as they were.
+    ran.clear();
+    CVelmoraEXData mounted = Get(path);
+    CVelmoraEXPropertyData p;
+    p.OldSetting = mounted.Setting;
+    p.NewSetting = mounted.Setting;
+    p.NewSetting.CacheSetting.FirefoxCache = 0;
+    p.SettingsPath = path;
+    p.ComputeChanges(1);
+    seq.BeginSettingsChange(p);
+    RunWorker();
+    EXPECT_TRUE(ran.empty());
+    EXPECT_EQ(host.boxes.size(), 3u);
+    EXPECT_EQ(Get(path).Setting.CacheSetting.FirefoxCache, 1);
+    EXPECT_EQ(seq.PendingChange(), nullptr);
+}
+
+TEST_F(SequencerTest, ImageModeMountIsExplainedInABox) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    AddDisk(path, SAVE_AT_LOGOFF);
+    On(TASK_MOUNT, [&](CVMUThreadTaskHeader& t) {
+        Succeed(t);
+        static_cast<CVMUThreadTaskMountEX&>(t).Reply.imageMode = 1;
+    });
+    seq.EnableDisk(path);
+    RunWorker();
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].caption, kApp);
+    EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_ICONASTERISK));
+    EXPECT_NE(host.boxes[0].text.find(L"仮想ディスクモード"), std::wstring::npos);
+    EXPECT_TRUE(host.balloons.empty());
+    EXPECT_EQ(Get(path).Status.Mode, MODE_IMAGE);
+}
+
+TEST_F(SequencerTest, MemoryShortageRetriesOnceInImageModeOnlyWithABackup) {
+    const std::wstring withBackup = PathOf(L"VelmoraEX0.ini");
+    AddDisk(withBackup, SAVE_AT_LOGOFF);
+    On(TASK_MOUNT, [](CVMUThreadTaskHeader& t) { t.Result = 0x1000; });
+    On(TASK_MOUNT, [](CVMUThreadTaskHeader& t) { t.Result = 0x1000; });
+    seq.EnableDisk(withBackup);
+    RunWorker();
+    // The second attempt is not retried again.
+    ASSERT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT_IMAGE}, {TASK_MOUNT, OP_ENABLE_MOUNT_IMAGE}}));
+    EXPECT_EQ(ran[1].mountKind, MOUNT_IMAGE_MODE_RETRY);
+    EXPECT_EQ(ran[1].retry, 0);
+    ASSERT_EQ(host.balloons.size(), 1u);
+    EXPECT_EQ(host.balloons[0].title, kDisk);
+    EXPECT_EQ(host.balloons[0].icon, BALLOON_ERROR);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, L"メモリーが不足しているため、RAMディスクを有効にできませんでした。");
+    EXPECT_EQ(Get(withBackup).Status.DiskOperation, OP_IDLE);
+
+    const std::wstring bare = PathOf(L"VelmoraEX1.ini");
+    AddDisk(bare);
+    ran.clear();
+    On(TASK_MOUNT, [](CVMUThreadTaskHeader& t) { t.Result = 0x1000; });
+    seq.EnableDisk(bare);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT}}));
+    EXPECT_EQ(host.boxes.size(), 2u);
+}
+
+TEST_F(SequencerTest, UnreadableImageOffersTryAgainContinueAndCancel) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    AddDisk(path, SAVE_AT_LOGOFF);
+    auto imageError = [](CVMUThreadTaskHeader& t) { t.Result = 0x2000; };
+
+    // Try again: the same first attempt once more.
+    On(TASK_MOUNT, imageError);
+    host.answers = {IDTRYAGAIN};
+    seq.EnableDisk(path);
+    RunWorker();
+    ASSERT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT_IMAGE},
+                              {TASK_MOUNT, OP_ENABLE_MOUNT_IMAGE},
+                              {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    EXPECT_EQ(ran[1].mountKind, MOUNT_FIRST_ATTEMPT);
+    EXPECT_EQ(ran[1].retry, 1);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].caption, kApp);
+    EXPECT_EQ(host.boxes[0].text, USequencerMessages::ImageUnreadable());
+    EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_CANCELTRYCONTINUE | MB_ICONHAND));
+
+    // Cancel: nothing more, the disk idle and still off.
+    manager.ClearStatus(path);
+    ran.clear();
+    On(TASK_MOUNT, imageError);
+    host.answers = {IDCANCEL};
+    seq.EnableDisk(path);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT_IMAGE}}));
+    EXPECT_EQ(Get(path).Status.DiskOperation, OP_IDLE);
+    EXPECT_EQ(seq.PendingChange(), nullptr);
+
+    // Continue: the backup is switched off and the disk made new without it.
+    ran.clear();
+    On(TASK_MOUNT, imageError);
+    host.answers = {IDCONTINUE};
+    seq.EnableDisk(path);
+    RunWorker();
+    ASSERT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT_IMAGE},
+                              {TASK_SETTING, OP_SETTINGS_WRITE},
+                              {TASK_MOUNT, OP_ENABLE_MOUNT},
+                              {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    EXPECT_EQ(ran[1].property.NewSetting.SaveType, SAVE_NONE);
+    EXPECT_EQ(ran[1].property.OldSetting.SaveType, SAVE_AT_LOGOFF);
+    EXPECT_EQ(ran[1].property.ChangeFlags, static_cast<uint32_t>(CHANGE_BACKUP_OFF));
+    EXPECT_EQ(ran[2].recreated, 1);
+    EXPECT_EQ(Get(path).Setting.SaveType, SAVE_NONE);
+    EXPECT_EQ(seq.PendingChange(), nullptr);
+}
+
+TEST_F(SequencerTest, MountErrorsAreWordedByCode) {
+    using USequencerMessages::DriverError;
+    EXPECT_EQ(DriverError(L"有効にできません。", 0), L"有効にできません。");
+    EXPECT_EQ(DriverError(L"有効にできません。", 0x1000), L"メモリーが不足しています。");
+    EXPECT_EQ(DriverError(L"無効にできません。", 0x6001),
+              L"RAMディスクを利用中のソフトウェアがあるため、無効にすることができません。");
+    EXPECT_EQ(DriverError(L"有効にできません。", -1), L"エラーがおきました\n有効にできません。(-1)");
+
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    AddDisk(path);
+    On(TASK_MOUNT, [](CVMUThreadTaskHeader& t) { t.Result = 0x3003; });
+    seq.EnableDisk(path);
+    RunWorker();
+    ASSERT_EQ(host.balloons.size(), 1u);
+    EXPECT_EQ(host.balloons[0].text, L"エラーがおきました\n有効にできません。(12291)");
+    EXPECT_EQ(host.balloons[0].title, kDisk);
+    EXPECT_EQ(host.balloons[0].icon, BALLOON_ERROR);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(Get(path).Status.DiskOperation, OP_IDLE);
+}
+
+TEST_F(SequencerTest, PendingSettingsFileTurnsEnableIntoASettingsChange) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    AddDisk(path);
+    const std::wstring pending = USettingsPaths::GetPendingSettingsPath(path);
+    CVelmoraEXSettingData bigger = Get(path).Setting;
+    bigger.DriveSize = 32u << 20;
+    USettingsFile::WriteRamDisk(pending, bigger);
+    seq.EnableDisk(path);
+    RunWorker();
+    ASSERT_EQ(Order(), (Steps{{TASK_SETTING, OP_SETTINGS_WRITE},
+                              {TASK_MOUNT, OP_ENABLE_MOUNT},
+                              {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    EXPECT_EQ(ran[0].property.PromotePending, 1);
+    EXPECT_EQ(ran[0].property.PendingPath, pending);
+    EXPECT_EQ(ran[0].property.NewSetting.DriveSize, 32u << 20);
+    EXPECT_TRUE(ran[0].property.ChangeFlags & CHANGE_DRIVE_SIZE);
+    EXPECT_EQ(ran[1].recreated, 1);
+    EXPECT_EQ(Get(path).Setting.DriveSize, 32u << 20);
+    EXPECT_EQ(GetFileAttributesW(pending.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // A pending file without a size is dropped and the disk simply mounted.
+    ran.clear();
+    manager.ClearStatus(path);
+    CVelmoraEXSettingData broken = bigger;
+    broken.DriveSize = 0;
+    USettingsFile::WriteRamDisk(pending, broken);
+    seq.EnableDisk(path);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT}, {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    EXPECT_EQ(GetFileAttributesW(pending.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// ---- disable -------------------------------------------------------------------------------
+
+TEST_F(SequencerTest, DisableAsksBeforeDroppingContentsAndSavesWithABackup) {
+    const std::wstring bare = PathOf(L"VelmoraEX0.ini");
+    AddDisk(bare, SAVE_NONE, MODE_MEMORY, L'R');
+    host.answers = {IDCANCEL};
+    seq.DisableDisk(bare);
+    EXPECT_TRUE(host.queue.empty());
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].caption, kApp);
+    EXPECT_EQ(host.boxes[0].text,
+              L"現在のドライブを無効にします。ディスク内のデータは全て失われます。続行しますか？");
+    EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_OKCANCEL | MB_ICONEXCLAMATION));
+
+    host.answers = {IDOK};
+    seq.DisableDisk(bare);
+    RunWorker();
+    ASSERT_EQ(Order(), (Steps{{TASK_UNMOUNT, OP_DISABLE_UNMOUNT}}));
+    EXPECT_EQ(ran[0].save, 0);
+    EXPECT_EQ(Get(bare).Status.Mode, MODE_NOT_MOUNTED);
+    ASSERT_EQ(host.balloons.size(), 1u);
+    EXPECT_EQ(host.balloons[0].text, L"無効にしました");
+    EXPECT_EQ(host.balloons[0].title, kDisk);
+
+    const std::wstring saved = PathOf(L"VelmoraEX1.ini");
+    AddDisk(saved, SAVE_AT_LOGOFF, MODE_MEMORY, L'S');
+    ran.clear();
+    seq.DisableDisk(saved);
+    RunWorker();
+    ASSERT_EQ(Order(), (Steps{{TASK_UNMOUNT, OP_DISABLE_UNMOUNT}}));
+    EXPECT_EQ(ran[0].save, 1);
+    EXPECT_EQ(host.boxes.size(), 2u);
+}
+
+TEST_F(SequencerTest, DisableRefusesADiskHoldingTheIECache) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    AddDisk(path, SAVE_AT_LOGOFF, MODE_MEMORY, L'R').Setting.CacheSetting.IECache = 1;
+    const std::wstring text = L"RAMディスクを利用中のソフトウェアがあるため、無効にすることができません。";
+    seq.DisableDisk(path);
+    ASSERT_EQ(host.balloons.size(), 1u);
+    EXPECT_EQ(host.balloons[0].text, text);
+    EXPECT_EQ(host.balloons[0].title, kApp);
+    host.balloonsAllowed = false;
+    seq.DisableDisk(path);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, text);
+    EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_ICONHAND));
+    EXPECT_TRUE(host.queue.empty());
+}
+
+TEST_F(SequencerTest, DisableThatCannotSaveOffersToDropTheContents) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    AddDisk(path, SAVE_AT_LOGOFF, MODE_MEMORY, L'R');
+    On(TASK_UNMOUNT, [](CVMUThreadTaskHeader& t) { t.Result = 0x2000; });
+    host.answers = {IDYES};
+    seq.DisableDisk(path);
+    RunWorker();
+    ASSERT_EQ(Order(), (Steps{{TASK_UNMOUNT, OP_DISABLE_UNMOUNT}, {TASK_UNMOUNT, OP_DISABLE_UNMOUNT}}));
+    EXPECT_EQ(ran[0].save, 1);
+    EXPECT_EQ(ran[1].save, 0);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].caption, kDisk);
+    EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_YESNO | MB_ICONHAND | MB_DEFBUTTON2));
+
+    // Any other failure: an error balloon and the disk left as it was.
+    manager.SetStatusFromReply(path, RamDiskStatus{0, 0, L'R', 0, {}, 0, {}, 0, 0, 0});
+    ran.clear();
+    host.balloons.clear();
+    On(TASK_UNMOUNT, [](CVMUThreadTaskHeader& t) { t.Result = 0x6001; });
+    seq.DisableDisk(path);
+    RunWorker();
+    ASSERT_EQ(host.balloons.size(), 1u);
+    EXPECT_EQ(host.balloons[0].text, USequencerMessages::DiskInUse());
+    EXPECT_EQ(host.balloons[0].icon, BALLOON_ERROR);
+    EXPECT_EQ(Get(path).Status.Mode, MODE_MEMORY);
+    EXPECT_EQ(Get(path).Status.DiskOperation, OP_IDLE);
+}
+
+// ---- delete --------------------------------------------------------------------------------
+
+TEST_F(SequencerTest, DeleteRemovesLinksThenCachesThenUnmountsThenDeletesSettings) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    CVelmoraEXData& disk = AddDisk(path, SAVE_AT_LOGOFF, MODE_MEMORY, L'R');
+    disk.Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
+    disk.Setting.CacheSetting.IEHistory = 1;
+    disk.Setting.CacheSetting.ChromeCache = 1;
+    On(TASK_VLINK, [](CVMUThreadTaskHeader& t) { static_cast<FakeLinkTask&>(t).Links.clear(); });
+    seq.DeleteDisk(path);
+    RunWorker();
+    ASSERT_EQ(Order(), (Steps{{TASK_VLINK, OP_DELETE_LINKS},
+                              {TASK_BROWSER_SETTING, OP_DELETE_BROWSER},
+                              {TASK_UNMOUNT, OP_DELETE_UNMOUNT},
+                              {TASK_SETTING_DELETE, OP_DELETE_SETTINGS}}));
+    EXPECT_EQ(ran[0].sub, 1);
+    EXPECT_EQ(ran[1].switchOn, 0);
+    EXPECT_EQ(ran[1].request.IEHistory, 1);
+    EXPECT_EQ(ran[1].request.ChromeCache, 1);
+    EXPECT_EQ(ran[1].request.IECache, 0);
+    EXPECT_EQ(ran[2].save, 0);
+    EXPECT_TRUE(manager.Disks().empty());
+    EXPECT_EQ(host.removedRows, std::vector<std::wstring>{path});
+    ASSERT_FALSE(host.balloons.empty());
+    EXPECT_EQ(host.balloons.back().text, L"削除しました");
+    EXPECT_EQ(host.balloons.back().title, kDisk);
+}
+
+TEST_F(SequencerTest, DeleteOfABareDisabledDiskOnlyDeletesSettings) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    AddDisk(path);
+    On(TASK_SETTING_DELETE, [](CVMUThreadTaskHeader& t) {
+        static_cast<CVMUThreadTaskSettingDeleteEx&>(t).RestartNeeded = 1;
+    });
+    host.answers = {IDYES};
+    seq.DeleteDisk(path);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_SETTING_DELETE, OP_DELETE_SETTINGS}}));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, L"RAMディスクを削除するには再起動が必要です。\n今すぐ再起動しますか？");
+    EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_YESNO | MB_ICONHAND));
+    EXPECT_EQ(host.restarts, 1);
+    EXPECT_TRUE(manager.Disks().empty());
+}
+
+TEST_F(SequencerTest, DeleteStopsWhenLinksCannotBeRemovedOrTheTaskIsMissing) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    AddDisk(path, SAVE_NONE, MODE_MEMORY, L'R').Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
+    On(TASK_VLINK, [](CVMUThreadTaskHeader& t) { t.Result = -1; });
+    seq.DeleteDisk(path);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_VLINK, OP_DELETE_LINKS}}));
+    EXPECT_EQ(manager.Disks().size(), 1u);
+
+    seq.fakeExtensions = false;
+    ran.clear();
+    seq.DeleteDisk(path);
+    RunWorker();
+    EXPECT_TRUE(ran.empty());
+    EXPECT_EQ(manager.Disks().size(), 1u);
+    ASSERT_FALSE(host.balloons.empty());
+    EXPECT_EQ(host.balloons.back().text, L"仮想リンクの処理はまだ利用できません。");
+}
+
+TEST_F(SequencerTest, DeleteOfADiskInUseIsFinishedAtTheNextStart) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    CVelmoraEXData& disk = AddDisk(path, SAVE_NONE, MODE_MEMORY, L'R');
+    USettingsFile::WriteRamDisk(path, disk.Setting);
+    On(TASK_UNMOUNT, [](CVMUThreadTaskHeader& t) { t.Result = 0x6001; });
+    host.answers = {IDNO};
+    seq.DeleteDisk(path);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_UNMOUNT, OP_DELETE_UNMOUNT}}));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text,
+              L"RAMディスクを利用中のソフトウェアがあるため、設定の削除を完了するには、"
+              L"コンピュータを再起動する必要があります。\n今すぐ再起動しますか？");
+    EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_YESNO | MB_ICONEXCLAMATION));
+    EXPECT_EQ(host.restarts, 0);
+    EXPECT_TRUE(manager.Disks().empty());
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(USettingsPaths::GetPendingDeletionPath(path).c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// ---- settings changes ----------------------------------------------------------------------
+
+CVelmoraEXPropertyData Change(const CVelmoraEXData& disk, const std::function<void(CVelmoraEXSettingData&)>& edit) {
+    CVelmoraEXPropertyData p;
+    p.OldSetting = disk.Setting;
+    p.NewSetting = disk.Setting;
+    edit(p.NewSetting);
+    p.SettingsPath = disk.Status.SettingsPath;
+    p.FromSheet = 1;
+    p.ComputeChanges(disk.Status.Mode != MODE_NOT_MOUNTED);
+    return p;
+}
+
+TEST_F(SequencerTest, SizeChangeOfAMountedDiskRecreatesItWithoutSaving) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    CVelmoraEXData disk = AddDisk(path, SAVE_AT_LOGOFF, MODE_MEMORY, L'R');
+    seq.BeginSettingsChange(Change(disk, [](CVelmoraEXSettingData& s) { s.DriveSize = 64u << 20; }));
+    RunWorker();
+    ASSERT_EQ(Order(), (Steps{{TASK_UNMOUNT, OP_SETTINGS_UNMOUNT},
+                              {TASK_SETTING, OP_SETTINGS_WRITE},
+                              {TASK_MOUNT, OP_ENABLE_MOUNT_RECREATED},
+                              {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    EXPECT_EQ(ran[0].save, 0);
+    EXPECT_EQ(ran[0].toNewImage, 0);
+    EXPECT_EQ(ran[2].recreated, 1);
+    EXPECT_EQ(ran[2].retry, 0);
+    EXPECT_EQ(ran[2].errorBox, 1);
+    EXPECT_EQ(Get(path).Setting.DriveSize, 64u << 20);
+    EXPECT_EQ(seq.PendingChange(), nullptr);
+    ASSERT_FALSE(host.balloons.empty());
+    EXPECT_EQ(host.balloons[1].title, L"VelmoraEX RAMディスクを作成しました");
+    EXPECT_EQ(host.balloons[1].text, L"ドライブレター ： R:\n容量 ： 64MB");
+}
+
+TEST_F(SequencerTest, BackupSwitchedOnForARunningDiskSavesIntoTheNewImage) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    CVelmoraEXData disk = AddDisk(path, SAVE_NONE, MODE_MEMORY, L'R');
+    CVelmoraEXPropertyData p = Change(disk, [&](CVelmoraEXSettingData& s) {
+        s.SaveType = SAVE_AT_LOGOFF;
+        s.BackupBaseDir = scratch.Path() + L"\\Backup0";
+    });
+    ASSERT_TRUE(p.IsBackupOnlySwitchedOn());
+    seq.BeginSettingsChange(p);
+    RunWorker();
+    ASSERT_EQ(Order(), (Steps{{TASK_UNMOUNT, OP_SETTINGS_UNMOUNT},
+                              {TASK_SETTING, OP_SETTINGS_WRITE},
+                              {TASK_MOUNT, OP_ENABLE_MOUNT_IMAGE},
+                              {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    EXPECT_EQ(ran[0].toNewImage, 1);
+    EXPECT_EQ(ran[0].save, 1);
+    EXPECT_EQ(ran[0].property.NewSetting.SaveType, SAVE_AT_LOGOFF);
+    EXPECT_EQ(ran[0].property.SettingsPath, path);
+    EXPECT_EQ(ran[2].recreated, 0);
+}
+
+TEST_F(SequencerTest, CacheOnlyChangesNeverUnmount) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    CVelmoraEXData disk = AddDisk(path, SAVE_AT_LOGOFF, MODE_MEMORY, L'R');
+    seq.BeginSettingsChange(Change(disk, [](CVelmoraEXSettingData& s) { s.CacheSetting.ChromeCache = 1; }));
+    RunWorker();
+    ASSERT_EQ(Order(), (Steps{{TASK_SETTING, OP_SETTINGS_WRITE}, {TASK_BROWSER_SETTING, OP_SETTINGS_BROWSER_ON}}));
+    EXPECT_EQ(ran[1].switchOn, 1);
+    EXPECT_EQ(ran[1].request.ChromeCache, 1);
+
+    ran.clear();
+    disk = Get(path);
+    seq.BeginSettingsChange(Change(disk, [](CVelmoraEXSettingData& s) { s.CacheSetting.ChromeCache = 0; }));
+    RunWorker();
+    ASSERT_EQ(Order(), (Steps{{TASK_BROWSER_SETTING, OP_SETTINGS_BROWSER_OFF}, {TASK_SETTING, OP_SETTINGS_WRITE}}));
+    EXPECT_EQ(ran[0].switchOn, 0);
+    EXPECT_EQ(Get(path).Setting.CacheSetting.ChromeCache, 0);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(seq.PendingChange(), nullptr);
+}
+
+TEST_F(SequencerTest, IECacheChangeOffersARestart) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    CVelmoraEXData disk = AddDisk(path, SAVE_AT_LOGOFF, MODE_MEMORY, L'R');
+    host.answers = {IDYES};
+    seq.BeginSettingsChange(Change(disk, [](CVelmoraEXSettingData& s) { s.CacheSetting.IEHistory = 1; }));
+    RunWorker();
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, USequencerMessages::RestartForBrowserCache());
+    EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_YESNO | MB_ICONEXCLAMATION));
+    EXPECT_EQ(host.restarts, 1);
+}
+
+TEST_F(SequencerTest, FailedSettingsTaskCanBeRetriedOrRollsANewDiskBack) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    CVelmoraEXPropertyData p;
+    p.IsNew = 1;
+    p.FromSheet = 1;
+    p.NeedsRemount = 1;
+    p.SettingsPath = path;
+    p.NewSetting.DriveSize = 16u << 20;
+    p.NewSetting.DriveLetter = 'Q';
+    auto fail = [](CVMUThreadTaskHeader& t) {
+        t.Result = -1;
+        t.Message = L"フォーマットに失敗しました。(3)";
+    };
+    On(TASK_SETTING, fail);
+    On(TASK_SETTING, fail);
+    host.answers = {IDRETRY, IDCANCEL};
+    seq.BeginSettingsChange(p);
+    EXPECT_EQ(host.rows, std::vector<std::wstring>{path});
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_SETTING, OP_SETTINGS_WRITE_NEW}, {TASK_SETTING, OP_SETTINGS_WRITE_NEW}}));
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[0].text, L"フォーマットに失敗しました。(3)");
+    EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_RETRYCANCEL | MB_ICONHAND));
+    EXPECT_TRUE(manager.Disks().empty());
+    EXPECT_EQ(host.removedRows, std::vector<std::wstring>{path});
+    EXPECT_EQ(seq.PendingChange(), nullptr);
+
+    // Not from the sheet: an error balloon, whatever the balloon options say.
+    host.balloonsAllowed = false;
+    p.FromSheet = 0;
+    ran.clear();
+    On(TASK_SETTING, fail);
+    seq.BeginSettingsChange(p);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_SETTING, OP_SETTINGS_WRITE_NEW}}));
+    ASSERT_EQ(host.balloons.size(), 1u);
+    EXPECT_EQ(host.balloons[0].title, kApp);
+    EXPECT_TRUE(manager.Disks().empty());
+}
+
+TEST_F(SequencerTest, NewDiskIsAddedWrittenAndMounted) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    CVelmoraEXPropertyData p;
+    p.IsNew = 1;
+    p.NeedsRemount = 1;
+    p.SettingsPath = path;
+    p.NewSetting.DriveSize = 16u << 20;
+    p.NewSetting.DriveLetter = 'Q';
+    seq.BeginSettingsChange(p);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_SETTING, OP_SETTINGS_WRITE_NEW},
+                              {TASK_MOUNT, OP_ENABLE_MOUNT},
+                              {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    EXPECT_EQ(Get(path).Status.CurrentLetter, L'Q');
+
+    // A status list that refuses the row leaves nothing behind and posts nothing.
+    host.refuseRow = true;
+    ran.clear();
+    p.SettingsPath = PathOf(L"VelmoraEX1.ini");
+    seq.BeginSettingsChange(p);
+    EXPECT_TRUE(host.queue.empty());
+    EXPECT_EQ(manager.Disks().size(), 1u);
+    EXPECT_EQ(seq.PendingChange(), nullptr);
+}
+
+TEST_F(SequencerTest, UnmountFailureDuringAChangeRetriesOrDefersTheChange) {
+    const std::wstring path = PathOf(L"VelmoraEX0.ini");
+    CVelmoraEXData disk = AddDisk(path, SAVE_AT_LOGOFF, MODE_MEMORY, L'R');
+    CVelmoraEXPropertyData p = Change(disk, [](CVelmoraEXSettingData& s) { s.DriveLetter = 'T'; });
+
+    // Contents cannot be saved: Retry, then Cancel rolls back.
+    On(TASK_UNMOUNT, [](CVMUThreadTaskHeader& t) { t.Result = 0x2000; });
+    On(TASK_UNMOUNT, [](CVMUThreadTaskHeader& t) { t.Result = 0x2000; });
+    host.answers = {IDRETRY, IDCANCEL};
+    seq.BeginSettingsChange(p);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_UNMOUNT, OP_SETTINGS_UNMOUNT}, {TASK_UNMOUNT, OP_SETTINGS_UNMOUNT}}));
+    EXPECT_EQ(ran[0].save, 1);
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[0].caption, kDisk);
+    EXPECT_EQ(host.boxes[0].text, USequencerMessages::SaveFailedOnChange());
+    EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_RETRYCANCEL | MB_ICONHAND));
+    EXPECT_EQ(seq.PendingChange(), nullptr);
+    EXPECT_EQ(Get(path).Setting.DriveLetter, 'R');
+
+    // Disk in use: the change waits in the pending file for the next enable.
+    ran.clear();
+    host.boxes.clear();
+    On(TASK_UNMOUNT, [](CVMUThreadTaskHeader& t) { t.Result = 0x6001; });
+    host.answers = {IDNO};
+    seq.BeginSettingsChange(p);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_UNMOUNT, OP_SETTINGS_UNMOUNT}}));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text,
+              L"RAMディスクを利用中のソフトウェアがあるため、新しい設定を有効にするには、"
+              L"コンピュータを再起動する必要があります。\n今すぐ再起動しますか？");
+    EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_YESNO | MB_ICONEXCLAMATION));
+    CVelmoraEXSettingData deferred;
+    USettingsFile::ReadRamDisk(USettingsPaths::GetPendingSettingsPath(path), deferred);
+    EXPECT_EQ(deferred.DriveLetter, 'T');
+    EXPECT_NE(GetFileAttributesW(disk.Setting.BackupBaseDir.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(seq.PendingChange(), nullptr);
+    EXPECT_EQ(Get(path).Status.DiskOperation, OP_IDLE);
+}
+
+// ---- busy, start-up ------------------------------------------------------------------------
+
+TEST_F(SequencerTest, RequestsWhileAnotherDiskIsBusyAreRefused) {
+    const std::wstring busy = PathOf(L"VelmoraEX0.ini");
+    const std::wstring other = PathOf(L"VelmoraEX1.ini");
+    AddDisk(busy, SAVE_AT_LOGOFF, MODE_MEMORY, L'R');
+    CVelmoraEXData idle = AddDisk(other, SAVE_AT_LOGOFF);
+    manager.SetDiskOperation(busy, OP_SAVING);
+    seq.EnableDisk(other);
+    seq.BeginSettingsChange(Change(idle, [](CVelmoraEXSettingData& s) { s.DriveSize = 64u << 20; }));
+    EXPECT_TRUE(host.queue.empty());
+    ASSERT_EQ(host.balloons.size(), 2u);
+    for (const BalloonShown& b : host.balloons) {
+        EXPECT_EQ(b.text, L"他の処理の実行中です\n操作の前に処理中でないことを確認し、もう一度設定してください。");
+        EXPECT_EQ(b.title, kApp);
+        EXPECT_EQ(b.icon, BALLOON_ERROR);
+    }
+    EXPECT_EQ(Get(other).Status.DiskOperation, OP_IDLE);
+    EXPECT_EQ(seq.PendingChange(), nullptr);
+
+    // A worker that does not take the task: the caller keeps it and nothing is marked busy.
+    manager.SetDiskOperation(busy, OP_IDLE);
+    host.refusePost = true;
+    CVMUThreadTaskRAMFolderEX* task = new CVMUThreadTaskRAMFolderEX;
+    EXPECT_EQ(seq.PostTask(task, other, OP_ENABLE_RAM_FOLDER), POST_FAILED);
+    delete task;
+    EXPECT_EQ(Get(other).Status.DiskOperation, OP_IDLE);
+}
+
+TEST_F(SequencerTest, StartupPassResumesSurvivorsAndEnablesStartupDisks) {
+    const std::wstring survivor = PathOf(L"VelmoraEX0.ini");
+    const std::wstring startup = PathOf(L"VelmoraEX1.ini");
+    const std::wstring manual = PathOf(L"VelmoraEX2.ini");
+    const std::wstring failing = PathOf(L"VelmoraEX3.ini");
+    AddDisk(survivor, SAVE_AT_LOGOFF, MODE_MEMORY, L'S').Setting.CacheSetting.FirefoxCache = 1;
+    AddDisk(failing).Setting.LoadAtStartup = 1;
+    AddDisk(manual);
+    AddDisk(startup).Setting.LoadAtStartup = 1;
+    On(TASK_MOUNT, [](CVMUThreadTaskHeader& t) { t.Result = -1; });
+    seq.StartupPass();
+    RunWorker();
+    // The failed mount does not hold up the disks after it.
+    EXPECT_EQ(Order(), (Steps{{TASK_BROWSER_SETTING, OP_RESUME_BROWSER},
+                              {TASK_RAM_FOLDER, OP_RESUME_RAM_FOLDER},
+                              {TASK_MOUNT, OP_ENABLE_MOUNT},
+                              {TASK_MOUNT, OP_ENABLE_MOUNT},
+                              {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    EXPECT_EQ(notifier.arrivals, std::vector<wchar_t>{L'S'});
+    for (const CVelmoraEXData& disk : manager.Disks()) {
+        EXPECT_EQ(disk.Status.StartupVisited, 1);
+        EXPECT_EQ(disk.Status.DiskOperation, OP_IDLE);
+    }
+    EXPECT_EQ(Get(startup).Status.Mode, MODE_MEMORY);
+    EXPECT_EQ(Get(manual).Status.Mode, MODE_NOT_MOUNTED);
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+#pragma once
+// The chains of worker tasks that enable, disable, delete and reconfigure RAM disks: starts the
+// first task of a chain, takes each finished task back, tells the user the outcome and posts
+// the next task from the disk's operation code. Window thread only; one task at a time.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "utility/core/VelmoraEXCacheSettingData.h"
+#include "utility/core/VelmoraEXVlinkData.h"
+#include "utility/core/VelmoraEXPropertyData.h"
+
+class CVelmoraEXManager;
+class CVMUThreadTaskHeader;
+class CVMUThreadTaskMountEX;
+class CVMUThreadTaskUnmountEX;
+class CVMUThreadTaskSettingEx;
+class CVMUThreadTaskSettingDeleteEx;
+class CVMUThreadTaskRAMFolderEX;
+class ISequencerHost;
+
+// DiskOperation codes of the steps of a chain.
+enum : int32_t {
+    OP_IDLE = 1,
+    OP_ENABLE_MOUNT = 2,
+    OP_ENABLE_BROWSER = 3,
+    OP_ENABLE_RAM_FOLDER = 4,
+    OP_ENABLE_LINKS = 5,
+    OP_ENABLE_PENDING_LINKS = 6,
+    OP_DISABLE_UNMOUNT = 7,
+    OP_SAVING = 8,
+    OP_ENABLE_MOUNT_IMAGE = 9,
+    OP_ENABLE_MOUNT_RECREATED = 10,
+    OP_SETTINGS_WRITE = 11,
+    OP_SETTINGS_WRITE_NEW = 12,
+    OP_SETTINGS_UNMOUNT = 13,
+    OP_SETTINGS_BROWSER_OFF = 14,
+    OP_SETTINGS_BROWSER_ON = 15,
+    OP_DELETE_SETTINGS = 16,
+    OP_DELETE_UNMOUNT = 17,
+    OP_DELETE_BROWSER = 18,
+    OP_DELETE_LINKS = 19,
+    OP_RESUME_BROWSER = 20,
+    OP_RESUME_RAM_FOLDER = 21,
+    OP_RESUME_LINKS = 22,
+    OP_RESUME_PENDING_LINKS = 23,
+};
+
+// Entry steps of the settings chain that finish it at once.
+enum : int {
+    SETTINGS_STEP_COMMIT = 10,
+    SETTINGS_STEP_ROLLBACK = 100,
+};
+
+// Results of PostTask.
+enum : int {
+    POST_DONE = 0,
+    POST_BUSY = 1,
+    POST_FAILED = -1,
+    POST_UNAVAILABLE = 2,  // the step's worker task does not exist in this build
+};
+
+class CDiskSequencer {
+public:
+    CDiskSequencer(CVelmoraEXManager& manager, ISequencerHost& host);
+    virtual ~CDiskSequencer();
+    CDiskSequencer(const CDiskSequencer&) = delete;
+    CDiskSequencer& operator=(const CDiskSequencer&) = delete;
+
+    // Clears the task's Result and Message and posts it, marking the disk of settingsPath (when
+    // not empty) with operation. POST_BUSY while any disk is busy, POST_FAILED when the worker
+    // did not take it; on either the caller still owns the task.
+    int PostTask(CVMUThreadTaskHeader* task, const std::wstring& settingsPath, int32_t operation);
+    // The busy notice (balloon 6000).
+    void ReportBusy();
+
+    // Disks are named by their settings-file path.
+    void EnableDisk(const std::wstring& settingsPath);
+    void DisableDisk(const std::wstring& settingsPath);
+    void DeleteDisk(const std::wstring& settingsPath);
+    void BeginSettingsChange(const CVelmoraEXPropertyData& property);
+    // Handles the next disk not visited since start-up; moves past disks that need no task.
+    void StartupPass();
+
+    // A task came back from the worker. True when handled (the task is then destroyed); false
+    // for types the sequencer does not handle (the status task), which the caller keeps.
+    bool OnTaskDone(CVMUThreadTaskHeader* task);
+
+    // The settings change in progress, or null.
+    const CVelmoraEXPropertyData* PendingChange() const { return m_pending.get(); }
+
+protected:
+    // Extension points for the steps whose worker tasks (browser caches, virtual links) this
+    // build lacks. Each returns the PostTask result after deleting the task and reporting busy
+    // on failure; the defaults tell the user the step is not available and return
+    // POST_UNAVAILABLE. Virtual-link subOperation: 1 remove, 2 create, 3 create pending links.
+    virtual int PostBrowserTask(const std::wstring& settingsPath, wchar_t driveLetter,
+                                const CVelmoraEXCacheSettingData& request, int32_t switchOn, int32_t noBackup,
+                                int32_t operation);
+    virtual int PostLinkTask(const std::wstring& settingsPath, int32_t subOperation, int32_t operation);
+    // A finished task of a type the sequencer does not know; true when it was handled (the
+    // caller then destroys it).
+    virtual bool OnOtherTaskDone(CVMUThreadTaskHeader& task);
+    // What the browser and link tasks report back, for OnOtherTaskDone to pass on.
+    void OnBrowserDone(const std::wstring& settingsPath, bool ieLocationChanged);
+    void OnLinksDone(const std::wstring& settingsPath, int32_t subOperation, int32_t result,
+                     const std::vector<CVelmoraEXVlinkData>& links, const std::vector<std::wstring>& pendingLinks);
+    void ReportStepNotAvailable(const std::wstring& what);
+    // PostTask; on failure deletes the task and reports busy.
+    bool Submit(CVMUThreadTaskHeader* task, const std::wstring& path, int32_t operation);
+
+private:
+    bool PostMount(const std::wstring& path, int32_t kind, int32_t retryAllowed, int32_t recreated,
+                   int32_t showErrorBox, int32_t operation);
+    bool PostUnmount(const std::wstring& path, uint8_t saveOnRemove, int32_t operation);
+    bool PostSettingsDelete(const std::wstring& path);
+    void SetIdle(const std::wstring& path);
+    bool BalloonsAllowed() const;
+    void Balloon(const std::wstring& text, const std::wstring& title, int iconKind);
+    void RemoveFromLists(const std::wstring& path);
+
+    void RunSettingsChain(int step);
+    void FinishSettingsChange(bool commit);
+    void RunEnableChain(const std::wstring& path, int step, bool resume);
+    void RunDeleteChain(const std::wstring& path, int step);
+
+    void OnMountDone(CVMUThreadTaskMountEX& task);
+    void OnUnmountDone(CVMUThreadTaskUnmountEX& task);
+    void OnSettingsDone(CVMUThreadTaskSettingEx& task);
+    void OnSettingsDeleteDone(CVMUThreadTaskSettingDeleteEx& task);
+    void OnRamFolderDone(CVMUThreadTaskRAMFolderEX& task);
+    int32_t OperationOf(const std::wstring& path) const;
+
+    CVelmoraEXManager& m_manager;
+    ISequencerHost& m_host;
+    std::unique_ptr<CVelmoraEXPropertyData> m_pending;
+    bool m_startupActive = false;
+};
