@@ -1,0 +1,18 @@
+# vmx_resources: the utility's compiled resources (message table, icon, menu, bitmaps,
+# version) and the string accessor. An OBJECT library so that the resource objects land in
+# every program that links it (a static library would drop them: nothing references them).
+if(WIN32)
+    add_library(vmx_resources OBJECT
+        utility/ui/Strings.rc
+        utility/ui/Resources.rc
+        utility/ui/Version.rc
+        utility/ui/LoadString.cpp)
+    target_compile_definitions(vmx_resources PRIVATE
+        VMX_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+        VMX_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+        VMX_VERSION_PATCH=${PROJECT_VERSION_PATCH})
+    target_include_directories(vmx_resources PRIVATE ${VMX_ROOT}/utility/ui)
+    target_link_libraries(vmx_resources INTERFACE user32)
+else()
+    add_library(vmx_resources INTERFACE)
+endif()
