@@ -8,10 +8,28 @@
 #include <vector>
 
 #include "common/DataConverter.h"
+#include "framework/ScratchFolder.h"
 #include "standin/StandinRequest.h"
 #include "utility/disk/DeviceNotifier.h"
 #include "utility/disk/DriverPipeFrame.h"
 #include "utility/disk/VelmoraAPI.h"
+
+// Bytes that differ from block to block and from seed to seed.
+inline std::vector<uint8_t> Pattern(size_t size, unsigned seed) {
+    std::vector<uint8_t> bytes(size);
+    uint32_t x = seed * 2654435761u + 1;
+    for (auto& b : bytes) {
+        x = x * 1664525u + 1013904223u;
+        b = static_cast<uint8_t>(x >> 24);
+    }
+    return bytes;
+}
+
+// length bytes of a file from offset.
+inline std::vector<uint8_t> FileBytes(const std::wstring& path, uint64_t offset, size_t length) {
+    std::vector<char> raw = ScratchFolder::Read(path, offset, length);
+    return std::vector<uint8_t>(raw.begin(), raw.end());
+}
 
 // The channel with the stand-in's own commands added.
 class CStandinClient : public CVelmoraAPI {

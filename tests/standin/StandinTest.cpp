@@ -22,21 +22,6 @@ namespace {
 const uint64_t kMiB = 1 << 20;
 const uint64_t kPiece = RAMDISK_IMAGE_PIECE_SIZE;
 
-std::vector<uint8_t> Pattern(size_t size, unsigned seed) {
-    std::vector<uint8_t> bytes(size);
-    uint32_t x = seed * 2654435761u + 1;
-    for (auto& b : bytes) {
-        x = x * 1664525u + 1013904223u;
-        b = static_cast<uint8_t>(x >> 24);
-    }
-    return bytes;
-}
-
-std::vector<uint8_t> FileBytes(const std::wstring& path, uint64_t offset, size_t length) {
-    std::vector<char> raw = ScratchFolder::Read(path, offset, length);
-    return std::vector<uint8_t>(raw.begin(), raw.end());
-}
-
 int CountRamFiles(const std::wstring& folder) {
     int count = 0;
     WIN32_FIND_DATAW data;
