@@ -36,4 +36,9 @@ function(vmx_test)
     # 77: wine-run found no way to run this architecture here.
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} SKIP_RETURN_CODE 77
         ENVIRONMENT "VMX_ROOT=${VMX_ROOT};VMX_BUILD_DIR=${CMAKE_BINARY_DIR}")
+    if(T_KIND STREQUAL "win")
+        # Windows tests share the prefix's registry, data folder and default driver channel:
+        # they run one at a time (portable and native suites still run beside them).
+        set_property(TEST ${T_NAME} APPEND PROPERTY RESOURCE_LOCK vmx_wine_state)
+    endif()
 endfunction()

@@ -1,0 +1,13 @@
+# vmx_traywindow: the utility's hidden main window with its tray icon, status polling and the
+# end-of-session hold; the shield confirmation box, the position-reporting slider and the
+# picture control with a transparent colour.
+vmx_library(vmx_traywindow
+    WIN
+        utility/ui/TaskTray.cpp
+        utility/ui/TrayPrompt.cpp
+        utility/ui/ShieldMessageBox.cpp
+        utility/ui/SliderCtrlEx.cpp
+        utility/ui/TransparentBitmapStatic.cpp
+        utility/ui/VMUTaskTrayWnd.cpp
+    DEPS vmx_sequencer vmx_tasks vmx_manager vmx_framework_ui
+    WIN_LIBS shell32 user32 gdi32 comctl32)
