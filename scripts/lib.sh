@@ -49,6 +49,12 @@ vmx_start_wine() {
     if [ ! -f "$VMX_WINEPREFIX/system.reg" ]; then
         vmx_log "creating Wine prefix $VMX_WINEPREFIX"
         timeout 300 "$VMX_WINE64" wineboot --init >/dev/null 2>&1 || true
+        # Japanese text needs a CJK font behind the fonts dialogs and menus ask for.
+        local font
+        for font in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic" "Segoe UI" "Liberation Sans"; do
+            timeout 60 "$VMX_WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" \
+                /d "Noto Sans CJK JP" /f >/dev/null 2>&1 || true
+        done
         timeout 120 "$WINESERVER" -w || true
     fi
     "$WINESERVER" -p >/dev/null 2>&1 || true
