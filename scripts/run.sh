@@ -44,6 +44,17 @@ fi
 echo "$DISPLAY" >"$state/display"
 vmx_start_wine
 
+# A first run gets one disk set to start with Windows: 64 MiB on R:, NTFS, no backup.
+data="$VMX_WINEPREFIX/drive_c/ProgramData/Norvane/VelmoraEX"
+if [ -f "$utility" ] && ! ls "$data"/VelmoraEX*.ini >/dev/null 2>&1; then
+    mkdir -p "$data"
+    printf '[RamDisk]\r\nDriveSize=67108864\r\nDriveLetter=R\r\nFormatType=4\r\nMemType=1\r\nSaveType=0\r\nLoadType=1\r\n' \
+        >"$data/VelmoraEX0.ini"
+    timeout 60 "$VMX_WINE64" reg add 'HKLM\SYSTEM\CurrentControlSet\Services\VelmoraEX\Parameters\LoadSettings' \
+        /v StartUp0 /t REG_SZ /d 'C:\ProgramData\Norvane\VelmoraEX\VelmoraEX0.ini' /f >/dev/null 2>&1 || true
+    echo "made a 64 MiB disk R: set to start with Windows ($data/VelmoraEX0.ini)"
+fi
+
 log="$state/programs.log"
 started=()
 if [ -f "$standin" ]; then
