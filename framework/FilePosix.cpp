@@ -17,16 +17,6 @@ int Fd(intptr_t h) { return static_cast<int>(h); }
 long LastError() { return errno == EBADF ? USystemError::kAccessDenied : USystemError::FromErrno(errno); }
 }  // namespace
 
-CFile::CFile() : m_hFile(hFileNull) {}
-
-CFile::~CFile() {
-    if (IsOpen()) Abort();
-}
-
-void CFile::ThrowOsError(long osError) const {
-    throw new CFileException(CFileException::OsErrorToException(osError), osError, m_strFileName);
-}
-
 // Sharing modes have no counterpart here and are not enforced.
 bool CFile::Open(const std::wstring& fileName, unsigned openFlags, CFileException* error) {
     if (IsOpen()) Abort();

@@ -10,16 +10,6 @@ namespace {
 HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 }  // namespace
 
-CFile::CFile() : m_hFile(hFileNull) {}
-
-CFile::~CFile() {
-    if (IsOpen()) Abort();
-}
-
-void CFile::ThrowOsError(long osError) const {
-    throw new CFileException(CFileException::OsErrorToException(osError), osError, m_strFileName);
-}
-
 bool CFile::Open(const std::wstring& fileName, unsigned openFlags, CFileException* error) {
     if (IsOpen()) Abort();
     m_strFileName = fileName;
