@@ -31,6 +31,13 @@ inline std::vector<uint8_t> FileBytes(const std::wstring& path, uint64_t offset,
     return std::vector<uint8_t>(raw.begin(), raw.end());
 }
 
+// RAM folder for a stand-in under test: on /dev/shm when Wine shows it, else the fallback.
+inline std::wstring StandinRamDir(const std::wstring& name, const std::wstring& fallback) {
+    DWORD shm = GetFileAttributesW(L"Z:\\dev\\shm");
+    bool onShm = shm != INVALID_FILE_ATTRIBUTES && (shm & FILE_ATTRIBUTE_DIRECTORY);
+    return onShm ? L"Z:\\dev\\shm\\" + name : fallback;
+}
+
 // The channel with the stand-in's own commands added.
 class CStandinClient : public CVelmoraAPI {
 public:

@@ -50,10 +50,7 @@ protected:
         std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++instance);
         pipeName = L"VelmoraEXStandinTest-" + tag;
         UDriverPipeFrame::SetPipeName(pipeName.c_str());
-        DWORD shm = GetFileAttributesW(L"Z:\\dev\\shm");
-        ramDir = shm != INVALID_FILE_ATTRIBUTES && (shm & FILE_ATTRIBUTE_DIRECTORY)
-                     ? L"Z:\\dev\\shm\\vmx-standin-test-" + tag
-                     : scratch / L"ram";
+        ramDir = StandinRamDir(L"vmx-standin-test-" + tag, scratch / L"ram");
     }
     void TearDown() override {
         child.End();

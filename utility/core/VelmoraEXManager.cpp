@@ -262,19 +262,7 @@ int CVelmoraEXManager::ClearStatus(const std::wstring& path) {
 int CVelmoraEXManager::SetSetting(const std::wstring& path, const CVelmoraEXSettingData& setting) {
     CVelmoraEXData* disk = Find(path);
     if (!disk) return 0;
-    CVelmoraEXSettingData& target = disk->Setting;
-    target.LoadAtStartup = setting.LoadAtStartup;
-    target.DriveLetter = setting.DriveLetter;
-    target.DriveSize = setting.DriveSize;
-    target.BackupBaseDir = setting.BackupBaseDir;
-    target.SaveType = setting.SaveType;
-    target.LoadType = setting.LoadType;
-    target.FormatType = setting.FormatType;
-    target.MemType = setting.MemType;
-    target.CacheSetting.IECache = setting.CacheSetting.IECache;
-    target.CacheSetting.IEHistory = setting.CacheSetting.IEHistory;
-    target.CacheSetting.FirefoxCache = setting.CacheSetting.FirefoxCache;
-    target.CacheSetting.ChromeCache = setting.CacheSetting.ChromeCache;
+    disk->Setting = setting;  // every field, the cache switches included
     return 1;
 }
 

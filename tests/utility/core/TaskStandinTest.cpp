@@ -26,10 +26,7 @@ protected:
         std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++instance);
         pipeName = L"VelmoraEXTaskStandin-" + tag;
         UDriverPipeFrame::SetPipeName(pipeName.c_str());
-        DWORD shm = GetFileAttributesW(L"Z:\\dev\\shm");
-        ramDir = shm != INVALID_FILE_ATTRIBUTES && (shm & FILE_ATTRIBUTE_DIRECTORY)
-                     ? L"Z:\\dev\\shm\\vmx-task-standin-" + tag
-                     : scratch / L"ram";
+        ramDir = StandinRamDir(L"vmx-task-standin-" + tag, scratch / L"ram");
         std::wstring args = L"--pipe-name " + pipeName + L" --ram-dir \"" + ramDir + L"\" --no-startup-disks";
         ASSERT_TRUE(child.Start(args)) << "VelmoraEXStandin.exe next to the test program";
         ASSERT_TRUE(CVelmoraAPI::IsDriverUp(10000));
