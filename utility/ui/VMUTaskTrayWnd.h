@@ -44,6 +44,7 @@ public:
 
     // Message boxes and balloons go through prompt (not owned); null restores the real one.
     void SetPrompt(ITrayPrompt* prompt);
+    ITrayPrompt& Prompt() { return *m_prompt; }
 
     // The tray's click and the status command do nothing before this is set.
     void SetStartupComplete(bool complete) { m_startupComplete = complete; }

@@ -12,6 +12,44 @@
 #define ID_TRAY_DISABLE 32772
 #define ID_TRAY_STATUS 32773
 
+// Dialogs.
+#define IDD_STATUS_WHOLE 106      // status sheet: disks, memory, browser locations
+#define IDD_STATUS_ABOUT 107      // status sheet: version
+#define IDD_PROPERTY_WHOLE 108    // disk settings: RAM disk
+#define IDD_SAVE 136              // save progress at shutdown
+#define IDD_OPTION 146            // utility options
+
+// Status page (106).
+#define IDC_STATUS_ENABLE 1010
+#define IDC_STATUS_GROUP 1011
+#define IDC_STATUS_TOTAL_MEMORY 1013
+#define IDC_STATUS_FREE_MEMORY 1014
+#define IDC_STATUS_PROPERTY 1018
+#define IDC_STATUS_NEW 1020
+#define IDC_STATUS_DELETE 1021
+#define IDC_STATUS_DISABLE 1022
+#define IDC_STATUS_LIST 1026
+#define IDC_STATUS_OPTION 1035
+#define IDC_STATUS_IE_DELETE 1039
+#define IDC_STATUS_IE_DRIVE 1045
+#define IDC_STATUS_FIREFOX_DRIVE 1046
+#define IDC_STATUS_CHROME_DRIVE 1047
+// Version page (107).
+#define IDC_ABOUT_VERSION 1012
+// RAM-disk page (108).
+#define IDC_PROPERTY_STARTUP 1002
+#define IDC_PROPERTY_SIZE_SLIDER 1005
+#define IDC_PROPERTY_SIZE 1006
+#define IDC_PROPERTY_LETTER 1009
+#define IDC_PROPERTY_FORMAT 1010
+// Save dialog (136).
+#define IDC_SAVE_TEXT 1002
+#define IDC_SAVE_PICTURE 1003
+#define IDC_SAVE_PROGRESS 1027
+// Option dialog (146).
+#define IDC_OPTION_TASKTRAY 1003
+#define IDC_OPTION_INDICATOR 1026
+
 // Message table: IDS_<n> is string n.
 #define IDS_3006 3006
 #define IDS_3010 3010

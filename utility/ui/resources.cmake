@@ -7,6 +7,12 @@ if(WIN32)
         utility/ui/Resources.rc
         utility/ui/Version.rc
         utility/ui/LoadString.cpp)
+    # Dialog templates, one script per window family.
+    foreach(script StatusDialogs.rc PropertyDialogs.rc SaveDialogs.rc)
+        if(EXISTS ${VMX_ROOT}/utility/ui/${script})
+            target_sources(vmx_resources PRIVATE utility/ui/${script})
+        endif()
+    endforeach()
     target_compile_definitions(vmx_resources PRIVATE
         VMX_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
         VMX_VERSION_MINOR=${PROJECT_VERSION_MINOR}
