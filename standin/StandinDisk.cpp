@@ -215,20 +215,30 @@ bool CStandinDisk::FlushPass() {
     std::vector<uint8_t> buffer;
     const uint64_t blockSize = m_tracker.BlockSize();
     for (;;) {
-        std::lock_guard<std::mutex> lock(m_io);
-        uint64_t first = 0, count = 0;
-        if (!m_tracker.TakeRun(kTransferBytes / blockSize, first, count)) return true;
-        uint64_t offset = first * blockSize;
-        uint32_t length = static_cast<uint32_t>(std::min(count * blockSize, m_settings.driveSize - offset));
-        buffer.resize(length);
-        bool written = EnsureImageOpen() && m_ram.ReadAt(buffer.data(), offset, length) == ERROR_SUCCESS &&
-                       Guarded([&] { m_image->WriteList(buffer.data(), offset, length); }) == 0;
-        if (!written) {
-            m_tracker.MarkBlocks(first, count);
-            CloseImage();
-            return false;
+        uint32_t length = 0;
+        {
+            std::lock_guard<std::mutex> lock(m_io);
+            uint64_t first = 0, count = 0;
+            if (!m_tracker.TakeRun(kTransferBytes / blockSize, first, count)) return true;
+            uint64_t offset = first * blockSize;
+            length = static_cast<uint32_t>(std::min(count * blockSize, m_settings.driveSize - offset));
+            buffer.resize(length);
+            bool written = EnsureImageOpen() && m_ram.ReadAt(buffer.data(), offset, length) == ERROR_SUCCESS &&
+                           Guarded([&] { m_image->WriteList(buffer.data(), offset, length); }) == 0;
+            if (!written) {
+                m_tracker.MarkBlocks(first, count);
+                CloseImage();
+                return false;
+            }
         }
+        if (m_settings.saveRate) PaceSave(length);
     }
+}
+
+void CStandinDisk::PaceSave(uint32_t written) {
+    // Outside the disk's lock, so reads, writes and status answer meanwhile.
+    const uint64_t ms = static_cast<uint64_t>(written) * 1000 / m_settings.saveRate;
+    Sleep(static_cast<DWORD>(std::min<uint64_t>(ms, 60000)));
 }
 
 uint32_t CStandinDisk::SaveDirty() {

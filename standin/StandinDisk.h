@@ -29,6 +29,8 @@ struct StandinDiskSettings {
     DWORD sleepNoBlockMs = 1000;
     // Pause before a failed write pass is tried again.
     DWORD sleepHaveBlockMs = 1000;
+    // Bytes a second a save pass writes at most (0: no limit).
+    uint64_t saveRate = 0;
 };
 
 class CStandinDisk {
@@ -83,6 +85,8 @@ private:
     uint32_t FormatVolume();
     // One pass over the dirty blocks; false when a block could not be written (it stays dirty).
     bool FlushPass();
+    // Waits as long as writing this many bytes takes at the save rate.
+    void PaceSave(uint32_t written);
     // The image set open for writing; false (and closed) when it cannot be opened.
     bool EnsureImageOpen();
     void CloseImage();

@@ -277,6 +277,7 @@ uint32_t CStandinDriver::Create(const std::wstring& diskId, bool imageModeReques
     unsigned char asked = 0;
     uint32_t error = ReadSettings(diskId, settings, asked);
     if (error) return error;
+    settings.saveRate = m_options.saveRate;
     wchar_t letter = 0;
     error = ChooseLetter(asked, letter);
     if (error) return error;

@@ -4,7 +4,7 @@
 
 const wchar_t CStandinOptions::kUsage[] =
     L"usage: VelmoraEXStandin [--pipe-name NAME] [--memory-budget BYTES[K|M|G|T]] [--ram-dir FOLDER] "
-    L"[--no-startup-disks] | --stop [--pipe-name NAME] | --help";
+    L"[--save-rate BYTES[K|M|G|T]] [--no-startup-disks] | --stop [--pipe-name NAME] | --help";
 const wchar_t CStandinOptions::kDefaultPipeName[] = L"VelmoraEXRamDiskDriver";
 
 bool CStandinOptions::ParseBytes(const std::wstring& text, uint64_t& bytes) {
@@ -42,7 +42,8 @@ bool CStandinOptions::Parse(const std::vector<std::wstring>& args, std::wstring&
             error = L"option given twice: " + name;
             return false;
         }
-        bool takesValue = name == L"--pipe-name" || name == L"--memory-budget" || name == L"--ram-dir";
+        bool takesValue = name == L"--pipe-name" || name == L"--memory-budget" || name == L"--ram-dir" ||
+                          name == L"--save-rate";
         if (takesValue && i + 1 >= args.size()) {
             error = L"option needs a value: " + name;
             return false;
@@ -66,6 +67,12 @@ bool CStandinOptions::Parse(const std::vector<std::wstring>& args, std::wstring&
                 return false;
             }
             hasMemoryBudget = true;
+        } else if (name == L"--save-rate") {
+            if (!ParseBytes(args[++i], saveRate) || saveRate == 0) {
+                error = L"save rate must be a positive number of bytes a second, optionally with K, M, G or T: " +
+                        args[i];
+                return false;
+            }
         } else if (name == L"--ram-dir") {
             ramDir = args[++i];
             if (ramDir.empty()) {
@@ -83,7 +90,7 @@ bool CStandinOptions::Parse(const std::vector<std::wstring>& args, std::wstring&
             return false;
         }
     }
-    if (stop && (hasMemoryBudget || !ramDir.empty() || !startupDisks)) {
+    if (stop && (hasMemoryBudget || !ramDir.empty() || !startupDisks || saveRate != 0)) {
         error = L"--stop takes only --pipe-name";
         return false;
     }

@@ -24,13 +24,14 @@ TEST(StandinOptions, DefaultsServeTheDriversPipeWithoutABudget) {
 TEST(StandinOptions, EveryOptionTakesItsValue) {
     CStandinOptions options;
     ASSERT_TRUE(ParseArgs({L"--pipe-name", L"Test-1", L"--memory-budget", L"64M", L"--ram-dir", L"Z:\\dev\\shm\\x",
-                           L"--no-startup-disks"},
+                           L"--save-rate", L"8M", L"--no-startup-disks"},
                           options));
     EXPECT_EQ(options.pipeName, L"Test-1");
     EXPECT_TRUE(options.hasMemoryBudget);
     EXPECT_EQ(options.memoryBudget, 64u << 20);
     EXPECT_EQ(options.ramDir, L"Z:\\dev\\shm\\x");
     EXPECT_FALSE(options.startupDisks);
+    EXPECT_EQ(options.saveRate, 8u << 20);
 
     CStandinOptions zero;
     ASSERT_TRUE(ParseArgs({L"--memory-budget", L"0"}, zero));
@@ -59,6 +60,9 @@ TEST(StandinOptions, MalformedCommandLinesAreRefused) {
         {L"--memory-budget", L"16777216T"},
         {L"--ram-dir", L""},
         {L"--stop", L"--memory-budget", L"1"},
+        {L"--save-rate", L"0"},
+        {L"--save-rate", L"fast"},
+        {L"--stop", L"--save-rate", L"1M"},
         {L"--help", L"--stop"},
     };
     for (const auto& args : bad) {
