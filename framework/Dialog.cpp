@@ -25,6 +25,50 @@ INT_PTR CDialog::DoModal() {
     return result;
 }
 
+INT_PTR CDialog::RunModalLoop() {
+    if (m_hWnd) return -1;
+    HINSTANCE instance = m_instance ? m_instance : GetModuleHandleW(nullptr);
+    HWND owner = m_parent ? m_parent->m_hWnd : nullptr;
+    const bool disableOwner = owner && ::IsWindowEnabled(owner);
+    if (disableOwner) ::EnableWindow(owner, FALSE);
+    m_modal = true;
+    m_ownLoop = true;
+    m_loopEnded = false;
+    m_result = 0;
+    SetCreating(this);
+    HWND hwnd = CreateDialogParamW(instance, MAKEINTRESOURCEW(m_templateId), owner, DialogProc, 0);
+    TakeCreating();
+    INT_PTR result = -1;
+    if (hwnd) {
+        bool quit = false;
+        MSG message;
+        while (!m_loopEnded && ::IsWindow(hwnd)) {
+            const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+            if (got == -1) break;
+            if (got == 0) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                quit = true;
+                break;
+            }
+            if (!IsDialogMessageW(hwnd, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+        if (m_loopEnded && !quit) result = m_result;
+        if (::IsWindow(hwnd)) {
+            ::ShowWindow(hwnd, SW_HIDE);
+            // The owner comes back before the dialog goes, so that it gets the activation.
+            if (disableOwner) ::EnableWindow(owner, TRUE);
+            ::DestroyWindow(hwnd);
+        }
+    }
+    if (disableOwner && !::IsWindowEnabled(owner)) ::EnableWindow(owner, TRUE);
+    m_modal = false;
+    m_ownLoop = false;
+    return result;
+}
+
 BOOL CDialog::Create(UINT templateId, CWnd* parent) {
     if (m_hWnd) return FALSE;
     if (templateId) m_templateId = templateId;
@@ -42,7 +86,10 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
 void CDialog::EndDialog(int result) {
     m_result = result;
     if (!m_hWnd) return;
-    if (m_modal) {
+    if (m_modal && m_ownLoop) {
+        m_loopEnded = true;
+        ::PostMessageW(m_hWnd, WM_NULL, 0, 0);  // wakes the loop
+    } else if (m_modal) {
         ::EndDialog(m_hWnd, result);
     } else {
         ::DestroyWindow(m_hWnd);

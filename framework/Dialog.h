@@ -41,6 +41,13 @@ protected:
     // procedure's answer (FALSE when it fell through to the dialog manager).
     static INT_PTR RunMessage(CDialog* dialog, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Runs the dialog modally in a loop of its own that never shows the window: it appears only
+    // when the dialog shows itself (or its template has WS_VISIBLE). The owner, if any, is
+    // disabled meanwhile; EndDialog ends the loop, and the window is hidden and destroyed.
+    // EndDialog's value; -1 when the dialog could not be created or the loop ended without
+    // EndDialog (WM_QUIT, which is posted again, or the window destroyed by someone else).
+    INT_PTR RunModalLoop();
+
     UINT m_templateId;
     CWnd* m_parent;
     HINSTANCE m_instance = nullptr;
@@ -49,4 +56,6 @@ protected:
 
 private:
     bool m_defaulted = false;  // set when a message fell through to DefWindowProc
+    bool m_ownLoop = false;    // modal in RunModalLoop rather than in the dialog manager's loop
+    bool m_loopEnded = false;  // EndDialog was called during RunModalLoop
 };

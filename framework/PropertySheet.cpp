@@ -3,6 +3,34 @@
 #include <algorithm>
 
 namespace {
+
+// A dialog template's size in dialog units; false when the template cannot be read.
+bool TemplateSize(HINSTANCE instance, UINT id, SIZE& size) {
+    if (!instance) instance = GetModuleHandleW(nullptr);
+    HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));  // RT_DIALOG
+    if (!resource || SizeofResource(instance, resource) < 26) return false;
+    HGLOBAL loaded = LoadResource(instance, resource);
+    const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    if (!data) return false;
+    const bool extended = reinterpret_cast<const WORD*>(data)[0] == 1 && reinterpret_cast<const WORD*>(data)[1] == 0xFFFF;
+    const short* extent = reinterpret_cast<const short*>(data + (extended ? 22 : 14));
+    size.cx = extent[0];
+    size.cy = extent[1];
+    return true;
+}
+
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND child, HWND parent) {
+    RECT rect = {};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+}  // namespace
+
+
+namespace {
 // The sheet being opened on this thread; the initialisation callback carries no parameter.
 thread_local CPropertySheet* t_openingSheet = nullptr;
 }  // namespace
@@ -125,4 +153,56 @@ int CALLBACK CPropertySheet::SheetCallback(HWND hwnd, UINT message, LPARAM) {
     t_openingSheet = nullptr;
     if (sheet && sheet->SubclassWindow(hwnd)) sheet->OnInitDialog();
     return 0;
+}
+
+bool CPropertySheet::IsPageWindow(HWND hwnd) const {
+    for (CPropertyPage* page : m_pages)
+        if (page->GetSafeHwnd() == hwnd) return true;
+    return false;
+}
+
+void CPropertySheet::FitPagesToTemplates() {
+    HWND current = PropSheet_GetCurrentPageHwnd(m_hWnd);
+    HWND tab = PropSheet_GetTabControl(m_hWnd);
+    if (!current || !tab) return;
+    // The pages' own size, in their own font.
+    LONG needX = 0, needY = 0;
+    for (CPropertyPage* page : m_pages) {
+        SIZE size = {};
+        if (!TemplateSize(page->m_psp.hInstance, page->GetTemplateId(), size)) continue;
+        RECT rect = {0, 0, size.cx, size.cy};
+        MapDialogRect(current, &rect);
+        needX = std::max(needX, rect.right);
+        needY = std::max(needY, rect.bottom);
+    }
+    RECT area = {};
+    GetClientRect(tab, &area);
+    TabCtrl_AdjustRect(tab, FALSE, &area);
+    const int dx = std::max(0L, needX - (area.right - area.left));
+    const int dy = std::max(0L, needY - (area.bottom - area.top));
+    if (dx == 0 && dy == 0) return;
+
+    // Buttons below the tab move down and right with the grown corner.
+    const RECT tabRect = ChildRect(tab, m_hWnd);
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (child == tab || IsPageWindow(child)) continue;
+        const RECT rect = ChildRect(child, m_hWnd);
+        if (rect.top < tabRect.bottom) continue;
+        ::SetWindowPos(child, nullptr, rect.left + dx, rect.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ::SetWindowPos(tab, nullptr, 0, 0, tabRect.right - tabRect.left + dx, tabRect.bottom - tabRect.top + dy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT window = {};
+    ::GetWindowRect(m_hWnd, &window);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, window.right - window.left + dx, window.bottom - window.top + dy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // Pages that exist fill the new display area.
+    RECT display = ChildRect(tab, m_hWnd);
+    TabCtrl_AdjustRect(tab, FALSE, &display);
+    for (CPropertyPage* page : m_pages) {
+        if (!page->GetSafeHwnd()) continue;
+        ::SetWindowPos(page->GetSafeHwnd(), nullptr, display.left, display.top, display.right - display.left,
+                       display.bottom - display.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }

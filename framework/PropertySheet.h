@@ -47,11 +47,17 @@ public:
 protected:
     // Once the sheet window exists (from the sheet's initialisation callback).
     virtual BOOL OnInitDialog() { return TRUE; }
+    // Grows the sheet, its tab and the pages that exist so that each page shows its whole
+    // template in its own font: the sheet sizes pages in its own font, which may be smaller
+    // than theirs. Moves the buttons below the tab with the grown corner. Needs a page window;
+    // does nothing before the first page exists.
+    void FitPagesToTemplates();
     // A modeless sheet whose OK or Cancel has ended it (no current page) is destroyed here.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void PostNcDestroy() override;
 
 private:
+    bool IsPageWindow(HWND hwnd) const;
     static int CALLBACK SheetCallback(HWND hwnd, UINT message, LPARAM lParam);
     void Prepare(DWORD extraFlags);
 

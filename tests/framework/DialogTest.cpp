@@ -122,6 +122,112 @@ TEST(ModalDialog, EndDialogValueIsTheResult) {
     EXPECT_EQ(CDialog(4242).DoModal(), -1);
 }
 
+// Records on each tick of a 50 ms timer whether it is visible; shows itself and ends at the
+// ticks it is told (0: never). Its destruction records whether it was still visible.
+class CTickingDialog : public CDialog {
+public:
+    explicit CTickingDialog(CWnd* parent = nullptr) : CDialog(IDD_TEST_DIALOG, parent) {}
+    int showAtTick = 0;
+    int endAtTick = 0;
+    int endInInit = 0;
+    std::vector<bool> visibleAtTick;
+    std::vector<bool> ownerEnabledAtTick;
+    bool visibleAtDestroy = true;
+
+    INT_PTR RunWithoutShowing() { return RunModalLoop(); }
+
+protected:
+    BOOL OnInitDialog() override {
+        if (endInInit) {
+            EndDialog(endInInit);
+            return TRUE;
+        }
+        SetTimer(1, 50);
+        return TRUE;
+    }
+    void OnTimer(UINT_PTR) override {
+        visibleAtTick.push_back(IsWindowVisible() != FALSE);
+        if (m_parent) ownerEnabledAtTick.push_back(::IsWindowEnabled(m_parent->m_hWnd) != FALSE);
+        const int tick = static_cast<int>(visibleAtTick.size());
+        if (tick == showAtTick) ShowWindow(SW_SHOWNA);
+        if (tick == endAtTick) EndDialog(42);
+    }
+    void OnDestroy() override {
+        visibleAtDestroy = IsWindowVisible() != FALSE;
+        KillTimer(1);
+    }
+};
+
+TEST(ModalLoop, DialogManagerLoopShowsTheDialogByItself) {
+    CTickingDialog dialog;
+    dialog.endAtTick = 4;
+    EXPECT_EQ(dialog.DoModal(), 42);
+    ASSERT_EQ(dialog.visibleAtTick.size(), 4u);
+    EXPECT_TRUE(dialog.visibleAtTick.back());
+}
+
+TEST(ModalLoop, OwnLoopNeverShowsTheDialogAndDisablesTheOwner) {
+    ASSERT_TRUE(CWnd::RegisterWindowClass(L"ModalLoopOwner"));
+    CWnd owner;
+    ASSERT_TRUE(owner.CreateEx(0, L"ModalLoopOwner", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr));
+    CTickingDialog dialog(&owner);
+    dialog.endAtTick = 6;
+    EXPECT_EQ(dialog.RunWithoutShowing(), 42);
+    EXPECT_EQ(dialog.GetResult(), 42);
+    EXPECT_FALSE(dialog.IsModal());
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+    ASSERT_EQ(dialog.visibleAtTick.size(), 6u);
+    for (bool visible : dialog.visibleAtTick) EXPECT_FALSE(visible);
+    for (bool enabled : dialog.ownerEnabledAtTick) EXPECT_FALSE(enabled);
+    EXPECT_TRUE(IsWindowEnabled(owner.m_hWnd));
+    owner.DestroyWindow();
+}
+
+TEST(ModalLoop, DialogThatShowsItselfIsHiddenWhenTheLoopEnds) {
+    CTickingDialog dialog;
+    dialog.showAtTick = 2;
+    dialog.endAtTick = 4;
+    EXPECT_EQ(dialog.RunWithoutShowing(), 42);
+    ASSERT_EQ(dialog.visibleAtTick.size(), 4u);
+    EXPECT_FALSE(dialog.visibleAtTick[0]);
+    EXPECT_FALSE(dialog.visibleAtTick[1]);
+    EXPECT_TRUE(dialog.visibleAtTick[2]);
+    EXPECT_TRUE(dialog.visibleAtTick[3]);
+    EXPECT_FALSE(dialog.visibleAtDestroy);
+}
+
+TEST(ModalLoop, EndedDuringInitOrMissingTemplate) {
+    CTickingDialog dialog;
+    dialog.endInInit = IDCANCEL;
+    EXPECT_EQ(dialog.RunWithoutShowing(), IDCANCEL);
+    EXPECT_TRUE(dialog.visibleAtTick.empty());
+    EXPECT_FALSE(dialog.visibleAtDestroy);
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+
+    class CMissing : public CDialog {
+    public:
+        CMissing() : CDialog(4242) {}
+        INT_PTR Run() { return RunModalLoop(); }
+    } missing;
+    EXPECT_EQ(missing.Run(), -1);
+    EXPECT_FALSE(missing.IsModal());
+}
+
+TEST(ModalLoop, QuitEndsTheLoopAndIsPostedAgain) {
+    class CQuitting : public CTickingDialog {
+    protected:
+        void OnTimer(UINT_PTR id) override {
+            CTickingDialog::OnTimer(id);
+            if (visibleAtTick.size() == 2) PostQuitMessage(3);
+        }
+    } dialog;
+    EXPECT_EQ(dialog.RunWithoutShowing(), -1);
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+    MSG message;
+    ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 3u);
+}
+
 // A modeless dialog run inside the application's loop: Escape in its edit box becomes IDCANCEL
 // only if the loop gives the dialog its keyboard navigation.
 class CDialogApp : public CWinApp {
