@@ -1,0 +1,11 @@
+#pragma once
+// The status sheet's "バージョン情報" page: icon, version text and banner.
+#include "framework/PropertyPage.h"
+
+class CVMUStatusAboutPage : public CPropertyPage {
+public:
+    CVMUStatusAboutPage();
+
+protected:
+    BOOL OnInitDialog() override;
+};
