@@ -1,0 +1,484 @@
+// The settings sheet of a RAM disk under Wine: the RAM-disk page's size limit, slider and text,
+// its apply checks and questions, and what OK hands to the sequencer. Memory figures are
+// scripted, message boxes recorded and answered as told, and the sequencer's worker is a queue.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/ScratchFolder.h"
+#include "utility/core/SettingsFile.h"
+#include "utility/core/SettingsPaths.h"
+#include "utility/core/VMUThreadTaskHeader.h"
+#include "utility/core/VelmoraEXManager.h"
+#include "utility/ui/DiskSequencer.h"
+#include "utility/ui/MemoryStatus.h"
+#include "utility/ui/SequencerHost.h"
+#include "utility/ui/TrayPrompt.h"
+#include "utility/ui/VMUPropertySheet.h"
+#include "utility/ui/VMUPropertySheetFactory.h"
+#include "utility/ui/resource.h"
+
+namespace {
+
+const uint64_t MB = 1ull << 20;
+
+struct Box {
+    std::wstring caption, text;
+    UINT style;
+};
+
+class RecordingPrompt : public ITrayPrompt {
+public:
+    int MessageBox(HWND, const std::wstring& caption, const std::wstring& text, UINT style) override {
+        boxes.push_back({caption, text, style});
+        if (answers.empty()) return IDCANCEL;
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void Balloon(CTaskTray&, const std::wstring&, const std::wstring&, int, UINT) override {}
+    std::deque<int> answers;
+    std::vector<Box> boxes;
+};
+
+// The sequencer's window side: tasks stay queued, notices are counted.
+class RecordingHost : public ISequencerHost {
+public:
+    ~RecordingHost() override {
+        for (CVMUThreadTaskHeader* task : queue) delete task;
+    }
+    bool PostToWorker(CVMUThreadTaskHeader* task) override {
+        queue.push_back(task);
+        return true;
+    }
+    int ShowMessageBox(const std::wstring&, const std::wstring&, UINT) override { return ++notices, IDCANCEL; }
+    void ShowBalloon(const std::wstring&, const std::wstring&, int) override { ++notices; }
+    bool HasTrayIcon() const override { return false; }
+    bool BalloonsAllowed() const override { return false; }
+    bool IsStatusSheetOpen() const override { return false; }
+    void RefreshDiskRow(const std::wstring&) override {}
+    bool AddDiskRow(const CVelmoraEXData&) override { return true; }
+    void RemoveDiskRow(const std::wstring&) override {}
+    void RestartWindows() override {}
+    std::vector<CVMUThreadTaskHeader*> queue;
+    int notices = 0;
+};
+
+MemoryFigures g_memory;
+MemoryFigures ScriptedMemory() { return g_memory; }
+
+void Pump(DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < ms);
+}
+
+class PropertySheetTest : public ::testing::Test {
+protected:
+    PropertySheetTest() : sequencer(manager, host) {
+        m_previous = UMemoryStatus::Replace(ScriptedMemory);
+        g_memory.totalPhys = 8192 * MB;
+        g_memory.availPhys = 4096 * MB;
+    }
+    ~PropertySheetTest() override { UMemoryStatus::Replace(m_previous); }
+
+    CVelmoraEXData& AddDisk(uint64_t sizeMB, int32_t mode = MODE_NOT_MOUNTED, unsigned char letter = 'R') {
+        CVelmoraEXData disk;
+        disk.Status.SettingsPath = scratch.Path() + L"\\VelmoraEX0.ini";
+        disk.Status.DiskOperation = OP_IDLE;
+        disk.Status.Mode = mode;
+        disk.Status.CurrentLetter = mode != MODE_NOT_MOUNTED ? L'R' : 0;
+        disk.Setting.LoadAtStartup = 1;
+        disk.Setting.DriveSize = sizeMB * MB;
+        disk.Setting.DriveLetter = letter;
+        disk.Setting.SaveType = SAVE_WRITE_BACK;
+        disk.Setting.LoadType = LOAD_FAST;
+        disk.Setting.BackupBaseDir = scratch.Path() + L"\\Backup0";
+        disk.Setting.FormatType = FORMAT_TYPE_NTFS;
+        disk.Setting.MemType = 1;
+        disk.Setting.CacheSetting.FirefoxCache = 1;
+        manager.AddDisk(disk);
+        return const_cast<CVelmoraEXData&>(manager.Disks().back());
+    }
+    const std::wstring& DiskPath() const { return manager.Disks().back().Status.SettingsPath; }
+
+    // Opens the sheet modeless and lets it make its pages.
+    CVMUPropertySheet& Open(bool existing = true) {
+        if (existing)
+            sheet.reset(new CVMUPropertySheet(manager, sequencer, prompt, DiskPath(), L"RAMディスク(R:)のプロパティ",
+                                              nullptr));
+        else
+            sheet.reset(new CVMUPropertySheet(manager, sequencer, prompt, nullptr));
+        EXPECT_TRUE(sheet->Create());
+        Pump(100);
+        page = sheet->WholePage().m_hWnd;
+        EXPECT_NE(page, nullptr);
+        return *sheet;
+    }
+
+    std::wstring Text(int id) const {
+        wchar_t text[64] = {};
+        GetDlgItemTextW(page, id, text, 64);
+        return text;
+    }
+    void SetSize(const wchar_t* text) { SetDlgItemTextW(page, IDC_PROPERTY_SIZE, text); }
+    HWND Slider() const { return GetDlgItem(page, IDC_PROPERTY_SIZE_SLIDER); }
+    LRESULT SliderPos() const { return SendMessageW(Slider(), TBM_GETPOS, 0, 0); }
+    LRESULT SliderMax() const { return SendMessageW(Slider(), TBM_GETRANGEMAX, 0, 0); }
+    LRESULT FormatIndex() const { return SendDlgItemMessageW(page, IDC_PROPERTY_FORMAT, CB_GETCURSEL, 0, 0); }
+    std::wstring SelectedLetter() const {
+        HWND combo = GetDlgItem(page, IDC_PROPERTY_LETTER);
+        wchar_t text[16] = {};
+        SendMessageW(combo, CB_GETLBTEXT, SendMessageW(combo, CB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    void ClickStartup() { SendDlgItemMessageW(page, IDC_PROPERTY_STARTUP, BM_CLICK, 0, 0); }
+    bool StartupChecked() const { return IsDlgButtonChecked(page, IDC_PROPERTY_STARTUP) == BST_CHECKED; }
+    // OK as its button: true when the sheet closed.
+    bool PressOk() {
+        HWND hwnd = sheet->m_hWnd;
+        SendMessageW(GetDlgItem(hwnd, IDOK), BM_CLICK, 0, 0);
+        Pump(50);
+        return !IsWindow(hwnd);
+    }
+    void ExpectNothingStarted() {
+        EXPECT_EQ(sequencer.PendingChange(), nullptr);
+        EXPECT_TRUE(host.queue.empty());
+        EXPECT_FALSE(sheet->ChangeStarted());
+    }
+    void ExpectBox(size_t index, const std::wstring& text, UINT style, const std::wstring& caption) {
+        ASSERT_GT(prompt.boxes.size(), index);
+        EXPECT_EQ(prompt.boxes[index].text, text);
+        EXPECT_EQ(prompt.boxes[index].style, style);
+        EXPECT_EQ(prompt.boxes[index].caption, caption);
+    }
+
+    ScratchFolder scratch;
+    CVelmoraEXManager manager;
+    RecordingHost host;
+    CDiskSequencer sequencer;
+    RecordingPrompt prompt;
+    std::unique_ptr<CVMUPropertySheet> sheet;
+    HWND page = nullptr;
+
+private:
+    UMemoryStatus::Reader m_previous;
+};
+
+void CALLBACK PressNewSheetOk(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (HWND found = FindWindowW(nullptr, L"新規")) PostMessageW(found, WM_COMMAND, IDOK, 0);
+}
+
+const std::wstring kCaption = L"RAMディスク(R:)のプロパティ";
+
+TEST_F(PropertySheetTest, SliderLimitCountsTheMountedDiskAndKeepsAnOversizedDisk) {
+    CVelmoraEXData& disk = AddDisk(512, MODE_MEMORY);
+    disk.Status.DriverValue1 = 1024 * MB;
+    Open();
+    EXPECT_EQ(sheet->WholePage().SizeLimit(), 4992u);  // 4096 + 1024 - 128
+    EXPECT_EQ(SliderMax(), 4992);
+    EXPECT_EQ(SliderPos(), 512);
+    EXPECT_EQ(Text(IDC_PROPERTY_SIZE), L"512");
+    EXPECT_EQ(SelectedLetter(), L"R:");
+    EXPECT_EQ(FormatIndex(), 0);
+    EXPECT_TRUE(StartupChecked());
+    sheet.reset();
+
+    // Less memory than the disk has: its own size stays selectable and OK asks nothing.
+    g_memory.availPhys = 1024 * MB;
+    disk.Status.Mode = MODE_NOT_MOUNTED;
+    Open();
+    EXPECT_EQ(SliderMax(), 896);
+    sheet.reset();
+    disk.Setting.DriveSize = 2048 * MB;
+    Open();
+    EXPECT_EQ(SliderMax(), 2048);
+    EXPECT_EQ(Text(IDC_PROPERTY_SIZE), L"2048");
+    EXPECT_TRUE(PressOk());
+    EXPECT_TRUE(prompt.boxes.empty());
+    ExpectNothingStarted();
+}
+
+TEST_F(PropertySheetTest, DriveListOffersFreeLettersAndTheDisksOwn) {
+    AddDisk(64, MODE_MEMORY, 'c');  // C: is in use (by the disk itself, as far as the list knows)
+    Open();
+    HWND combo = GetDlgItem(page, IDC_PROPERTY_LETTER);
+    EXPECT_EQ(SelectedLetter(), L"C:");
+    EXPECT_NE(SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"自動")), CB_ERR);
+    EXPECT_EQ(SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"Z:")), CB_ERR);
+    // The lower-case letter of the file is the same letter: OK changes nothing.
+    EXPECT_TRUE(PressOk());
+    ExpectNothingStarted();
+}
+
+TEST_F(PropertySheetTest, SliderAndTextFollowEachOther) {
+    Open(false);
+    EXPECT_EQ(Text(IDC_PROPERTY_SIZE), L"128");
+    const LRESULT limit = SliderMax();
+    EXPECT_EQ(limit, 3968);
+
+    SetSize(L"300");
+    EXPECT_EQ(SliderPos(), 300);
+    SetSize(L"0");
+    EXPECT_EQ(SliderPos(), 1);
+    Pump(100);  // the slider draws (and reports) its new position
+    EXPECT_EQ(Text(IDC_PROPERTY_SIZE), L"0");
+    SetSize(L"99999999999");
+    EXPECT_EQ(SliderPos(), limit);
+    Pump(100);
+    EXPECT_EQ(Text(IDC_PROPERTY_SIZE), L"99999999999");
+
+    // Moved by the user (keys), the slider writes its position into the text.
+    SetSize(L"200");
+    SendMessageW(Slider(), WM_KEYDOWN, VK_HOME, 0);
+    Pump(100);
+    EXPECT_EQ(Text(IDC_PROPERTY_SIZE), L"1");
+    SendMessageW(Slider(), WM_KEYDOWN, VK_RIGHT, 0);
+    SendMessageW(Slider(), WM_KEYUP, VK_RIGHT, 0);
+    EXPECT_EQ(Text(IDC_PROPERTY_SIZE), L"2");
+}
+
+TEST_F(PropertySheetTest, SizeChecksRefuseWithTheirMessages) {
+    Open(false);
+    SetSize(L"0");
+    EXPECT_FALSE(PressOk());
+    ExpectBox(0, L"1MB以上、3968MB以下を設定してください。", MB_ICONINFORMATION, L"新規");
+
+    SetSize(L"3969");
+    EXPECT_FALSE(PressOk());
+    ExpectBox(1, L"メモリーが不足しています。\n3968MB以下に設定するか、メモリーを増設してください。", MB_ICONINFORMATION,
+              L"新規");
+
+    g_memory.availPhys = 64 * MB + MB / 2;  // 64 MB, less the reserve, leaves nothing
+    SetSize(L"16");
+    EXPECT_FALSE(PressOk());
+    ExpectBox(2,
+              L"利用可能メモリーが64MB以下です。\nWindowsのパフォーマンスが低下する可能性があるためRAMディスクを有効にできません。\n"
+              L"メモリーを増設してください。",
+              MB_ICONINFORMATION, L"新規");
+
+    g_memory.totalPhys = 256 * MB;
+    EXPECT_FALSE(PressOk());
+    ExpectBox(3,
+              L"システムメモリーが256MB以下です。\nWindowsのパフォーマンスが低下する可能性があるためRAMディスクを有効にできません。\n"
+              L"メモリーを増設してください。",
+              MB_ICONINFORMATION, L"新規");
+    ExpectNothingStarted();
+}
+
+TEST_F(PropertySheetTest, NtfsAtOneMegabyteSwitchesToFatOnOk) {
+    Open(false);
+    SetSize(L"1");
+    EXPECT_FALSE(PressOk());  // Cancel
+    ExpectBox(0, L"NTFSを使用できないディスク容量です。\nフォーマットをFATに設定します。", MB_OKCANCEL | MB_ICONEXCLAMATION,
+              L"新規");
+    ExpectNothingStarted();
+    EXPECT_EQ(FormatIndex(), 0);
+
+    prompt.answers = {IDOK};
+    EXPECT_TRUE(PressOk());
+    ASSERT_NE(sequencer.PendingChange(), nullptr);
+    EXPECT_EQ(sequencer.PendingChange()->NewSetting.FormatType, FORMAT_TYPE_FAT_AUTO);
+    EXPECT_EQ(sequencer.PendingChange()->NewSetting.DriveSize, MB);
+}
+
+TEST_F(PropertySheetTest, NewDiskOkAlwaysStartsTheChange) {
+    Open(false);
+    const std::wstring path = sheet->Property().SettingsPath;
+    EXPECT_FALSE(path.empty());
+    EXPECT_EQ(SelectedLetter(), L"自動");
+    EXPECT_TRUE(PressOk());
+    EXPECT_TRUE(prompt.boxes.empty());
+    const CVelmoraEXPropertyData* change = sequencer.PendingChange();
+    ASSERT_NE(change, nullptr);
+    EXPECT_EQ(change->IsNew, 1);
+    EXPECT_EQ(change->NeedsRemount, 1);
+    EXPECT_EQ(change->FromSheet, 1);
+    EXPECT_EQ(change->SettingsPath, path);
+    const CVelmoraEXSettingData& s = change->NewSetting;
+    EXPECT_EQ(s.DriveSize, 128 * MB);
+    EXPECT_EQ(s.DriveLetter, kDriveLetterAutomatic);
+    EXPECT_EQ(s.FormatType, FORMAT_TYPE_NTFS);
+    EXPECT_EQ(s.LoadAtStartup, 1);
+    EXPECT_EQ(s.MemType, 1);
+    EXPECT_EQ(s.SaveType, SAVE_AT_LOGOFF);  // the new disk's default backup
+    EXPECT_FALSE(s.BackupBaseDir.empty());
+    EXPECT_EQ(change->OldSetting.DriveSize, 0u);
+    EXPECT_EQ(host.queue.size(), 1u);  // the settings task
+    CVelmoraEXData added;
+    EXPECT_EQ(manager.FindDisk(path, added), 1);
+}
+
+TEST_F(PropertySheetTest, StartupOnlyChangeKeepsTheOtherSettings) {
+    AddDisk(512);
+    Open();
+    ClickStartup();
+    EXPECT_FALSE(StartupChecked());
+    EXPECT_TRUE(PressOk());
+    EXPECT_TRUE(prompt.boxes.empty());  // no 3105
+    const CVelmoraEXPropertyData* change = sequencer.PendingChange();
+    ASSERT_NE(change, nullptr);
+    EXPECT_EQ(change->IsNew, 0);
+    EXPECT_EQ(change->ChangeFlags, static_cast<uint32_t>(CHANGE_LOAD_AT_STARTUP));
+    EXPECT_EQ(change->NeedsRemount, 0);
+    EXPECT_EQ(change->NewSetting.LoadAtStartup, 0);
+    EXPECT_EQ(change->NewSetting.SaveType, SAVE_WRITE_BACK);
+    EXPECT_EQ(change->NewSetting.LoadType, LOAD_FAST);
+    EXPECT_EQ(change->NewSetting.BackupBaseDir, change->OldSetting.BackupBaseDir);
+    EXPECT_EQ(change->NewSetting.CacheSetting.FirefoxCache, 1);
+    EXPECT_EQ(host.queue.size(), 1u);
+}
+
+TEST_F(PropertySheetTest, SizeOrFormatChangeAsksBeforeTheDiskIsRecreated) {
+    AddDisk(512, MODE_MEMORY);
+    Open();
+    const std::wstring question =
+        L"ディスク容量、フォーマットが変更されたため現在のドライブを削除します。ディスク内のデータは全て失われます。続行しますか？";
+    SetSize(L"600");
+    prompt.answers = {IDNO};
+    EXPECT_FALSE(PressOk());
+    ExpectBox(0, question, MB_YESNO | MB_ICONEXCLAMATION, kCaption);
+    ExpectNothingStarted();
+
+    // Back to the old size, FAT instead: asked again.
+    SetSize(L"512");
+    SendDlgItemMessageW(page, IDC_PROPERTY_FORMAT, CB_SETCURSEL, 1, 0);
+    EXPECT_FALSE(PressOk());
+    ExpectBox(1, question, MB_YESNO | MB_ICONEXCLAMATION, kCaption);
+
+    SetSize(L"600");
+    prompt.answers = {IDYES};
+    EXPECT_TRUE(PressOk());
+    ASSERT_NE(sequencer.PendingChange(), nullptr);
+    EXPECT_EQ(sequencer.PendingChange()->ChangeFlags,
+              static_cast<uint32_t>(CHANGE_DRIVE_SIZE | CHANGE_FORMAT_TYPE));
+    EXPECT_EQ(sequencer.PendingChange()->NeedsRemount, 1);
+}
+
+TEST_F(PropertySheetTest, CancelChangesNothing) {
+    AddDisk(512);
+    Open();
+    SetSize(L"700");
+    ClickStartup();
+    HWND hwnd = sheet->m_hWnd;
+    SendMessageW(GetDlgItem(hwnd, IDCANCEL), BM_CLICK, 0, 0);
+    Pump(50);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_TRUE(prompt.boxes.empty());
+    ExpectNothingStarted();
+    CVelmoraEXData disk;
+    ASSERT_EQ(manager.FindDisk(DiskPath(), disk), 1);
+    EXPECT_EQ(disk.Setting.DriveSize, 512 * MB);
+    EXPECT_EQ(disk.Setting.LoadAtStartup, 1);
+}
+
+TEST_F(PropertySheetTest, StartupOffWithIECacheAsks) {
+    CVelmoraEXData& disk = AddDisk(512);
+    disk.Setting.CacheSetting.IECache = 1;
+    Open();
+    const std::wstring question =
+        L"Internet Explorerのインターネット一時ファイルをRAMディスクに設定にしているため、起動時にRAMディスクを有効にしておく必要があります。\n"
+        L"インターネット一時ファイルの設定をオフにしますか？";
+    prompt.answers = {IDNO};
+    ClickStartup();
+    ExpectBox(0, question, MB_YESNO | MB_ICONEXCLAMATION, kCaption);
+    EXPECT_TRUE(StartupChecked());
+
+    prompt.answers = {IDYES};
+    ClickStartup();
+    EXPECT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_FALSE(StartupChecked());
+    EXPECT_TRUE(PressOk());
+    // Handed on (the sequencer of this build stops at the browser-cache step).
+    EXPECT_TRUE(sheet->ChangeStarted());
+    EXPECT_EQ(sheet->Property().ChangeFlags, static_cast<uint32_t>(CHANGE_LOAD_AT_STARTUP | CHANGE_IE_CACHE));
+    EXPECT_EQ(sheet->Property().NewSetting.CacheSetting.IECache, 0);
+    EXPECT_EQ(sheet->Property().NewSetting.LoadAtStartup, 0);
+}
+
+TEST_F(PropertySheetTest, PendingSettingsFileIsEditedOrDropped) {
+    AddDisk(512);
+    const std::wstring pending = USettingsPaths::GetPendingSettingsPath(DiskPath());
+    CVelmoraEXSettingData waiting = manager.Disks().back().Setting;
+    waiting.DriveSize = 256 * MB;
+    waiting.DriveLetter = 'S';
+    USettingsFile::WriteRamDisk(pending, waiting);
+    Open();
+    EXPECT_EQ(Text(IDC_PROPERTY_SIZE), L"256");
+    EXPECT_EQ(SelectedLetter(), L"S:");
+    EXPECT_EQ(sheet->Property().OldSetting.DriveSize, 256 * MB);
+    EXPECT_TRUE(PressOk());
+    ExpectNothingStarted();
+    EXPECT_NE(GetFileAttributesW(pending.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // Without a size the file is of no use.
+    waiting.DriveSize = 0;
+    DeleteFileW(pending.c_str());
+    USettingsFile::WriteRamDisk(pending, waiting);
+    Open();
+    EXPECT_EQ(Text(IDC_PROPERTY_SIZE), L"512");
+    EXPECT_EQ(GetFileAttributesW(pending.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(PropertySheetTest, FactoryAndModalRun) {
+    AddDisk(512);
+    CVMUPropertySheetFactory factory(manager, sequencer, prompt);
+    EXPECT_EQ(factory.Create(nullptr, scratch.Path() + L"\\VelmoraEX9.ini", L"x"), nullptr);
+    ASSERT_NE(factory.Create(nullptr, DiskPath(), kCaption), nullptr);
+
+    std::unique_ptr<CPropertySheet> modal = factory.Create(nullptr, L"", L"");
+    ASSERT_NE(modal, nullptr);
+    // The OK button is pressed once the modal sheet is up.
+    SetTimer(nullptr, 0, 300, PressNewSheetOk);
+    EXPECT_GT(modal->DoModal(), 0);
+    ASSERT_NE(sequencer.PendingChange(), nullptr);
+    EXPECT_EQ(sequencer.PendingChange()->IsNew, 1);
+}
+
+// Every control lies inside the page as the sheet shows it, and its text fits the control.
+TEST_F(PropertySheetTest, PageLayoutFits) {
+    Open(false);
+    RECT area;
+    GetClientRect(page, &area);
+    int texts = 0, controls = 0;
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT), ++controls) {
+        wchar_t cls[32] = {}, text[128] = {};
+        GetClassNameW(child, cls, 32);
+        GetWindowTextW(child, text, 128);
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= area.right && r.bottom <= area.bottom)
+            << "control " << GetDlgCtrlID(child) << " of class " << testing::PrintToString(std::wstring(cls))
+            << " leaves the page";
+        if (!text[0] || (lstrcmpiW(cls, L"Static") != 0 && lstrcmpiW(cls, L"Button") != 0)) continue;
+        HDC dc = GetDC(child);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+        SIZE extent = {};
+        GetTextExtentPoint32W(dc, text, lstrlenW(text), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(child, dc);
+        RECT box;
+        GetClientRect(child, &box);
+        const LONG room = box.right - (lstrcmpiW(cls, L"Button") == 0 ? 20 : 0);
+        EXPECT_LE(extent.cx, room) << testing::PrintToString(std::wstring(text)) << " does not fit";
+        ++texts;
+    }
+    EXPECT_GE(texts, 5);
+    EXPECT_GE(controls, 10);
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+#include "utility/ui/VMUPropertySheet.h"
+
+#include "utility/core/SettingsFile.h"
+#include "utility/core/SettingsPaths.h"
+#include "utility/core/VelmoraEXManager.h"
+#include "utility/ui/DiskSequencer.h"
+#include "utility/ui/LoadString.h"
+#include "utility/ui/TrayPrompt.h"
+#include "utility/ui/resource.h"
+
+namespace {
+
+// Posted to the sheet once it exists: its pages are made and shown one after the other.
+const UINT WM_ACTIVATE_PAGES = WM_APP + 0x201;
+
+std::wstring NewDiskCaption() { return ULoadString::Get(IDS_5101); }
+
+}  // namespace
+
+CVMUPropertySheet::CVMUPropertySheet(CVelmoraEXManager& manager, CDiskSequencer& sequencer, ITrayPrompt& prompt,
+                                     CWnd* parent)
+    : CPropertySheet(NewDiskCaption().c_str(), parent),
+      m_manager(manager),
+      m_sequencer(sequencer),
+      m_prompt(prompt),
+      m_title(NewDiskCaption()) {
+    m_manager.InitNewDisk(m_disk);
+    m_property.IsNew = 1;
+    m_property.NeedsRemount = 1;
+    m_property.SettingsPath = m_disk.Status.SettingsPath;
+    Setup();
+}
+
+CVMUPropertySheet::CVMUPropertySheet(CVelmoraEXManager& manager, CDiskSequencer& sequencer, ITrayPrompt& prompt,
+                                     const std::wstring& settingsPath, const std::wstring& caption, CWnd* parent)
+    : CPropertySheet(caption.c_str(), parent),
+      m_manager(manager),
+      m_sequencer(sequencer),
+      m_prompt(prompt),
+      m_title(caption) {
+    m_hasDisk = m_manager.FindDisk(settingsPath, m_disk) != 0;
+    if (m_hasDisk) ApplyPendingSettings(m_disk.Status.SettingsPath);
+    m_property.OldSetting = m_disk.Setting;
+    m_property.SettingsPath = m_hasDisk ? m_disk.Status.SettingsPath : settingsPath;
+    m_property.IsNew = 0;
+    Setup();
+}
+
+CVMUPropertySheet::~CVMUPropertySheet() = default;
+
+void CVMUPropertySheet::Setup() {
+    m_psh.dwFlags |= PSH_NOAPPLYNOW;
+    m_psh.dwFlags &= ~static_cast<DWORD>(PSH_HASHELP);
+    m_wholePage.m_psp.dwFlags &= ~static_cast<DWORD>(PSP_HASHELP);
+    AddPage(&m_wholePage);
+}
+
+// A change that needed the disk re-created is waiting in the ".bak" file for the next enable;
+// the sheet edits from there. A file without a size or a letter is of no use and goes.
+void CVMUPropertySheet::ApplyPendingSettings(const std::wstring& settingsPath) {
+    const std::wstring pendingPath = USettingsPaths::GetPendingSettingsPath(settingsPath);
+    const DWORD attributes = GetFileAttributesW(pendingPath.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    CVelmoraEXSettingData pending;
+    USettingsFile::ReadRamDisk(pendingPath, pending);
+    if (pending.DriveSize == 0 || pending.DriveLetter == 0) {
+        DeleteFileW(pendingPath.c_str());
+        return;
+    }
+    // The start-up choice lives in the registry, not in the file.
+    pending.LoadAtStartup = m_disk.Setting.LoadAtStartup;
+    m_disk.Setting = pending;
+}
+
+int CVMUPropertySheet::Prompt(const std::wstring& text, UINT style) const {
+    return m_prompt.MessageBox(m_hWnd, m_title, text, style);
+}
+
+BOOL CVMUPropertySheet::OnInitDialog() {
+    // The sheet's buttons in the language of the pages, whatever the system's is.
+    ::SetDlgItemTextW(m_hWnd, IDCANCEL, L"キャンセル");
+    // The pages do not exist yet while the sheet initialises.
+    PostMessage(WM_ACTIVATE_PAGES);
+    return TRUE;
+}
+
+// Every page is made once, so that each takes part in the apply: the second to the last, then
+// the first.
+void CVMUPropertySheet::ActivateEveryPage() {
+    for (int i = 1; i < GetPageCount(); ++i) SetActivePage(i);
+    SetActivePage(0);
+    FitPagesToTemplates();
+}
+
+void CVMUPropertySheet::FillSettingsOfMissingPages() {
+    CVelmoraEXSettingData& target = m_property.NewSetting;
+    const CVelmoraEXSettingData& source = m_disk.Setting;
+    // Backup page.
+    target.SaveType = source.SaveType;
+    target.LoadType = source.LoadType;
+    target.BackupBaseDir = source.BackupBaseDir;
+    // Browser-cache page.
+    target.CacheSetting = source.CacheSetting;
+}
+
+bool CVMUPropertySheet::AcceptOk() {
+    m_property.NewSetting = CVelmoraEXSettingData();
+    if (!SendMessage(PSM_APPLY, 0, 0)) return false;
+    FillSettingsOfMissingPages();
+    m_property.FromSheet = 1;
+    if (!IsNewDisk()) m_property.ComputeChanges(m_disk.Status.Mode != MODE_NOT_MOUNTED ? 1 : 0);
+    if (IsNewDisk() || m_property.ChangeFlags != 0) {
+        m_sequencer.BeginSettingsChange(m_property);
+        m_changeStarted = true;
+    }
+    return true;
+}
+
+LRESULT CVMUPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ACTIVATE_PAGES) {
+        ActivateEveryPage();
+        return 0;
+    }
+    // OK from its button or the keyboard, or pressed by a message: the sheet's own sequence
+    // first; once accepted the sheet closes the usual way.
+    const bool ok = (message == WM_COMMAND && LOWORD(wParam) == IDOK && HIWORD(wParam) <= 1) ||
+                    (message == PSM_PRESSBUTTON && wParam == PSBTN_OK);
+    if (ok && !m_closing && m_hWnd) {
+        if (!AcceptOk()) return 0;
+        m_closing = true;
+    }
+    return CPropertySheet::WindowProc(message, wParam, lParam);
+}

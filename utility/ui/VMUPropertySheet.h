@@ -1,0 +1,74 @@
+#pragma once
+// The settings sheet of one RAM disk, for a new disk or an existing one. Its pages edit a working
+// copy of the disk; OK turns their edits into a CVelmoraEXPropertyData and hands it to the
+// sequencer, which carries the change out after the sheet has closed. Cancel changes nothing.
+#include <windows.h>
+
+#include <string>
+
+#include "framework/PropertySheet.h"
+#include "utility/core/VelmoraEXData.h"
+#include "utility/core/VelmoraEXPropertyData.h"
+#include "utility/ui/VMUPropertyWholePage.h"
+
+class CDiskSequencer;
+class CVelmoraEXManager;
+class ITrayPrompt;
+
+class CVMUPropertySheet : public CPropertySheet {
+public:
+    // A new disk: caption "新規", a fresh disk from the manager.
+    CVMUPropertySheet(CVelmoraEXManager& manager, CDiskSequencer& sequencer, ITrayPrompt& prompt, CWnd* parent);
+    // The disk of settingsPath as the manager holds it, with its pending settings when it has any.
+    CVMUPropertySheet(CVelmoraEXManager& manager, CDiskSequencer& sequencer, ITrayPrompt& prompt,
+                      const std::wstring& settingsPath, const std::wstring& caption, CWnd* parent);
+    ~CVMUPropertySheet() override;
+
+    // False when the manager does not know the disk the sheet was made for.
+    bool HasDisk() const { return m_hasDisk; }
+    bool IsNewDisk() const { return m_property.IsNew == 1; }
+
+    // What the pages show and edit, and what they write on apply.
+    CVelmoraEXData& WorkingCopy() { return m_disk; }
+    const CVelmoraEXData& WorkingCopy() const { return m_disk; }
+    CVelmoraEXPropertyData& Property() { return m_property; }
+    const CVelmoraEXPropertyData& Property() const { return m_property; }
+    CVelmoraEXManager& Manager() const { return m_manager; }
+
+    // The caption of the sheet, which the pages' message boxes carry too.
+    const std::wstring& Title() const { return m_title; }
+    // A message box of the sheet or one of its pages; returns the button.
+    int Prompt(const std::wstring& text, UINT style) const;
+
+    // True once OK was accepted: the pages' second apply, from the sheet's own closing, passes.
+    bool IsClosing() const { return m_closing; }
+    // Whether OK started a settings change.
+    bool ChangeStarted() const { return m_changeStarted; }
+
+    CVMUPropertyWholePage& WholePage() { return m_wholePage; }
+
+protected:
+    BOOL OnInitDialog() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void Setup();
+    void ApplyPendingSettings(const std::wstring& settingsPath);
+    // OK up to handing on the change: false when a page refused and the sheet stays open.
+    bool AcceptOk();
+    // The backup, browser-cache and virtual-link pages write these parts of the new settings once
+    // they exist; until then the working copy's values pass through unchanged.
+    void FillSettingsOfMissingPages();
+    void ActivateEveryPage();
+
+    CVelmoraEXManager& m_manager;
+    CDiskSequencer& m_sequencer;
+    ITrayPrompt& m_prompt;
+    std::wstring m_title;
+    CVelmoraEXData m_disk;
+    CVelmoraEXPropertyData m_property;
+    CVMUPropertyWholePage m_wholePage;
+    bool m_hasDisk = true;
+    bool m_closing = false;
+    bool m_changeStarted = false;
+};

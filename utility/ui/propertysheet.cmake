@@ -1,0 +1,9 @@
+# vmx_propertysheet: the settings sheet of one RAM disk with its pages, and the factory the
+# status page opens it through.
+vmx_library(vmx_propertysheet
+    WIN
+        utility/ui/VMUPropertySheet.cpp
+        utility/ui/VMUPropertyWholePage.cpp
+        utility/ui/VMUPropertySheetFactory.cpp
+    DEPS vmx_traywindow vmx_sequencer vmx_manager vmx_settings_files vmx_system vmx_framework_ui
+    WIN_LIBS user32 comctl32)
