@@ -49,7 +49,10 @@ vmx_start_wine() {
     if [ ! -f "$VMX_WINEPREFIX/system.reg" ]; then
         vmx_log "creating Wine prefix $VMX_WINEPREFIX"
         timeout 300 "$VMX_WINE64" wineboot --init >/dev/null 2>&1 || true
-        # Japanese text needs a CJK font behind the fonts dialogs and menus ask for.
+    fi
+    # Japanese text needs a CJK font behind the fonts dialogs and menus ask for (also added to
+    # prefixes made before this was done).
+    if ! grep -q 'Fonts\\\\Replacements' "$VMX_WINEPREFIX/user.reg" 2>/dev/null; then
         local font
         for font in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic" "Segoe UI" "Liberation Sans"; do
             timeout 60 "$VMX_WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" \

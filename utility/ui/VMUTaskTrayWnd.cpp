@@ -5,6 +5,9 @@
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/ui/DiskSequencer.h"
 #include "utility/ui/LoadString.h"
+#include "utility/ui/SaveDlg.h"
+#include "utility/ui/VMUPropertySheetFactory.h"
+#include "utility/ui/VMUStatusSheet.h"
 #include "utility/ui/resource.h"
 
 namespace {
@@ -54,6 +57,7 @@ void CVMUTaskTrayWnd::OnDestroy() {
     RemovePropW(m_hWnd, kStatusRequestsProperty);
     if (m_pollTimer) KillTimer(m_pollTimer);
     m_pollTimer = 0;
+    m_pollsInFlight.clear();
     ShowTrayIcon(false);
     delete m_worker;  // stops the thread
     m_worker = nullptr;
@@ -103,6 +107,34 @@ void CVMUTaskTrayWnd::StatusCommand() {
 void CVMUTaskTrayWnd::OpenStatusSheet() {
     ++m_statusRequests;
     SetPropW(m_hWnd, kStatusRequestsProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_statusRequests)));
+    if (CVMUStatusSheet* open = CVMUStatusSheet::Current()) {
+        open->BringToFront();
+        return;
+    }
+    CVMUPropertySheetFactory factory(m_manager, *m_sequencer, *m_prompt);
+    CVMUStatusSheet sheet(*this, factory, *m_prompt);
+    sheet.DoModal();
+}
+
+void CVMUTaskTrayWnd::OnClose() {
+    if (CVMUStatusSheet* open = CVMUStatusSheet::Current()) open->CloseFromTray();
+    CWnd::OnClose();
+}
+
+bool CVMUTaskTrayWnd::IsStatusSheetOpen() const { return CVMUStatusSheet::Current() != nullptr; }
+
+void CVMUTaskTrayWnd::RefreshDiskRow(const std::wstring& settingsPath) {
+    // Redrawn as the disk now is: the sequencer has set its status already.
+    if (CVMUStatusSheet* open = CVMUStatusSheet::Current()) open->Refresh(2, settingsPath);
+}
+
+bool CVMUTaskTrayWnd::AddDiskRow(const CVelmoraEXData& disk) {
+    CVMUStatusSheet* open = CVMUStatusSheet::Current();
+    return open ? open->AddDiskRow(disk) : true;
+}
+
+void CVMUTaskTrayWnd::RemoveDiskRow(const std::wstring& settingsPath) {
+    if (CVMUStatusSheet* open = CVMUStatusSheet::Current()) open->RemoveDiskRow(settingsPath);
 }
 
 void CVMUTaskTrayWnd::OnTrayCallback(LPARAM mouseMessage) {
@@ -173,7 +205,7 @@ int32_t CVMUTaskTrayWnd::AddStatusListener(HWND window, UINT message, UINT inter
         if (entry.first != id) break;
         ++id;
     }
-    m_listeners[id] = StatusListener{window, message, intervalMs};
+    m_listeners[id] = StatusListener{window, message, intervalMs, m_pollsPosted + 1};
     if (m_listeners.size() == 1) ArmPollTimer();
     return id;
 }
@@ -203,17 +235,27 @@ void CVMUTaskTrayWnd::OnTimer(UINT_PTR id) {
     auto* task = new CVMUThreadTaskGetStatusEX();
     for (const CVelmoraEXData& disk : m_manager.Disks()) task->Replies[disk.Status.SettingsPath] = RamDiskStatus();
     // Dropped silently while another operation runs.
-    if (m_sequencer->PostTask(task, L"", 0) != POST_DONE) delete task;
+    if (m_sequencer->PostTask(task, L"", 0) == POST_DONE)
+        m_pollsInFlight[task] = ++m_pollsPosted;
+    else
+        delete task;
     ArmPollTimer();
 }
 
 void CVMUTaskTrayWnd::OnStatusDone(const CVMUThreadTaskGetStatusEX& task) {
+    // A status task the poll did not post reaches every listener.
+    uint32_t poll = UINT32_MAX;
+    auto inFlight = m_pollsInFlight.find(&task);
+    if (inFlight != m_pollsInFlight.end()) {
+        poll = inFlight->second;
+        m_pollsInFlight.erase(inFlight);
+    }
     if (task.Result != 0) return;
     for (const auto& reply : task.Replies) {
         if (reply.second.error != 0) continue;
         for (const auto& entry : m_listeners) {
             const StatusListener& listener = entry.second;
-            if (!::IsWindow(listener.window)) continue;
+            if (!::IsWindow(listener.window) || listener.firstPoll > poll) continue;
             ::SendMessageW(listener.window, listener.message, reinterpret_cast<WPARAM>(&reply.second),
                            reinterpret_cast<LPARAM>(reply.first.c_str()));
         }
@@ -249,4 +291,7 @@ BOOL CVMUTaskTrayWnd::OnQueryEndSession(LPARAM lParam) {
     return answer;
 }
 
-INT_PTR CVMUTaskTrayWnd::RunSaveDialog() { return IDCANCEL; }
+INT_PTR CVMUTaskTrayWnd::RunSaveDialog() {
+    CSaveDlg dialog(*this, *m_prompt);
+    return dialog.DoModal();
+}

@@ -27,6 +27,9 @@ struct StatusListener {
     HWND window;
     UINT message;
     UINT intervalMs;
+    // The first status poll whose figures it gets: one posted after it was added, so that it
+    // never sees figures taken before it started listening.
+    uint32_t firstPoll = 0;
 };
 
 class CVMUTaskTrayWnd : public CWnd, public ISequencerHost {
@@ -73,10 +76,10 @@ public:
     void ShowBalloon(const std::wstring& text, const std::wstring& title, int iconKind) override;
     bool HasTrayIcon() const override;
     bool BalloonsAllowed() const override;
-    bool IsStatusSheetOpen() const override { return false; }
-    void RefreshDiskRow(const std::wstring& /*settingsPath*/) override {}
-    bool AddDiskRow(const CVelmoraEXData& /*disk*/) override { return true; }
-    void RemoveDiskRow(const std::wstring& /*settingsPath*/) override {}
+    bool IsStatusSheetOpen() const override;
+    void RefreshDiskRow(const std::wstring& settingsPath) override;
+    bool AddDiskRow(const CVelmoraEXData& disk) override;
+    void RemoveDiskRow(const std::wstring& settingsPath) override;
     void RestartWindows() override;
 
     // How many times the status sheet was asked for since creation.
@@ -89,15 +92,15 @@ protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     void OnTimer(UINT_PTR id) override;
 
-    // The status sheet. It does not exist in this build: the request only brings this window
-    // forward and is counted (StatusRequests and the window property kStatusRequestsProperty).
+    // Opens the status sheet modally, or brings the open one to the front. Each request is
+    // counted (StatusRequests and the window property kStatusRequestsProperty).
     virtual void OpenStatusSheet();
-    // The save dialog run at shutdown; its end code. The dialog does not exist in this build:
-    // the default answers IDCANCEL, so a shutdown with disks to save is refused and the disks'
-    // contents stay in memory.
+    // The save dialog run at shutdown; its end code.
     virtual INT_PTR RunSaveDialog();
     // WM_QUERYENDSESSION; TRUE lets the session end.
     BOOL OnQueryEndSession(LPARAM lParam);
+    // WM_CLOSE: the status sheet and the sheet opened from it end first.
+    void OnClose() override;
 
 private:
     // Tray icon whose menu shows only the status item.
@@ -114,6 +117,8 @@ private:
 
     CTrayIcon m_tray;
     CVMUThread* m_worker = nullptr;
+    uint32_t m_pollsPosted = 0;
+    std::map<const CVMUThreadTaskHeader*, uint32_t> m_pollsInFlight;  // status task -> its poll number
     UINT_PTR m_pollTimer = 0;
     std::map<int32_t, StatusListener> m_listeners;
     CVelmoraEXManager& m_manager;

@@ -12,3 +12,9 @@ vmx_library(vmx_traywindow
         utility/ui/VMUTaskTrayWnd.cpp
     DEPS vmx_sequencer vmx_tasks vmx_manager vmx_framework_ui
     WIN_LIBS shell32 user32 gdi32 comctl32)
+
+# The windows the tray window opens (status sheet, settings sheet, save dialog) live in libraries
+# that build on this one; static libraries may depend on each other both ways.
+if(WIN32)
+    target_link_libraries(vmx_traywindow PUBLIC vmx_statussheet vmx_propertysheet vmx_savedialog)
+endif()

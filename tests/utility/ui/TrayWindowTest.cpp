@@ -21,6 +21,8 @@
 #include "utility/ui/TransparentBitmapStatic.h"
 #include "utility/ui/VMUTaskTrayWnd.h"
 #include "utility/ui/resource.h"
+#include "utility/disk/FakeDriver.h"
+#include "UiDriver.h"
 
 namespace {
 
@@ -46,6 +48,9 @@ public:
 class TestTrayWnd : public CVMUTaskTrayWnd {
 public:
     using CVMUTaskTrayWnd::CVMUTaskTrayWnd;
+    void PollTick() { OnTimer(kPollTimerId); }
+    void OpenStatusSheet() override { ++sheetsOpened; }
+    int sheetsOpened = 0;
     INT_PTR RunSaveDialog() override {
         ++saveDialogs;
         return saveAnswer;
@@ -75,6 +80,17 @@ void Pump(DWORD ms) {
         }
         Sleep(10);
     }
+}
+
+// Pumps until condition holds; false after timeoutMs.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Pump(20);
+    }
+    return true;
 }
 
 // Records the status messages a listener window receives.
@@ -260,6 +276,42 @@ TEST_F(TrayWindow, FinishedStatusQueryReachesLiveListenersForDisksWithoutError) 
     DestroyWindow(live);
 }
 
+// A listener added while a poll is on its way gets only the figures of later polls: the save
+// dialog must not take figures from before its sync for the end of the save.
+TEST_F(TrayWindow, ListenerAddedDuringAPollGetsOnlyLaterFigures) {
+    SetOptions(0, 0);
+    drivertest::FakeDriver driver([&](const drivertest::SeenRequest&) {
+        return drivertest::StatusReply(0, 0, L'R', 0, 0, 0);
+    });
+    TestTrayWnd wnd(manager);
+    ASSERT_TRUE(wnd.Create());
+    CVelmoraEXData disk;
+    disk.Status.SettingsPath = L"C:\\traytest-poll.ini";
+    disk.Status.Mode = MODE_MEMORY;
+    disk.Status.DiskOperation = OP_IDLE;
+    manager.AddDisk(disk);
+    HWND early = MakeListenerWindow();
+    HWND late = MakeListenerWindow();
+    ASSERT_TRUE(early && late);
+
+    g_received.clear();
+    wnd.AddStatusListener(early, kListenerMessage, 1000);
+    wnd.PollTick();  // the query is now with the worker
+    const int32_t lateId = wnd.AddStatusListener(late, kListenerMessage, 1000);
+    ASSERT_TRUE(WaitUntil([&] { return !g_received.empty(); }, 10000));
+    Pump(200);
+    EXPECT_EQ(g_received.size(), 1u) << "only the listener that was there when the query went out";
+
+    // The next poll reaches both.
+    g_received.clear();
+    wnd.PollTick();
+    ASSERT_TRUE(WaitUntil([&] { return g_received.size() >= 2; }, 10000));
+    EXPECT_EQ(g_received.size(), 2u);
+    wnd.RemoveStatusListener(lateId);
+    DestroyWindow(early);
+    DestroyWindow(late);
+}
+
 TEST_F(TrayWindow, EndOfSessionAsksTheSaveDialogOnlyForAShutdownWithDisksToSave) {
     SetOptions(0, 0);
     TestTrayWnd wnd(manager);
@@ -286,30 +338,59 @@ TEST_F(TrayWindow, EndOfSessionAsksTheSaveDialogOnlyForAShutdownWithDisksToSave)
     EXPECT_EQ(wnd.saveDialogs, 2);
 }
 
-TEST_F(TrayWindow, WithoutTheSaveDialogAShutdownWithDisksToSaveIsRefused) {
-    SetOptions(0, 0);
-    CVMUTaskTrayWnd wnd(manager);
-    ASSERT_TRUE(wnd.Create());
-    CVelmoraEXData disk;
-    disk.Status.SettingsPath = JoinPath(GetDataFolder(), L"traytest-none.ini");
-    disk.Status.Mode = MODE_MEMORY;
-    disk.Setting.SaveType = SAVE_AT_LOGOFF;
-    manager.AddDisk(disk);
-    EXPECT_EQ(wnd.SendMessage(WM_QUERYENDSESSION, 0, 0), FALSE);
-}
-
 TEST_F(TrayWindow, StatusCommandWaitsForTheEndOfStartup) {
     SetOptions(0, 0);
-    CVMUTaskTrayWnd wnd(manager);
+    TestTrayWnd wnd(manager);
     ASSERT_TRUE(wnd.Create());
     wnd.SendMessage(WM_COMMAND, ID_TRAY_STATUS);
     wnd.SendMessage(WM_TRAY_CALLBACK, 0, WM_LBUTTONUP);
-    EXPECT_EQ(wnd.StatusRequests(), 0);
+    EXPECT_EQ(wnd.sheetsOpened, 0);
     wnd.SetStartupComplete(true);
     wnd.SendMessage(WM_COMMAND, ID_TRAY_STATUS);
     wnd.SendMessage(WM_TRAY_CALLBACK, 0, WM_LBUTTONUP);
     wnd.SendMessage(WM_COMMAND, ID_TRAY_ENABLE);
+    EXPECT_EQ(wnd.sheetsOpened, 2);
+}
+
+// The real sheet: a second request while it is open brings it forward instead of opening
+// another; closing the tray window closes the sheet.
+TEST_F(TrayWindow, StatusSheetOpensOnceAndClosesWithTheWindow) {
+    SetOptions(0, 0);
+    CVMUTaskTrayWnd wnd(manager);
+    wnd.SetPrompt(&prompt);
+    ASSERT_TRUE(wnd.Create());
+    wnd.SetStartupComplete(true);
+    const std::wstring title = ULoadString::Get(IDS_10003);
+    int mostSheets = 0;
+    bool askedAgain = false, closed = false;
+    uidriver::Ticker watch([&] {
+        std::pair<int, const std::wstring*> count(0, &title);
+        EnumWindows(
+            [](HWND hwnd, LPARAM param) -> BOOL {
+                auto* counter = reinterpret_cast<std::pair<int, const std::wstring*>*>(param);
+                wchar_t text[128] = {};
+                GetWindowTextW(hwnd, text, 128);
+                DWORD pid = 0;
+                GetWindowThreadProcessId(hwnd, &pid);
+                if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && *counter->second == text) ++counter->first;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&count));
+        const int sheets = count.first;
+        mostSheets = std::max(mostSheets, sheets);
+        if (sheets == 1 && !askedAgain) {
+            askedAgain = true;
+            wnd.PostMessage(WM_COMMAND, ID_TRAY_STATUS);
+        } else if (askedAgain && !closed && wnd.StatusRequests() == 2) {
+            closed = true;
+            wnd.PostMessage(WM_CLOSE);
+        }
+    });
+    wnd.PostMessage(WM_COMMAND, ID_TRAY_STATUS);
+    ASSERT_TRUE(WaitUntil([&] { return !wnd.IsWindow(); }, 20000));
+    EXPECT_EQ(mostSheets, 1);
     EXPECT_EQ(wnd.StatusRequests(), 2);
+    EXPECT_EQ(uidriver::FindOwnWindow(title), nullptr);
 }
 
 // The icon itself, with the shell's answers scripted.

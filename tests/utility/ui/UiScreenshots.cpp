@@ -1,0 +1,175 @@
+// Takes pictures of the utility's windows as a person sees them: the status sheet with one
+// enabled and one disabled disk, the settings sheet of the enabled disk, and the save dialog
+// during a shutdown. Runs the real windows against the driver stand-in in a prefix of its own.
+//   vmx_ui_screenshots <output folder>
+// Writes status.bmp, settings.bmp and save.bmp; exit code 0 when all three were taken.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "UiDriver.h"
+#include "WindowCapture.h"
+#include "framework/ScratchFolder.h"
+#include "standin/StandinHarness.h"
+#include "utility/core/LoadSettings.h"
+#include "utility/core/VelmoraEXManager.h"
+#include "utility/disk/DataFolder.h"
+#include "utility/ui/DiskSequencer.h"
+#include "utility/ui/LoadString.h"
+#include "utility/ui/VMUTaskTrayWnd.h"
+#include "utility/ui/resource.h"
+
+namespace {
+
+using namespace uidriver;
+
+const uint64_t kMiB = 1048576;
+
+// No boxes and no balloons on the pictures: everything is answered as the default button.
+class QuietPrompt : public ITrayPrompt {
+public:
+    int MessageBox(HWND, const std::wstring&, const std::wstring&, UINT style) override {
+        return (style & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
+    }
+    void Balloon(CTaskTray&, const std::wstring&, const std::wstring&, int, UINT) override {}
+};
+
+std::wstring MakeDisk(CVMUTaskTrayWnd& tray, CVelmoraEXManager& manager, uint64_t size, int32_t format,
+                      int32_t saveType, wchar_t letter) {
+    CVelmoraEXData disk;
+    manager.InitNewDisk(disk);
+    CVelmoraEXPropertyData change;
+    change.IsNew = 1;
+    change.NeedsRemount = 1;
+    change.SettingsPath = disk.Status.SettingsPath;
+    change.NewSetting = disk.Setting;
+    change.NewSetting.DriveSize = size;
+    change.NewSetting.FormatType = format;
+    change.NewSetting.SaveType = saveType;
+    change.NewSetting.DriveLetter = letter;
+    change.NewSetting.LoadAtStartup = 0;
+    tray.Sequencer().BeginSettingsChange(change);
+    const std::wstring path = disk.Status.SettingsPath;
+    if (!WaitFor([&] { return manager.IsIdle() && manager.IsMounted(path); }, 60000)) return L"";
+    return path;
+}
+
+bool Fill(const std::wstring& path, uint64_t offset, uint64_t length) {
+    const std::vector<uint8_t> block = Pattern(32768, 11);
+    CStandinClient client;
+    for (uint64_t done = 0; done < length; done += block.size())
+        if (client.WriteBytes(path, offset + done, block) != 0) return false;
+    return true;
+}
+
+int Fail(const char* what) {
+    fprintf(stderr, "vmx_ui_screenshots: %s\n", what);
+    return 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2) return Fail("usage: vmx_ui_screenshots <output folder>");
+    const std::wstring out = argv[1];
+    CreateDirectoryW(out.c_str(), nullptr);
+    InitCommonControls();
+
+    ScratchFolder scratch;
+    const std::wstring pipe = L"VelmoraEXScreens-" + std::to_wstring(GetCurrentProcessId());
+    UDriverPipeFrame::SetPipeName(pipe.c_str());
+    const std::wstring ramDir = StandinRamDir(L"vmx-screens-" + std::to_wstring(GetCurrentProcessId()), scratch / L"ram");
+    CStandinChild standin;
+    // A slow save, so that the save dialog has time to show.
+    if (!standin.Start(L"--pipe-name " + pipe + L" --ram-dir \"" + ramDir + L"\" --no-startup-disks --save-rate 4M"))
+        return Fail("cannot start VelmoraEXStandin.exe next to this program");
+    if (!CVelmoraAPI::IsDriverUp(10000)) return Fail("the stand-in did not answer");
+
+    EnsureDataFolder();
+    CRecordingNotifier notices;
+    CVelmoraEXManager manager;
+    CVelmoraEXOptionData options;
+    options.TaskTray = 1;
+    options.Indicator = 1;
+    manager.SaveOptions(options);
+    QuietPrompt prompt;
+    std::unique_ptr<CVMUTaskTrayWnd> tray(new CVMUTaskTrayWnd(manager));
+    tray->SetPrompt(&prompt);
+    if (!tray->Create()) return Fail("cannot create the tray window");
+    tray->SetStartupComplete(true);
+
+    const std::wstring enabled = MakeDisk(*tray, manager, 256 * kMiB, FORMAT_TYPE_NTFS, SAVE_WRITE_BACK, L'R');
+    const std::wstring disabled = MakeDisk(*tray, manager, 128 * kMiB, FORMAT_TYPE_FAT_AUTO, SAVE_AT_LOGOFF, L'S');
+    if (enabled.empty() || disabled.empty()) return Fail("the disks were not created");
+    tray->Sequencer().DisableDisk(disabled);
+    if (!WaitFor([&] { return manager.IsIdle() && !manager.IsMounted(disabled); }, 60000))
+        return Fail("the second disk was not disabled");
+    // Unsaved data for the list's last column.
+    if (!Fill(enabled, 64 * kMiB, 24 * kMiB)) return Fail("cannot write to the disk");
+
+    int taken = 0;
+    HWND sheet = nullptr, page = nullptr;
+    DWORD shownAt = 0;
+    const std::wstring propertyTitle = L"RAMディスク(R:)のプロパティ";
+    Script script;
+    script.Add(L"status sheet", [&] {
+        sheet = FindOwnWindow(ULoadString::Get(IDS_10003));
+        page = sheet ? FindPageWith(sheet, IDC_STATUS_LIST) : nullptr;
+        return page && ListCount(GetDlgItem(page, IDC_STATUS_LIST)) == 2;
+    }, [&] { shownAt = GetTickCount(); });
+    // The unsaved figures arrive with the first status poll.
+    script.Add(L"figures shown", [&] { return GetTickCount() - shownAt > 2000; }, [&] {
+        taken += SaveWindowBitmap(sheet, out + L"\\status.bmp");
+        HWND list = GetDlgItem(page, IDC_STATUS_LIST);
+        for (int row = 0; row < ListCount(list); ++row)
+            if (ListText(list, row, 0) == L"R:") ListSelect(list, row);
+        Click(page, IDC_STATUS_PROPERTY);
+    });
+    DWORD settingsAt = 0;
+    script.Add(L"settings sheet", [&] { return FindOwnWindow(propertyTitle) != nullptr; },
+               [&] { settingsAt = GetTickCount(); });
+    script.Add(L"settings sheet drawn", [&] { return GetTickCount() - settingsAt > 500; }, [&] {
+        HWND props = FindOwnWindow(propertyTitle);
+        taken += SaveWindowBitmap(props, out + L"\\settings.bmp");
+        PostMessageW(props, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    });
+    script.Add(L"settings sheet closed", [&] { return FindOwnWindow(propertyTitle) == nullptr; },
+               [&] { PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
+    script.Start(60000, [&] {
+        if (HWND props = FindOwnWindow(propertyTitle)) PostMessageW(props, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        if (sheet) PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    });
+    tray->PostMessage(WM_COMMAND, ID_TRAY_STATUS, 0);
+    WaitFor([&] { return script.Done() || script.Failed(); }, 120000);
+    if (script.Failed()) fprintf(stderr, "vmx_ui_screenshots: timed out waiting for %ls\n", script.Pending().c_str());
+    WaitFor([&] { return FindOwnWindow(ULoadString::Get(IDS_10003)) == nullptr; }, 10000);
+
+    // The save dialog, once its bar has moved.
+    if (!Fill(enabled, 64 * kMiB, 40 * kMiB)) return Fail("cannot write to the disk");
+    bool saveTaken = false;
+    {
+        Ticker watch([&] {
+            HWND dialog = FindOwnWindow(L"VelmoraEX");
+            if (saveTaken || !dialog || !GetDlgItem(dialog, IDC_SAVE_PROGRESS)) return;
+            if (SendDlgItemMessageW(dialog, IDC_SAVE_PROGRESS, PBM_GETPOS, 0, 0) <= 0) return;
+            saveTaken = SaveWindowBitmap(dialog, out + L"\\save.bmp");
+        });
+        tray->SendMessage(WM_QUERYENDSESSION, 0, 0);
+    }
+    taken += saveTaken;
+
+    // The disks and their files go again.
+    for (const std::wstring& path : {enabled, disabled}) {
+        tray->Sequencer().DeleteDisk(path);
+        WaitFor([&] { return manager.IsIdle(); }, 60000);
+    }
+    tray.reset();
+    standin.End();
+    UDriverPipeFrame::SetPipeName(nullptr);
+    ScratchFolder::RemoveTree(ramDir);
+    fprintf(stderr, "vmx_ui_screenshots: %d of 3 pictures\n", taken);
+    return taken == 3 ? 0 : 1;
+}
