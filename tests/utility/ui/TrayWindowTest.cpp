@@ -364,19 +364,7 @@ TEST_F(TrayWindow, StatusSheetOpensOnceAndClosesWithTheWindow) {
     int mostSheets = 0;
     bool askedAgain = false, closed = false;
     uidriver::Ticker watch([&] {
-        std::pair<int, const std::wstring*> count(0, &title);
-        EnumWindows(
-            [](HWND hwnd, LPARAM param) -> BOOL {
-                auto* counter = reinterpret_cast<std::pair<int, const std::wstring*>*>(param);
-                wchar_t text[128] = {};
-                GetWindowTextW(hwnd, text, 128);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(hwnd, &pid);
-                if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && *counter->second == text) ++counter->first;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&count));
-        const int sheets = count.first;
+        const int sheets = uidriver::CountOwnWindows(title);
         mostSheets = std::max(mostSheets, sheets);
         if (sheets == 1 && !askedAgain) {
             askedAgain = true;

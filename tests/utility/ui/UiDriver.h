@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace uidriver {
@@ -33,49 +34,63 @@ inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     return true;
 }
 
+struct TitleSearch {
+    const std::wstring* title;
+    HWND found;
+};
+
+inline BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<TitleSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd)) return TRUE;
+    wchar_t text[256] = {};
+    GetWindowTextW(hwnd, text, 256);
+    if (*search->title != text) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
 // A visible top-level window of this process with exactly this title; null when none.
 inline HWND FindOwnWindow(const std::wstring& title) {
-    struct Search {
-        const std::wstring* title;
-        HWND found;
-    } search{&title, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd)) return TRUE;
-            wchar_t text[256] = {};
-            GetWindowTextW(hwnd, text, 256);
-            if (*s->title == text) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TitleSearch search{&title, nullptr};
+    EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+
+inline BOOL CALLBACK MatchPage(HWND child, LPARAM param) {
+    auto* search = reinterpret_cast<ControlSearch*>(param);
+    if (!GetDlgItem(child, search->id) || !IsWindowVisible(child)) return TRUE;
+    search->found = child;
+    return FALSE;
 }
 
 // The page dialog of a property sheet holding a control with this id (pages are children of
 // the sheet); null when none.
 inline HWND FindPageWith(HWND sheet, int controlId) {
-    struct Search {
-        int id;
-        HWND found;
-    } search{controlId, nullptr};
-    EnumChildWindows(
-        sheet,
-        [](HWND child, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            if (GetDlgItem(child, s->id) && IsWindowVisible(child)) {
-                s->found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ControlSearch search{controlId, nullptr};
+    EnumChildWindows(sheet, MatchPage, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+inline BOOL CALLBACK CountTitle(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<std::pair<const std::wstring*, int>*>(param);
+    TitleSearch one{search->first, nullptr};
+    MatchTitle(hwnd, reinterpret_cast<LPARAM>(&one));
+    if (one.found) ++search->second;
+    return TRUE;
+}
+
+// How many visible top-level windows of this process have exactly this title.
+inline int CountOwnWindows(const std::wstring& title) {
+    std::pair<const std::wstring*, int> search(&title, 0);
+    EnumWindows(CountTitle, reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
 // Clicks a button as a user would: BN_CLICKED is posted, so a modal loop the click opens runs
