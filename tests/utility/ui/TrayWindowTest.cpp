@@ -381,6 +381,21 @@ TEST_F(TrayWindow, StatusSheetOpensOnceAndClosesWithTheWindow) {
     EXPECT_EQ(uidriver::FindOwnWindow(title), nullptr);
 }
 
+// The real prompt shows a real box and returns the button the user pressed.
+TEST(TrayPrompt, ShowsARealBoxAndReturnsTheButtonPressed) {
+    const std::wstring caption = L"VelmoraEX prompt test";
+    bool answered = false;
+    uidriver::Ticker press([&] {
+        HWND box = uidriver::FindOwnWindow(caption);
+        if (!box || answered) return;
+        answered = true;
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    CTrayPrompt prompt;
+    EXPECT_EQ(prompt.MessageBox(nullptr, caption, L"text", MB_OKCANCEL | MB_ICONEXCLAMATION), IDCANCEL);
+    EXPECT_TRUE(answered);
+}
+
 // The icon itself, with the shell's answers scripted.
 class ScriptedTray : public CTaskTray {
 public:
