@@ -20,6 +20,8 @@
 #include "utility/ui/MemoryStatus.h"
 #include "utility/ui/SequencerHost.h"
 #include "utility/ui/TrayPrompt.h"
+#include "RecordingPrompt.h"
+#include "UiDriver.h"
 #include "utility/ui/VMUPropertySheet.h"
 #include "utility/ui/VMUPropertySheetFactory.h"
 #include "utility/ui/resource.h"
@@ -27,25 +29,6 @@
 namespace {
 
 const uint64_t MB = 1ull << 20;
-
-struct Box {
-    std::wstring caption, text;
-    UINT style;
-};
-
-class RecordingPrompt : public ITrayPrompt {
-public:
-    int MessageBox(HWND, const std::wstring& caption, const std::wstring& text, UINT style) override {
-        boxes.push_back({caption, text, style});
-        if (answers.empty()) return IDCANCEL;
-        const int answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    void Balloon(CTaskTray&, const std::wstring&, const std::wstring&, int, UINT) override {}
-    std::deque<int> answers;
-    std::vector<Box> boxes;
-};
 
 // The sequencer's window side: tasks stay queued, notices are counted.
 class RecordingHost : public ISequencerHost {
@@ -73,17 +56,8 @@ public:
 MemoryFigures g_memory;
 MemoryFigures ScriptedMemory() { return g_memory; }
 
-void Pump(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < ms);
-}
+using uidriver::Pump;
+using uidriver::RecordingPrompt;
 
 class PropertySheetTest : public ::testing::Test {
 protected:
@@ -169,7 +143,7 @@ protected:
     CVelmoraEXManager manager;
     RecordingHost host;
     CDiskSequencer sequencer;
-    RecordingPrompt prompt;
+    RecordingPrompt prompt{IDCANCEL};
     std::unique_ptr<CVMUPropertySheet> sheet;
     HWND page = nullptr;
 

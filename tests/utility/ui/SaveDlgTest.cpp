@@ -19,6 +19,7 @@
 #include "utility/disk/FakeDriver.h"
 #include "utility/ui/SaveDlg.h"
 #include "utility/ui/TrayPrompt.h"
+#include "RecordingPrompt.h"
 #include "utility/ui/VMUTaskTrayWnd.h"
 #include "utility/ui/resource.h"
 
@@ -27,20 +28,7 @@ namespace {
 using drivertest::FakeDriver;
 using drivertest::SeenRequest;
 
-struct Box {
-    std::wstring caption, text;
-    UINT style;
-};
-
-class RecordingPrompt : public ITrayPrompt {
-public:
-    int MessageBox(HWND, const std::wstring& caption, const std::wstring& text, UINT style) override {
-        boxes.push_back({caption, text, style});
-        return IDOK;
-    }
-    void Balloon(CTaskTray&, const std::wstring&, const std::wstring&, int, UINT) override {}
-    std::vector<Box> boxes;
-};
+using uidriver::RecordingPrompt;
 
 // What the dialog showed after one status update.
 struct Snapshot {

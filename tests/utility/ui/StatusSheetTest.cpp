@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "framework/PropertySheet.h"
+#include "RecordingPrompt.h"
+#include "UiDriver.h"
 #include "utility/core/SettingsPaths.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/DataFolder.h"
@@ -30,25 +32,6 @@
 #include "utility/ui/resource.h"
 
 namespace {
-
-struct Box {
-    std::wstring caption, text;
-    UINT style;
-};
-
-class RecordingPrompt : public ITrayPrompt {
-public:
-    int MessageBox(HWND, const std::wstring& caption, const std::wstring& text, UINT style) override {
-        boxes.push_back({caption, text, style});
-        if (answers.empty()) return IDOK;
-        const int answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    void Balloon(CTaskTray&, const std::wstring&, const std::wstring&, int, UINT) override {}
-    std::vector<Box> boxes;
-    std::deque<int> answers;
-};
 
 // A settings page that counts the sheet's Cancel and notes when it came.
 class TestSettingsPage : public CPropertyPage {
@@ -118,17 +101,8 @@ public:
     DWORD resetAt = 0;    // when the last Cancel came
 };
 
-void Pump(DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
-    }
-}
+using uidriver::Pump;
+using uidriver::RecordingPrompt;
 
 // Steps run one per tick of a thread timer, so that they also run inside nested modal loops.
 // After the last step the rescue ends whatever a faulty window left open, so that a failing

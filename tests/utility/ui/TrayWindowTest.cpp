@@ -22,27 +22,13 @@
 #include "utility/ui/VMUTaskTrayWnd.h"
 #include "utility/ui/resource.h"
 #include "utility/disk/FakeDriver.h"
+#include "RecordingPrompt.h"
 #include "UiDriver.h"
 
 namespace {
 
-struct Prompt {
-    std::wstring caption, text;
-    UINT style;
-    int kind;
-};
-
-class RecordingPrompt : public ITrayPrompt {
-public:
-    int MessageBox(HWND, const std::wstring& caption, const std::wstring& text, UINT style) override {
-        boxes.push_back({caption, text, style, 0});
-        return IDOK;
-    }
-    void Balloon(CTaskTray&, const std::wstring& text, const std::wstring& title, int kind, UINT timeout) override {
-        balloons.push_back({title, text, timeout, kind});
-    }
-    std::vector<Prompt> boxes, balloons;
-};
+using uidriver::Pump;
+using uidriver::RecordingPrompt;
 
 // The window with the save dialog replaced by a recorded answer.
 class TestTrayWnd : public CVMUTaskTrayWnd {
@@ -68,29 +54,6 @@ bool ShellHasIcon(HWND window) {
     data.uFlags = NIF_TIP;
     lstrcpyW(data.szTip, L"probe");
     return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
-}
-
-void Pump(DWORD ms) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
-    }
-}
-
-// Pumps until condition holds; false after timeoutMs.
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= timeoutMs) return false;
-        Pump(20);
-    }
-    return true;
 }
 
 // Records the status messages a listener window receives.
@@ -298,14 +261,14 @@ TEST_F(TrayWindow, ListenerAddedDuringAPollGetsOnlyLaterFigures) {
     wnd.AddStatusListener(early, kListenerMessage, 1000);
     wnd.PollTick();  // the query is now with the worker
     const int32_t lateId = wnd.AddStatusListener(late, kListenerMessage, 1000);
-    ASSERT_TRUE(WaitUntil([&] { return !g_received.empty(); }, 10000));
+    ASSERT_TRUE(uidriver::WaitFor([&] { return !g_received.empty(); }, 10000));
     Pump(200);
     EXPECT_EQ(g_received.size(), 1u) << "only the listener that was there when the query went out";
 
     // The next poll reaches both.
     g_received.clear();
     wnd.PollTick();
-    ASSERT_TRUE(WaitUntil([&] { return g_received.size() >= 2; }, 10000));
+    ASSERT_TRUE(uidriver::WaitFor([&] { return g_received.size() >= 2; }, 10000));
     EXPECT_EQ(g_received.size(), 2u);
     wnd.RemoveStatusListener(lateId);
     DestroyWindow(early);
@@ -375,7 +338,7 @@ TEST_F(TrayWindow, StatusSheetOpensOnceAndClosesWithTheWindow) {
         }
     });
     wnd.PostMessage(WM_COMMAND, ID_TRAY_STATUS);
-    ASSERT_TRUE(WaitUntil([&] { return !wnd.IsWindow(); }, 20000));
+    ASSERT_TRUE(uidriver::WaitFor([&] { return !wnd.IsWindow(); }, 20000));
     EXPECT_EQ(mostSheets, 1);
     EXPECT_EQ(wnd.StatusRequests(), 2);
     EXPECT_EQ(uidriver::FindOwnWindow(title), nullptr);

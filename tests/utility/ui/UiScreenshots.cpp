@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "RecordingPrompt.h"
+#include "StandinDisks.h"
 #include "UiDriver.h"
 #include "WindowCapture.h"
 #include "framework/ScratchFolder.h"
@@ -27,43 +29,6 @@ namespace {
 using namespace uidriver;
 
 const uint64_t kMiB = 1048576;
-
-// No boxes and no balloons on the pictures: everything is answered as the default button.
-class QuietPrompt : public ITrayPrompt {
-public:
-    int MessageBox(HWND, const std::wstring&, const std::wstring&, UINT style) override {
-        return (style & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
-    }
-    void Balloon(CTaskTray&, const std::wstring&, const std::wstring&, int, UINT) override {}
-};
-
-std::wstring MakeDisk(CVMUTaskTrayWnd& tray, CVelmoraEXManager& manager, uint64_t size, int32_t format,
-                      int32_t saveType, wchar_t letter) {
-    CVelmoraEXData disk;
-    manager.InitNewDisk(disk);
-    CVelmoraEXPropertyData change;
-    change.IsNew = 1;
-    change.NeedsRemount = 1;
-    change.SettingsPath = disk.Status.SettingsPath;
-    change.NewSetting = disk.Setting;
-    change.NewSetting.DriveSize = size;
-    change.NewSetting.FormatType = format;
-    change.NewSetting.SaveType = saveType;
-    change.NewSetting.DriveLetter = letter;
-    change.NewSetting.LoadAtStartup = 0;
-    tray.Sequencer().BeginSettingsChange(change);
-    const std::wstring path = disk.Status.SettingsPath;
-    if (!WaitFor([&] { return manager.IsIdle() && manager.IsMounted(path); }, 60000)) return L"";
-    return path;
-}
-
-bool Fill(const std::wstring& path, uint64_t offset, uint64_t length) {
-    const std::vector<uint8_t> block = Pattern(32768, 11);
-    CStandinClient client;
-    for (uint64_t done = 0; done < length; done += block.size())
-        if (client.WriteBytes(path, offset + done, block) != 0) return false;
-    return true;
-}
 
 int Fail(const char* what) {
     fprintf(stderr, "vmx_ui_screenshots: %s\n", what);
@@ -95,20 +60,20 @@ int wmain(int argc, wchar_t** argv) {
     options.TaskTray = 1;
     options.Indicator = 1;
     manager.SaveOptions(options);
-    QuietPrompt prompt;
+    RecordingPrompt prompt;  // no boxes and no balloons on the pictures
     std::unique_ptr<CVMUTaskTrayWnd> tray(new CVMUTaskTrayWnd(manager));
     tray->SetPrompt(&prompt);
     if (!tray->Create()) return Fail("cannot create the tray window");
     tray->SetStartupComplete(true);
 
-    const std::wstring enabled = MakeDisk(*tray, manager, 256 * kMiB, FORMAT_TYPE_NTFS, SAVE_WRITE_BACK, L'R');
-    const std::wstring disabled = MakeDisk(*tray, manager, 128 * kMiB, FORMAT_TYPE_FAT_AUTO, SAVE_AT_LOGOFF, L'S');
+    const std::wstring enabled = MakeDisk(*tray, 256 * kMiB, FORMAT_TYPE_NTFS, SAVE_WRITE_BACK, 'R');
+    const std::wstring disabled = MakeDisk(*tray, 128 * kMiB, FORMAT_TYPE_FAT_AUTO, SAVE_AT_LOGOFF, 'S');
     if (enabled.empty() || disabled.empty()) return Fail("the disks were not created");
     tray->Sequencer().DisableDisk(disabled);
     if (!WaitFor([&] { return manager.IsIdle() && !manager.IsMounted(disabled); }, 60000))
         return Fail("the second disk was not disabled");
     // Unsaved data for the list's last column.
-    if (!Fill(enabled, 64 * kMiB, 24 * kMiB)) return Fail("cannot write to the disk");
+    if (!FillDisk(enabled, 64 * kMiB, 24 * kMiB)) return Fail("cannot write to the disk");
 
     int taken = 0;
     HWND sheet = nullptr, page = nullptr;
@@ -148,7 +113,7 @@ int wmain(int argc, wchar_t** argv) {
     WaitFor([&] { return FindOwnWindow(ULoadString::Get(IDS_10003)) == nullptr; }, 10000);
 
     // The save dialog, once its bar has moved.
-    if (!Fill(enabled, 64 * kMiB, 40 * kMiB)) return Fail("cannot write to the disk");
+    if (!FillDisk(enabled, 64 * kMiB, 40 * kMiB)) return Fail("cannot write to the disk");
     bool saveTaken = false;
     {
         Ticker watch([&] {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "RecordingPrompt.h"
+#include "StandinDisks.h"
 #include "UiDriver.h"
 #include "framework/ScratchFolder.h"
 #include "standin/StandinHarness.h"
@@ -27,24 +29,6 @@ namespace {
 using namespace uidriver;
 
 const uint64_t kMiB = 1048576;
-
-struct Box {
-    std::wstring caption, text;
-    UINT style;
-};
-
-// Answers Yes to the deletion question and OK to anything else.
-class RecordingPrompt : public ITrayPrompt {
-public:
-    int MessageBox(HWND, const std::wstring& caption, const std::wstring& text, UINT style) override {
-        boxes.push_back({caption, text, style});
-        return (style & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
-    }
-    void Balloon(CTaskTray&, const std::wstring& text, const std::wstring& title, int, UINT) override {
-        balloons.push_back({title, text, 0});
-    }
-    std::vector<Box> boxes, balloons;
-};
 
 // Every position and range the save dialog's progress bar is given, seen as they are sent.
 struct ProgressLog {
@@ -127,24 +111,10 @@ protected:
         tray->SetStartupComplete(true);
     }
 
-    // A disk made through the sequencer as the settings sheet would hand it over; waits until
-    // it is mounted.
+    // A new disk, FAT, mounted.
     std::wstring CreateDisk(uint64_t size, int32_t saveType) {
-        CVelmoraEXData disk;
-        manager.InitNewDisk(disk);
-        CVelmoraEXPropertyData change;
-        change.IsNew = 1;
-        change.NeedsRemount = 1;
-        change.FromSheet = 1;
-        change.SettingsPath = disk.Status.SettingsPath;
-        change.NewSetting = disk.Setting;
-        change.NewSetting.DriveSize = size;
-        change.NewSetting.FormatType = FORMAT_TYPE_FAT_AUTO;
-        change.NewSetting.SaveType = saveType;
-        change.NewSetting.LoadAtStartup = 0;
-        tray->Sequencer().BeginSettingsChange(change);
-        const std::wstring path = disk.Status.SettingsPath;
-        EXPECT_TRUE(WaitFor([&] { return manager.IsIdle() && manager.IsMounted(path); }, 60000)) << "disk mounted";
+        const std::wstring path = MakeDisk(*tray, size, FORMAT_TYPE_FAT_AUTO, saveType);
+        EXPECT_FALSE(path.empty()) << "disk mounted";
         return path;
     }
 
@@ -163,15 +133,6 @@ protected:
         if (!client.Query(path, 0, status)) return ~0ull;
         return status.UnsavedBytes();
     }
-    // Writes length bytes of data in 64 KiB blocks through the test interface.
-    bool FillDisk(const std::wstring& path, uint64_t offset, uint64_t length) {
-        const std::vector<uint8_t> block = Pattern(32768, 7);  // a request frame holds at most 64 KiB
-        CStandinClient client;
-        for (uint64_t done = 0; done < length; done += block.size())
-            if (client.WriteBytes(path, offset + done, block) != 0) return false;
-        return true;
-    }
-
     ScratchFolder scratch;
     std::wstring pipeName, ramDir, optionFile, optionBackup;
     bool hadOptions = false;
@@ -232,6 +193,7 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
                [&] { Click(page, IDC_STATUS_ENABLE); });
     script.Add(L"disk enabled again", [&] { return rowIs(L"R:") && manager.IsIdle(); }, [&] {
         readBack = ReadDisk(settingsPath, 200 * kMiB, 4096);
+        prompt.answers = {IDYES};  // to the deletion question
         ListSelect(list, 0);
     });
     script.Add(L"delete available", [&] { return idleButton(IDC_STATUS_DELETE); },
@@ -268,7 +230,7 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
 
     // The size and letter chosen in the sheet are what the driver made.
     EXPECT_TRUE(std::any_of(prompt.balloons.begin(), prompt.balloons.end(),
-                            [](const Box& b) { return b.text == L"ドライブレター ： R:\n容量 ： 256MB"; }))
+                            [](const Shown& b) { return b.text == L"ドライブレター ： R:\n容量 ： 256MB"; }))
         << Seen(rowTexts, prompt);
 
     // Disabling a disk with a backup asks nothing; the data came back from its image.
@@ -277,12 +239,12 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
 
     // The deletion asked once, with the exact question, and removed the files.
     ASSERT_FALSE(prompt.boxes.empty());
-    const Box& last = prompt.boxes.back();
+    const Shown& last = prompt.boxes.back();
     EXPECT_EQ(last.text, L"選択中のRAMディスクを削除します。よろしいですか？");
     EXPECT_EQ(last.caption, L"VelmoraEX");
     EXPECT_EQ(last.style, static_cast<UINT>(MB_YESNO | MB_ICONEXCLAMATION));
     EXPECT_EQ(std::count_if(prompt.boxes.begin(), prompt.boxes.end(),
-                            [](const Box& b) { return b.text == L"選択中のRAMディスクを削除します。よろしいですか？"; }),
+                            [](const Shown& b) { return b.text == L"選択中のRAMディスクを削除します。よろしいですか？"; }),
               1);
     EXPECT_TRUE(manager.Disks().empty());
     EXPECT_EQ(GetFileAttributesW(settingsPath.c_str()), INVALID_FILE_ATTRIBUTES);
