@@ -43,10 +43,13 @@ vmx_start_display() {
     fi
 }
 
-# Creates the throwaway prefix once and keeps the wineserver warm for the run.
-vmx_start_wine() {
+# Creates the prefix once (with CJK fonts behind the dialog fonts) and waits until its
+# wineserver has written it out: the test programs run in copies of it.
+vmx_prepare_wine_prefix() {
+    local changed=0
     mkdir -p "$VMX_BUILD"
     if [ ! -f "$VMX_WINEPREFIX/system.reg" ]; then
+        changed=1
         vmx_log "creating Wine prefix $VMX_WINEPREFIX"
         timeout 300 "$VMX_WINE64" wineboot --init >/dev/null 2>&1 || true
     fi
@@ -54,18 +57,35 @@ vmx_start_wine() {
     # prefixes made before this was done).
     if ! grep -q 'Fonts\\\\Replacements' "$VMX_WINEPREFIX/user.reg" 2>/dev/null; then
         local font
+        changed=1
         for font in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic" "Segoe UI" "Liberation Sans"; do
             timeout 60 "$VMX_WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" \
                 /d "Noto Sans CJK JP" /f >/dev/null 2>&1 || true
         done
-        timeout 120 "$WINESERVER" -w || true
     fi
+    ((changed == 0)) || timeout 120 "$WINESERVER" -w || true
+}
+
+# Prepares the prefix and keeps its wineserver warm for the programs of a run.
+vmx_start_wine() {
+    vmx_prepare_wine_prefix
     "$WINESERVER" -p >/dev/null 2>&1 || true
     timeout 120 "$VMX_WINE64" wineboot >/dev/null 2>&1 || true
 }
 
 vmx_stop_services() {
     timeout 30 "$WINESERVER" -k >/dev/null 2>&1 || true
+    # What test programs killed from outside left behind: their prefixes, servers and displays.
+    local left
+    for left in "$VMX_BUILD"/*/prefixes/*; do
+        [ -e "$left" ] || continue
+        if [ -f "$left" ] && [[ "$left" == *.xvfb ]]; then
+            kill "$(cat "$left")" 2>/dev/null || true
+        elif [ -d "$left" ]; then
+            WINEPREFIX="$left" timeout 30 "$WINESERVER" -k >/dev/null 2>&1 || true
+        fi
+        rm -rf "$left"
+    done
     if [ -n "${VMX_XVFB_PID:-}" ]; then
         kill "$VMX_XVFB_PID" 2>/dev/null || true
         wait "$VMX_XVFB_PID" 2>/dev/null || true

@@ -5,8 +5,5 @@ if(TARGET VelmoraEXUtility AND TARGET VelmoraEXStandin)
         SOURCES tests/utility/core/ApplicationTest.cpp)
     if(TARGET test_application)
         add_dependencies(test_application VelmoraEXUtility VelmoraEXStandin)
-        # The stand-in runs on the default channel; a settings file and its LoadSettings value
-        # are added to the test prefix's data folder and registry and removed again.
-        set_property(TEST test_application APPEND PROPERTY RESOURCE_LOCK vmx_default_channel vmx_data_folder)
     endif()
 endif()

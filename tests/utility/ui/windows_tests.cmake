@@ -6,9 +6,6 @@ if(TARGET VelmoraEXStandin AND TARGET vmx_statussheet AND TARGET vmx_propertyshe
         SOURCES tests/utility/ui/WindowsEndToEndTest.cpp)
     if(TARGET test_ui_end_to_end)
         add_dependencies(test_ui_end_to_end VelmoraEXStandin)
-        # New disks' settings, images and start-up values go to the test prefix's data folder
-        # and registry, and Option.ini is changed and put back.
-        set_property(TEST test_ui_end_to_end APPEND PROPERTY RESOURCE_LOCK vmx_data_folder)
     endif()
 endif()
 

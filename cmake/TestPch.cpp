@@ -1,0 +1,1 @@
+// Anchor of the tests' precompiled headers.

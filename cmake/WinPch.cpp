@@ -1,0 +1,1 @@
+// Anchor of the Windows sources' precompiled header.
