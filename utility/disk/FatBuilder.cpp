@@ -35,8 +35,9 @@ bool WriteAll(const FormatParams& params, const FormatIo& io, const void* buffer
 
 // Fields shared by the FAT12/16 and FAT32 boot sectors, up to the hidden-sector count.
 void PutCommonFields(const FatGeometry& g, uint8_t* s) {
+    // A short jump past the boot parameter block: to offset 62 on FAT12/16, 90 on FAT32.
     s[0] = 0xEB;
-    s[1] = 0x3C;
+    s[1] = g.type == FAT_TYPE_32 ? 0x58 : 0x3C;
     s[2] = 0x90;
     std::memset(s + 3, ' ', 8);
     Put16(s + 11, g.bytesPerSector);

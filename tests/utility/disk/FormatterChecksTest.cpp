@@ -134,7 +134,11 @@ TEST_P(FormatterChecks, FsckAndMtoolsAcceptTheVolumeBeforeAndAfterCopying) {
     EXPECT_EQ(view.totalSectors, size / 512);
     EXPECT_EQ(FatReaderView::Le(&head[510], 2), 0xAA55u);
     EXPECT_EQ(head[g.type == 3 ? 66 : 38], 0x29);
+    // The jump lands just past the boot parameter block, in the boot sector and its FAT32 copy.
+    const std::vector<uint8_t> jump = {0xEB, uint8_t(g.type == 3 ? 0x58 : 0x3C), 0x90};
+    EXPECT_EQ(std::vector<uint8_t>(&head[0], &head[3]), jump);
     if (g.type == 3) {
+        EXPECT_EQ(std::vector<uint8_t>(&head[6 * 512], &head[6 * 512 + 3]), jump);
         EXPECT_EQ(FatReaderView::Le(&head[512], 4), 0x41615252u);
         EXPECT_EQ(FatReaderView::Le(&head[512 + 484], 4), 0x61417272u);
         EXPECT_EQ(FatReaderView::Le(&head[512 + 508], 4), 0xAA550000u);

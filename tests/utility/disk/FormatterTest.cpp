@@ -117,7 +117,7 @@ TEST_F(Formatter, Fat32ReservedSectorsFatHeadsAndRootClusterAreExact) {
         CFormatter(&target).Format(0x20000);
 
         const struct { size_t offset; uint32_t value; int bytes; } fields[] = {
-            {0, 0x903CEB, 3}, {11, 512, 2}, {13, g.sectorsPerCluster, 1}, {14, 32, 2}, {16, 2, 1}, {17, 0, 2},
+            {0, 0x9058EB, 3}, {6 * 512, 0x9058EB, 3}, {11, 512, 2}, {13, g.sectorsPerCluster, 1}, {14, 32, 2}, {16, 2, 1}, {17, 0, 2},
             {19, 0, 2}, {21, 0xF8, 1}, {22, 0, 2}, {24, 1, 2}, {26, 1, 2}, {28, 0, 4}, {32, g.totalSectors, 4},
             {36, g.fatSectors, 4}, {40, 1, 2}, {42, 0, 2}, {44, 2, 4}, {48, 1, 2}, {50, 6, 2}, {64, 0x80, 1},
             {65, 0, 1}, {66, 0x29, 1}, {67, 0x3456789A, 4}, {510, 0xAA55, 2}};
