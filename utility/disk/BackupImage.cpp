@@ -89,7 +89,8 @@ void FormatImage(const std::wstring& folder, uint64_t driveSize, int formatType)
     params.size = driveSize;
     params.bytesPerSector = 512;
     params.label.clear();
-    CFormatter formatter(&image);
+    // The pieces are the ones CreateImage made: they read as zeros.
+    CFormatter formatter(&image, true);
     formatter.Format(formatType);
     image.CloseList();  // a failure to close is a failure to write
 }

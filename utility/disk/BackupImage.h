@@ -24,7 +24,8 @@ void CheckFreeSpace(const std::wstring& folder, uint64_t driveSize, std::wstring
 // full size and verifies them.
 void CreateImage(const std::wstring& folder, uint64_t driveSize);
 
-// Writes an empty volume of formatType into the existing, verified pieces.
+// Writes an empty volume of formatType into the existing, verified pieces, which must be as
+// CreateImage made them (reading as zeros): the formatter leaves stretches of zeros unwritten.
 void FormatImage(const std::wstring& folder, uint64_t driveSize, int formatType);
 
 // Deletes every piece that exists. A piece that cannot be deleted throws, or with

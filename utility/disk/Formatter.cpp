@@ -2,6 +2,7 @@
 
 #include "framework/Exception.h"
 #include "utility/disk/FatGeometry.h"
+#include "utility/disk/NtfsBuilder.h"
 
 namespace {
 // The FAT type for the volume, or 0 when no layout of the requested types fits it.
@@ -34,7 +35,11 @@ void CFormatter::Format(int formatType) {
     case FAT_TYPE_12: result = FormatFat12(params, io); break;
     case FAT_TYPE_16: result = FormatFat16(params, io); break;
     case FAT_TYPE_32: result = FormatFat32(params, io); break;
-    case 4: result = FormatNtfs(params, io) == 0 ? FORMAT_ERR_NONE : FORMAT_ERR_PARAM; break;
+    case 4:
+        result = (m_targetReadsZero ? FormatNtfsOverZeros(params, io) : FormatNtfs(params, io)) == 0
+                     ? FORMAT_ERR_NONE
+                     : FORMAT_ERR_PARAM;
+        break;
     default: result = FORMAT_ERR_PARAM; break;
     }
     if (result == FORMAT_ERR_NONE) return;

@@ -6,7 +6,10 @@
 
 class CFormatter {
 public:
-    explicit CFormatter(CFormatObject* target) : m_target(target) {}
+    // targetReadsZero: the target reads as zeros wherever nothing is written (pieces just
+    // created), so the NTFS builder may leave stretches of zeros unwritten.
+    explicit CFormatter(CFormatObject* target, bool targetReadsZero = false)
+        : m_target(target), m_targetReadsZero(targetReadsZero) {}
 
     // FormatType 1 FAT12, 2 FAT16, 3 FAT32, 4 NTFS, 0x10000 FAT12/16 and 0x20000 FAT12/16/32 by size.
     // On failure throws the CException an output operation caught (taken from the target),
@@ -15,6 +18,7 @@ public:
 
 private:
     CFormatObject* m_target;
+    bool m_targetReadsZero;
 };
 
 // The type Format writes for a FormatType and a volume of size bytes in 512-byte sectors:

@@ -94,18 +94,29 @@ bool DecodeLabel(const std::string& in, std::u16string& out)
     return true;
 }
 
+int FormatNow(FormatParams* params, const FormatIo* io, bool targetReadsZero)
+{
+    if (params == nullptr || io == nullptr || io->WriteAt == nullptr)
+        return 1;
+    CNtfsBuilder builder(*params, *io, static_cast<int64_t>(std::time(nullptr)), targetReadsZero);
+    return builder.Build();
+}
+
 } // namespace
 
 int FormatNtfs(FormatParams* params, const FormatIo* io)
 {
-    if (params == nullptr || io == nullptr || io->WriteAt == nullptr)
-        return 1;
-    CNtfsBuilder builder(*params, *io, static_cast<int64_t>(std::time(nullptr)));
-    return builder.Build();
+    return FormatNow(params, io, false);
 }
 
-CNtfsBuilder::CNtfsBuilder(const FormatParams& params, const FormatIo& io, int64_t buildTime)
-    : m_params(params), m_io(io), m_buildTime(buildTime)
+int FormatNtfsOverZeros(FormatParams* params, const FormatIo* io)
+{
+    return FormatNow(params, io, true);
+}
+
+CNtfsBuilder::CNtfsBuilder(const FormatParams& params, const FormatIo& io, int64_t buildTime,
+                           bool targetReadsZero)
+    : m_params(params), m_io(io), m_buildTime(buildTime), m_targetReadsZero(targetReadsZero)
 {
 }
 
@@ -546,13 +557,15 @@ bool CNtfsBuilder::WriteRootIndex()
 
 bool CNtfsBuilder::WriteClusterBitmap()
 {
-    // Stretches of the bitmap that no allocation touched go out from one small zero buffer:
-    // reading the untouched (never faulted-in) pages of a large bitmap costs more than the
-    // write itself.
+    // Stretches of the bitmap that no allocation touched are zero: they go out from one small
+    // zero buffer (reading the untouched, never faulted-in pages of a large bitmap costs more
+    // than the write itself), or not at all on a target that reads as zeros.
     const CNtfsClusterMap& map = *m_clusterMap;
     const uint64_t total = map.BitmapBytes();
     const uint64_t unit = CNtfsClusterMap::kTrackedBytes;
-    const std::vector<uint8_t> zeros(std::min(total, kWriteChunk), 0);
+    std::vector<uint8_t> zeros;
+    if (!m_targetReadsZero)
+        zeros.assign(std::min(total, kWriteChunk), 0);
     uint64_t done = 0;
     for (const NtfsRun& run : m_bitmapRuns.Runs()) {
         const uint64_t runEnd = std::min(total, done + run.length * m_layout.clusterSize);
@@ -566,7 +579,7 @@ bool CNtfsBuilder::WriteClusterBitmap()
             const uint8_t* source = untouched ? zeros.data() : map.Bitmap() + done;
             const uint64_t offset =
                 m_layout.ClusterOffset(static_cast<uint64_t>(run.lcn)) + (done - runStart);
-            if (!Write(source, offset, end - done))
+            if (!(untouched && m_targetReadsZero) && !Write(source, offset, end - done))
                 return false;
             done = end;
         }

@@ -15,10 +15,17 @@ class CNtfsClusterMap;
 class CNtfsIndex;
 class CNtfsRecord;
 
+// FormatNtfs for a target that reads as zeros wherever nothing is written; the volume's bytes
+// are the same, fewer of them are written.
+int FormatNtfsOverZeros(FormatParams* params, const FormatIo* io);
+
 class CNtfsBuilder {
 public:
-    // buildTime (seconds since 1970) stamps the files and seeds the serial number.
-    CNtfsBuilder(const FormatParams& params, const FormatIo& io, int64_t buildTime);
+    // buildTime (seconds since 1970) stamps the files and seeds the serial number. With
+    // targetReadsZero the image reads as zeros wherever nothing is written (freshly created
+    // pieces): stretches of the cluster bitmap that no allocation touched are left unwritten.
+    CNtfsBuilder(const FormatParams& params, const FormatIo& io, int64_t buildTime,
+                 bool targetReadsZero = false);
     ~CNtfsBuilder();
     CNtfsBuilder(const CNtfsBuilder&) = delete;
     CNtfsBuilder& operator=(const CNtfsBuilder&) = delete;
@@ -69,6 +76,7 @@ private:
     const FormatParams& m_params;
     const FormatIo& m_io;
     int64_t m_buildTime;
+    bool m_targetReadsZero;
     uint64_t m_ntTime = 0;
     uint64_t m_serial = 0;
     bool m_dirty = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 CNtfsClusterMap::CNtfsClusterMap(uint64_t clusters, uint64_t bitmapBytes, uint64_t zoneEnd)
@@ -50,9 +51,19 @@ void CNtfsClusterMap::MarkUsed(uint64_t lcn, uint64_t count)
 {
     if (count == 0 || lcn >= m_clusters)
         return;
-    Touch(lcn / 8, (std::min(lcn + count, m_clusters) - 1) / 8);
-    for (uint64_t c = lcn; c < lcn + count && c < m_clusters; ++c)
-        m_bitmap.get()[c / 8] |= static_cast<uint8_t>(1u << (c % 8));
+    const uint64_t end = std::min(lcn + count, m_clusters);
+    Touch(lcn / 8, (end - 1) / 8);
+    // Single bits up to a byte boundary, whole bytes, then the bits left in the last byte.
+    uint8_t* bitmap = m_bitmap.get();
+    uint64_t c = lcn;
+    for (; c < end && c % 8 != 0; ++c)
+        bitmap[c / 8] |= static_cast<uint8_t>(1u << (c % 8));
+    if (end / 8 > c / 8) {
+        std::memset(bitmap + c / 8, 0xFF, static_cast<size_t>(end / 8 - c / 8));
+        c = end / 8 * 8;
+    }
+    for (; c < end; ++c)
+        bitmap[c / 8] |= static_cast<uint8_t>(1u << (c % 8));
 }
 
 bool CNtfsClusterMap::IsUsed(uint64_t lcn) const

@@ -11,6 +11,9 @@
 #include "framework/NativePath.h"
 #include "framework/ScratchFolder.h"
 #include "utility/disk/BackupImage.h"
+#include "utility/disk/ListFile.h"
+#include "utility/disk/NtfsLayout.h"
+#include "utility/disk/VelmoraDiskFile.h"
 
 namespace {
 
@@ -101,6 +104,26 @@ TEST(ImageOnLinuxVolumes, PiecesOutsideExFatAreOnlyGivenTheirLength) {
     ASSERT_EQ(stat(N(ScratchFolder::Join(dir.Path(), L"VelmoraEX0.dat")).c_str(), &st), 0);
     EXPECT_EQ(st.st_size, 64 << 20);
     EXPECT_LT(st.st_blocks * 512, 1 << 20);  // nothing written out
+}
+
+TEST(ImageOnLinuxVolumes, NtfsLeavesTheFreeStretchesOfItsBitmapUnwritten) {
+    // 256 GiB: an 8 MiB cluster bitmap, nearly all free, in pieces that still read as zeros.
+    ScratchFolder dir;
+    const uint64_t size = 256ull << 30;
+    UBackupImage::CreateImage(dir.Path(), size);
+    UBackupImage::FormatImage(dir.Path(), size, 4);
+    CNtfsLayout layout;
+    ASSERT_TRUE(layout.Compute(size, 512));
+    ASSERT_EQ(layout.clusterBitmapBytes, 8u << 20);
+    uint64_t allocated = 0;
+    const std::wstring base = UBackupImage::ImageBasePath(dir.Path());
+    for (uint64_t i = 0; i < CListFile::PieceCount(size, CVelmoraDiskFile::kPieceSize); ++i) {
+        struct stat st;
+        ASSERT_EQ(stat(N(CListFile::MakePieceName(base, i)).c_str(), &st), 0);
+        allocated += uint64_t(st.st_blocks) * 512;
+    }
+    EXPECT_GE(allocated, layout.logSize) << "the log's 0xFF bytes are written";
+    EXPECT_LT(allocated, layout.logSize + layout.clusterBitmapBytes / 2);
 }
 
 TEST(FormatImageTool, VolumesOfEachFatTypePassFsck) {

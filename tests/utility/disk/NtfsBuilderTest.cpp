@@ -212,7 +212,8 @@ private:
 };
 
 int Build(CMemoryImage& image, uint64_t size, const std::string& label = "",
-          uint32_t sectorSize = 512, int64_t time = kBuildTime, bool* dirty = nullptr)
+          uint32_t sectorSize = 512, int64_t time = kBuildTime, bool* dirty = nullptr,
+          bool targetReadsZero = false)
 {
     FormatParams params;
     params.context = &image;
@@ -220,7 +221,7 @@ int Build(CMemoryImage& image, uint64_t size, const std::string& label = "",
     params.bytesPerSector = sectorSize;
     params.label = label;
     const FormatIo io = image.Io();
-    CNtfsBuilder builder(params, io, time);
+    CNtfsBuilder builder(params, io, time, targetReadsZero);
     const int result = builder.Build();
     if (dirty)
         *dirty = builder.VolumeDirty();
@@ -453,25 +454,48 @@ TEST_F(NtfsVolume, ClusterBitmapMarksExactlyTheClustersOfTheStreams)
         EXPECT_GE(volume.Mft(n).attributes[2].runs.at(0).lcn, static_cast<int64_t>(zoneEnd)) << n;
 }
 
-TEST(NtfsBuilder, LargeBitmapIsWrittenWholeWithItsFreeStretches)
+TEST(NtfsBuilder, LargeBitmapIsWrittenWholeUnlessTheTargetReadsZero)
 {
     // 16 GiB: a 512 KiB bitmap whose stretches between the MFT zone, the log and the end no
-    // stream touches.
-    CMemoryImage image;
-    ASSERT_EQ(0, Build(image, 16384 * kMiB));
-    CVolume volume(image);
-    ExpectBitmapMatchesStreams(volume);
-    const Record bitmapRecord = volume.Mft(6);
-    const Attribute* data = bitmapRecord.Find(AT_DATA);
-    uint64_t written = 0;
-    for (const auto& w : image.writes) {
-        for (const StreamRun& run : data->runs) {
-            const uint64_t start = run.lcn * volume.clusterSize;
-            if (w.first >= start && w.first < start + run.length * volume.clusterSize)
-                written += w.second;
-        }
+    // stream touches. A target that reads as zeros gets only the 64 KiB stretches holding
+    // set bits, and reads back the same volume.
+    CMemoryImage whole;
+    ASSERT_EQ(0, Build(whole, 16384 * kMiB));
+    for (bool targetReadsZero : {false, true}) {
+        SCOPED_TRACE(targetReadsZero);
+        CMemoryImage image;
+        ASSERT_EQ(0, Build(image, 16384 * kMiB, "", 512, kBuildTime, nullptr, targetReadsZero));
+        CVolume volume(image);
+        ExpectBitmapMatchesStreams(volume);
+        const Record bitmapRecord = volume.Mft(6);
+        const Attribute* data = bitmapRecord.Find(AT_DATA);
+        const Bytes bitmap = volume.Stream(*data);
+        uint64_t stretchesWithBits = 0;
+        for (size_t at = 0; at < bitmap.size(); at += 65536)
+            stretchesWithBits +=
+                std::any_of(&bitmap[at], &bitmap[at] + std::min<size_t>(65536, bitmap.size() - at),
+                            [](uint8_t b) { return b != 0; });
+        ASSERT_GT(stretchesWithBits, 0u);
+        ASSERT_LT(stretchesWithBits, 8u);
+        auto inBitmap = [&](uint64_t offset) {
+            for (const StreamRun& run : data->runs) {
+                const uint64_t start = run.lcn * volume.clusterSize;
+                if (offset >= start && offset < start + run.length * volume.clusterSize)
+                    return true;
+            }
+            return false;
+        };
+        uint64_t written = 0;
+        for (const auto& w : image.writes)
+            written += inBitmap(w.first) ? w.second : 0;
+        EXPECT_EQ(targetReadsZero ? stretchesWithBits * 65536 : 524288u, written);
+        // The same bytes wherever the whole build wrote, and nothing elsewhere.
+        for (const auto& page : whole.pages)
+            EXPECT_EQ(page.second, image.Read(page.first * CMemoryImage::kPage, CMemoryImage::kPage))
+                << "page " << page.first;
+        for (const auto& page : image.pages)
+            EXPECT_EQ(1u, whole.pages.count(page.first)) << "page " << page.first;
     }
-    EXPECT_EQ(524288u, written) << "every byte of the bitmap goes out";
 }
 
 TEST(NtfsBuilder, SerialAndContentsFollowTheClock)

@@ -1,6 +1,7 @@
 // Builds volumes into sparse image files and lets the ntfs-3g tools judge them: the
 // checker, the info and listing tools, and a mount that writes files into the volume.
 #include "utility/disk/FormatObject.h"
+#include "utility/disk/NtfsBuilder.h"
 #include "utility/disk/NtfsLayout.h"
 
 #include <gtest/gtest.h>
@@ -72,7 +73,8 @@ int64_t PwriteAll(void* context, const void* buffer, uint64_t offset, uint64_t l
     return static_cast<int64_t>(length);
 }
 
-// Formats a sparse file of the given size; returns the builder's result.
+// Formats a new sparse file of the given size the way image pieces are formatted (it reads as
+// zeros, so the free stretches of the bitmap are left unwritten); returns the builder's result.
 int MakeImage(const std::string& path, uint64_t size, uint32_t sectorSize = 512)
 {
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
@@ -86,7 +88,7 @@ int MakeImage(const std::string& path, uint64_t size, uint32_t sectorSize = 512)
         params.bytesPerSector = sectorSize;
         FormatIo io{};
         io.WriteAt = &PwriteAll;
-        result = FormatNtfs(&params, &io);
+        result = FormatNtfsOverZeros(&params, &io);
     }
     close(fd);
     return result;

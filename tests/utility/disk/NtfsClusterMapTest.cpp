@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -51,6 +53,25 @@ TEST(NtfsClusterMap, BitsPastTheLastClusterAreSet)
     EXPECT_EQ(4u, map.UsedClusters());
     EXPECT_TRUE(map.IsUsed(12));
     EXPECT_TRUE(map.IsUsed(13));
+}
+
+TEST(NtfsClusterMap, MarkingSetsExactlyTheClustersOfTheRange)
+{
+    // Within a byte, from and to byte boundaries, across several bytes, clipped at the end.
+    const struct {
+        uint64_t lcn, count;
+    } cases[] = {{3, 2}, {7, 1}, {8, 8}, {0, 16}, {5, 20}, {1, 15}, {9, 0}, {16, 17}, {90, 50}, {0, 101}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.lcn) + "+" + std::to_string(c.count));
+        CNtfsClusterMap map(101, 16, 50);
+        map.MarkUsed(c.lcn, c.count);
+        for (uint64_t lcn = 0; lcn < 128; ++lcn) {
+            const bool used = lcn >= 101 || (lcn >= c.lcn && lcn < c.lcn + c.count);
+            EXPECT_EQ(used, map.IsUsed(lcn)) << lcn;
+            EXPECT_EQ(used, ((map.Bitmap()[lcn / 8] >> (lcn % 8)) & 1) != 0) << lcn;
+        }
+        EXPECT_EQ(std::min<uint64_t>(c.count, 101 - c.lcn), map.UsedClusters());
+    }
 }
 
 TEST(NtfsClusterMap, RemembersWhichStretchesOfTheBitmapChanged)
