@@ -21,6 +21,8 @@ vmx_build_tree() {
         native-asan) args+=(-DVMX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1") ;;
         win64)       args+=(-DCMAKE_TOOLCHAIN_FILE="$VMX_ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake") ;;
         win32)       args+=(-DCMAKE_TOOLCHAIN_FILE="$VMX_ROOT/cmake/toolchain-i686-w64-mingw32.cmake") ;;
+        fuzz)        args+=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVMX_FUZZ=ON -DVMX_TESTS=OFF
+                           -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
         *) echo "unknown tree $tree" >&2; return 2 ;;
     esac
     if [ ! -f "$dir/build.ninja" ]; then

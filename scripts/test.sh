@@ -8,7 +8,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 bash "$VMX_ROOT/scripts/setup.sh" || exit 1
 trap vmx_stop_services EXIT
 
-trees=(${VMX_TREES:-native native-asan win64 win32})
+trees=(${VMX_TREES:-native native-asan win64 win32 fuzz})
 start=$SECONDS
 for t in "${trees[@]}"; do
     vmx_log "building $t"
@@ -27,6 +27,17 @@ passed=0 failed=0 skipped=0 status=0
 for t in "${trees[@]}"; do
     dir="$VMX_BUILD/$t"
     rm -f "$dir"/test-results/*.xml
+    if [ "$t" = fuzz ]; then
+        # Every fuzz target for a few seconds from its corpus (scripts/fuzz for longer runs).
+        vmx_log "fuzzing ${VMX_FUZZ_SECONDS:-4} s a target"
+        tree_start=$SECONDS
+        mkdir -p "$dir/test-results"
+        VMX_FUZZ_REPORT="$dir/test-results/fuzz.xml" bash "$VMX_ROOT/scripts/fuzz" "${VMX_FUZZ_SECONDS:-4}" || status=1
+        read -r p f s < <(awk -f "$VMX_ROOT/scripts/gtest-count.awk" /dev/null "$dir/test-results/fuzz.xml")
+        vmx_log "fuzz: $p passed, $f failed, $s skipped in $((SECONDS - tree_start)) s"
+        passed=$((passed + p)) failed=$((failed + f)) skipped=$((skipped + s))
+        continue
+    fi
     if [ "$t" = win32 ] && ! vmx_can_run_wine32; then
         n=$(ctest --test-dir "$dir" -N | awk '/Total Tests:/ {print $3}')
         vmx_log "win32: built; not run: $(vmx_wine32_missing_reason) ($n test programs counted as skipped)"

@@ -109,13 +109,8 @@ bool CDriverCommand::ControlThroughPipe(uint32_t code, const std::vector<uint8_t
         if (ok) break;
         if (GetLastError() != ERROR_MORE_DATA || answer.size() > UDriverPipeFrame::kMaxReply + 64) return false;
     }
-    UDriverPipeFrame::Reply decoded;
-    std::string reason;
-    if (!UDriverPipeFrame::DecodeReply(answer, replySize, decoded, reason)) {
-        SetLastError(ERROR_INVALID_DATA);
-        return false;
-    }
-    if (!decoded.output.empty()) std::memcpy(reply, decoded.output.data(), decoded.output.size());
-    if (!decoded.succeeded) SetLastError(decoded.error);
-    return decoded.succeeded;
+    uint32_t error = 0;
+    if (UDriverPipeFrame::UnpackReply(answer, reply, replySize, error)) return true;
+    SetLastError(error);
+    return false;
 }

@@ -1,5 +1,7 @@
 #include "utility/disk/DriverPipeFrame.h"
 
+#include <cstring>
+
 #include "common/DataConverter.h"
 #include "common/DataParser.h"
 
@@ -91,6 +93,18 @@ bool DecodeReply(const std::vector<uint8_t>& frame, uint32_t replySize, Reply& r
     r.succeeded = succeeded == 1;
     reply = std::move(r);
     return true;
+}
+
+bool UnpackReply(const std::vector<uint8_t>& frame, void* buffer, uint32_t replySize, uint32_t& error) {
+    Reply decoded;
+    std::string reason;
+    if (!DecodeReply(frame, replySize, decoded, reason)) {
+        error = kErrorInvalidData;
+        return false;
+    }
+    if (!decoded.output.empty()) std::memcpy(buffer, decoded.output.data(), decoded.output.size());
+    error = decoded.succeeded ? 0 : decoded.error;
+    return decoded.succeeded;
 }
 
 }  // namespace UDriverPipeFrame

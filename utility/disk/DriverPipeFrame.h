@@ -38,4 +38,13 @@ std::vector<uint8_t> EncodeReply(const Reply& reply);
 bool DecodeRequest(const std::vector<uint8_t>& frame, Request& request, std::string& reason);
 bool DecodeReply(const std::vector<uint8_t>& frame, uint32_t replySize, Reply& reply, std::string& reason);
 
+// The control call's error for a reply frame that does not decode (ERROR_INVALID_DATA).
+const uint32_t kErrorInvalidData = 13;
+
+// What the channel gives a caller with a reply buffer of replySize bytes: the output of a valid
+// frame is copied to the buffer's start (the bytes after it keep their values) and the call's
+// result is returned; error gets the frame's error word when the call failed, 0 when it succeeded.
+// A malformed frame copies nothing and fails with kErrorInvalidData.
+bool UnpackReply(const std::vector<uint8_t>& frame, void* buffer, uint32_t replySize, uint32_t& error);
+
 }  // namespace UDriverPipeFrame

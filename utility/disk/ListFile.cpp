@@ -41,6 +41,11 @@ uint64_t CListFile::PieceLength(uint64_t totalSize, uint64_t pieceSize, uint64_t
     return rest ? rest : pieceSize;
 }
 
+CListFile::PieceRun CListFile::RunAt(uint64_t pieceSize, uint64_t offset, uint64_t length) {
+    uint64_t within = offset % pieceSize;
+    return {offset / pieceSize, within, std::min(length, pieceSize - within)};
+}
+
 std::wstring CListFile::MakePieceName(const std::wstring& basePath, uint64_t index) {
     std::wstring number = std::to_wstring(index);
     size_t dot = basePath.rfind(L'.');
@@ -96,11 +101,10 @@ uint64_t CListFile::ReadList(void* buffer, uint64_t offset, uint64_t length) {
     char* out = static_cast<char*>(buffer);
     uint64_t done = 0;
     while (done < length) {
-        uint64_t at = offset + done;
-        uint64_t within = at % m_pieceSize;
-        unsigned chunk = static_cast<unsigned>(std::min(length - done, m_pieceSize - within));
-        SelectPiece(at / m_pieceSize);
-        m_file.Seek(static_cast<int64_t>(within), CFile::begin);
+        PieceRun run = RunAt(m_pieceSize, offset + done, length - done);
+        unsigned chunk = static_cast<unsigned>(run.length);
+        SelectPiece(run.index);
+        m_file.Seek(static_cast<int64_t>(run.within), CFile::begin);
         unsigned got = m_file.Read(out + done, chunk);
         done += got;
         if (got < chunk) break;  // piece shorter than the set says
@@ -112,10 +116,10 @@ void CListFile::WriteList(const void* buffer, uint64_t offset, uint64_t length) 
     if (offset > m_totalSize || length > m_totalSize - offset) ThrowInvalid(m_basePath);
     const char* in = static_cast<const char*>(buffer);
     while (length > 0) {
-        uint64_t within = offset % m_pieceSize;
-        unsigned chunk = static_cast<unsigned>(std::min(length, m_pieceSize - within));
-        SelectPiece(offset / m_pieceSize);
-        m_file.WriteAt(in, chunk, within);
+        PieceRun run = RunAt(m_pieceSize, offset, length);
+        unsigned chunk = static_cast<unsigned>(run.length);
+        SelectPiece(run.index);
+        m_file.WriteAt(in, chunk, run.within);
         in += chunk;
         offset += chunk;
         length -= chunk;

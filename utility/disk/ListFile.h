@@ -53,6 +53,14 @@ public:
     static uint64_t PieceCount(uint64_t totalSize, uint64_t pieceSize);
     // Length of piece index: the piece size, or the remainder for the last piece.
     static uint64_t PieceLength(uint64_t totalSize, uint64_t pieceSize, uint64_t index);
+    // The part of the bytes [offset, offset + length) that lies in one piece: the piece's index,
+    // where the part starts in it and its length (up to the piece's end). pieceSize must not be 0.
+    struct PieceRun {
+        uint64_t index;
+        uint64_t within;
+        uint64_t length;
+    };
+    static PieceRun RunAt(uint64_t pieceSize, uint64_t offset, uint64_t length);
     // Name of piece index: base path split at its last dot, the index between the parts
     // (base path followed by the index when there is no dot).
     static std::wstring MakePieceName(const std::wstring& basePath, uint64_t index);
