@@ -1,2 +1,6 @@
 vmx_test(NAME test_common KIND portable LIBS vmx_common SOURCES
     tests/common/DataConverterTest.cpp)
+vmx_test(NAME test_junction KIND portable LIBS vmx_junction SOURCES
+    tests/common/MountPointBufferTest.cpp)
+vmx_test(NAME test_junction_win KIND win LIBS vmx_junction vmx_framework SOURCES
+    tests/common/JunctionTest.cpp)
