@@ -1,7 +1,7 @@
 #pragma once
 // Kernel32.DLL for the PSAPI implementation: the full image name query, which older
 // systems lack. Resolving succeeds without it.
-#include "utility/disk/DllInterface.h"
+#include "common/DllInterface.h"
 
 class CPSAPI_kernel32DllInterface : public CDllInterface {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 // PSAPI.DLL: process and module enumeration and module file names.
-#include "utility/disk/DllInterface.h"
+#include "common/DllInterface.h"
 
 class CPSAPI_psapiDllInterface : public CDllInterface {
 public:

@@ -1,7 +1,7 @@
 #pragma once
 // Kernel32.DLL's snapshot functions for the ToolHelp implementation. Instance() is the
 // process-wide one; it loads the library on first use.
-#include "utility/disk/DllInterface.h"
+#include "common/DllInterface.h"
 
 #include <tlhelp32.h>
 

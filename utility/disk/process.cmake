@@ -3,7 +3,6 @@ vmx_library(vmx_process
         utility/disk/ProcessPath.cpp
         utility/disk/ProcessMatch.cpp
     WIN
-        utility/disk/DllInterface.cpp
         utility/disk/PSAPI_psapiDllInterface.cpp
         utility/disk/PSAPI_kernel32DllInterface.cpp
         utility/disk/PSAPIDllInterface.cpp
@@ -14,4 +13,4 @@ vmx_library(vmx_process
         utility/disk/ProcessMgrCreators.cpp
         utility/disk/ProcessMgrFactory.cpp
         utility/disk/ProcessMgr.cpp
-    DEPS vmx_ntfs)
+    DEPS vmx_ntfs vmx_dll)

@@ -1,4 +1,4 @@
-#include "utility/disk/DllInterface.h"
+#include "common/DllInterface.h"
 
 CDllInterface::CDllInterface(const wchar_t* name) : m_name(name) {}
 
