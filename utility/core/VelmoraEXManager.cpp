@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/Exception.h"
+#include "framework/FindHandle.h"
 #include "utility/core/LoadSettings.h"
 #include "utility/core/SettingsFile.h"
 #include "utility/core/SettingsPaths.h"
@@ -22,12 +23,11 @@ std::vector<std::wstring> DataFolderFiles() {
     const std::wstring folder = GetDataFolder();
     if (folder.empty()) return names;
     WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW(JoinPath(folder, L"*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    CFindHandle search;
+    if (!search.First(JoinPath(folder, L"*").c_str(), data)) return names;
     do {
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(data.cFileName);
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
+    } while (search.Next(data));
     return names;
 }
 

@@ -39,21 +39,16 @@ CFolderSecurity::CFolderSecurity(AccessVariant variant) {
         SetEntry(entries[3], L"INTERACTIVE", kModify, kInheritAll);
     else
         SetEntry(entries[3], L"EVERYONE", kFullControl, kInheritAll);
-    if (SetEntriesInAclW(4, entries, nullptr, &m_acl) != ERROR_SUCCESS) {
-        m_acl = nullptr;
-        return;
-    }
+    PACL acl = nullptr;
+    if (SetEntriesInAclW(4, entries, nullptr, &acl) != ERROR_SUCCESS) return;
+    m_acl.Reset(acl);
     if (!InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION) ||
-        !SetSecurityDescriptorDacl(&m_descriptor, TRUE, m_acl, FALSE))
+        !SetSecurityDescriptorDacl(&m_descriptor, TRUE, m_acl.Get(), FALSE))
         return;
     m_attributes.nLength = sizeof(m_attributes);
     m_attributes.lpSecurityDescriptor = &m_descriptor;
     m_attributes.bInheritHandle = FALSE;
     m_valid = true;
-}
-
-CFolderSecurity::~CFolderSecurity() {
-    if (m_acl) LocalFree(m_acl);
 }
 
 bool CreateFolderPath(const std::wstring& path, SECURITY_ATTRIBUTES* attributes) {
