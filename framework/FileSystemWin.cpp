@@ -24,6 +24,8 @@ std::wstring AppendName(const std::wstring& folder, const std::wstring& name) {
     return folder + L'\\' + name;
 }
 
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 bool IsFile(const std::wstring& path) {
     WIN32_FIND_DATAW data;
     CFindHandle find;
