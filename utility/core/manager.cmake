@@ -8,7 +8,6 @@ vmx_library(vmx_manager
 vmx_library(vmx_tasks
     WIN
         utility/core/TaskMessages.cpp
-        utility/core/TaskSubmission.cpp
         utility/core/VMUThread.cpp
         utility/core/VMUThreadTaskMountEX.cpp
         utility/core/VMUThreadTaskUnmountEX.cpp
