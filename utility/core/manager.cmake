@@ -7,6 +7,7 @@ vmx_library(vmx_manager
 
 vmx_library(vmx_tasks
     WIN
+        utility/core/CaughtError.cpp
         utility/core/TaskMessages.cpp
         utility/core/VMUThread.cpp
         utility/core/VMUThreadTaskMountEX.cpp
