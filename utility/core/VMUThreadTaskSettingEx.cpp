@@ -61,16 +61,17 @@ void CVMUThreadTaskSettingEx::Execute() {
     try {
         PrepareImage(error, moving);
         WriteSettings();
-    } catch (_FormatErr formatError) {
+    } catch (FormatError formatError) {
         failed = true;
         error = UTaskMessages::FormatFailed(static_cast<int>(formatError));
     } catch (CException* e) {
         failed = true;
         std::wstring text = UTaskMessages::SystemText(UCaughtError::TakeCode(e));
         error = moving ? UTaskMessages::BackupMoveFailed(text) : UTaskMessages::BackupCreateFailed(text);
+    } catch (const UBackupImage::CNoSpaceError&) {
+        failed = true;  // the space check's 4002 text is set
     } catch (...) {
-        // The space check's shortage keeps its 4002 text; anything else has none, but the
-        // settings were not carried out all the same.
+        // No text for anything else, but the settings were not carried out all the same.
         failed = true;
     }
     Message = error;

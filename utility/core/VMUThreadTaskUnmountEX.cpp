@@ -51,8 +51,10 @@ void CVMUThreadTaskUnmountEX::SaveToNewImageAndRemove() {
             prepared = true;
         } catch (CException* e) {
             error = UTaskMessages::BackupCreateFailed(UTaskMessages::SystemText(UCaughtError::TakeCode(e)));
+        } catch (const UBackupImage::CNoSpaceError&) {
+            // The space check's 4002 text is set.
         } catch (...) {
-            // The space check's shortage: its 4002 text is already set.
+            // Anything else: no image, and no text to show.
         }
     }
 

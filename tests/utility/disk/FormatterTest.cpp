@@ -173,7 +173,7 @@ TEST_F(Formatter, RefusedRequestsWriteNothingAndThrowParameterError) {
         try {
             CFormatter(&target).Format(c.formatType);
             ADD_FAILURE() << c.formatType << " at " << c.size << " did not throw";
-        } catch (_FormatErr e) {
+        } catch (FormatError e) {
             EXPECT_EQ(e, FORMAT_ERR_PARAM);
         }
         EXPECT_TRUE(target.writes.empty()) << c.formatType << " at " << c.size;
@@ -184,7 +184,7 @@ TEST_F(Formatter, RefusedRequestsWriteNothingAndThrowParameterError) {
     target.Params().context = &target;
     EXPECT_EQ(FormatFat16(&target.Params(), nullptr), FORMAT_ERR_PARAM);
     EXPECT_EQ(FormatFat32(nullptr, target.Io()), FORMAT_ERR_PARAM);
-    EXPECT_THROW(CFormatter(nullptr).Format(2), _FormatErr);
+    EXPECT_THROW(CFormatter(nullptr).Format(2), FormatError);
     EXPECT_TRUE(target.writes.empty());
 }
 
@@ -214,7 +214,7 @@ TEST_F(Formatter, FailedWriteStopsTheBuildAndSurfacesTheCaughtException) {
         try {
             CFormatter(&target).Format(2);
             ADD_FAILURE() << "no exception";
-        } catch (_FormatErr e) {
+        } catch (FormatError e) {
             EXPECT_EQ(e, FORMAT_ERR_WRITE);
         }
     }
@@ -228,7 +228,7 @@ TEST_F(Formatter, ExceptionLeftByEarlierWorkIsNotBlamedOnTheFormat) {
     try {
         CFormatter(&target).Format(5);
         ADD_FAILURE() << "no exception";
-    } catch (_FormatErr e) {
+    } catch (FormatError e) {
         EXPECT_EQ(e, FORMAT_ERR_PARAM);
     } catch (CException* e) {
         e->Delete();
