@@ -1,6 +1,7 @@
 # vmx_manager: the RAM-disk manager. vmx_tasks: the worker thread, its tasks and their texts.
 vmx_library(vmx_manager
     WIN
+        utility/core/PhysicalMemory.cpp
         utility/core/VelmoraEXManager.cpp
     DEPS vmx_settings_files vmx_driver vmx_links vmx_system
     WIN_LIBS advapi32)

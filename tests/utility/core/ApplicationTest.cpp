@@ -55,7 +55,12 @@ public:
 };
 
 uint64_t g_memory = 0;
-uint64_t FakeMemory() { return g_memory; }
+MemoryFigures FakeMemory() {
+    MemoryFigures figures;
+    figures.totalPhys = g_memory;
+    figures.availPhys = g_memory / 2;
+    return figures;
+}
 
 TEST(Application, LowMemoryWarningAtAndBelow256MB) {
     UPhysicalMemory::Reader previous = UPhysicalMemory::Replace(FakeMemory);
