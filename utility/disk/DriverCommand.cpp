@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "framework/Clock.h"
 #include "framework/DeviceInfoList.h"
 #include "framework/LocalMemory.h"
 #include "utility/disk/DriverPipeFrame.h"
@@ -55,13 +56,13 @@ bool CDriverCommand::IsStandinPipe() const {
 bool CDriverCommand::OpenDevice(DWORD timeoutMs) {
     Close();
     if (m_devicePath.empty()) return false;
-    DWORD start = GetTickCount();
+    const uint64_t start = UClock::Milliseconds();
     for (;;) {
         m_device.Reset(CreateFileW(m_devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
         if (m_device) break;
-        if (GetTickCount() - start >= timeoutMs) return false;
-        Sleep(10);
+        if (UClock::Milliseconds() - start >= timeoutMs) return false;
+        UClock::Sleep(kRetryIntervalMs);
     }
     if (IsStandinPipe()) {
         DWORD mode = PIPE_READMODE_MESSAGE;

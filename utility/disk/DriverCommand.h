@@ -21,7 +21,8 @@ public:
     // Device path of the first present driver interface; the stand-in's pipe when there is none.
     static std::wstring FindDevicePath();
 
-    // Tries to open the device until timeoutMs has passed, every 10 ms.
+    // Tries to open the device until timeoutMs has passed (by UClock), every kRetryIntervalMs.
+    static const DWORD kRetryIntervalMs = 10;
     bool OpenDevice(DWORD timeoutMs);
     bool IsOpen() const { return m_device.IsValid(); }
     const std::wstring& DevicePath() const { return m_devicePath; }

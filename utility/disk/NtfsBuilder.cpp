@@ -1,5 +1,6 @@
 #include "utility/disk/NtfsBuilder.h"
 
+#include "framework/Clock.h"
 #include "utility/disk/NtfsAttrDef.h"
 #include "utility/disk/NtfsAttributeValue.h"
 #include "utility/disk/NtfsBootSector.h"
@@ -16,7 +17,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <ctime>
 #include <new>
 
 using namespace UNtfsTypes;
@@ -98,7 +98,7 @@ int FormatNow(FormatParams* params, const FormatIo* io, bool targetReadsZero)
 {
     if (params == nullptr || io == nullptr || io->WriteAt == nullptr)
         return 1;
-    CNtfsBuilder builder(*params, *io, static_cast<int64_t>(std::time(nullptr)), targetReadsZero);
+    CNtfsBuilder builder(*params, *io, UClock::Seconds(), targetReadsZero);
     return builder.Build();
 }
 

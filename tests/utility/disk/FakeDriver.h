@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/DataParser.h"
+#include "framework/Clock.h"
 #include "framework/Handle.h"
 #include "utility/disk/DeviceNotifier.h"
 #include "utility/disk/DriverPipeFrame.h"
@@ -23,7 +24,7 @@ namespace drivertest {
 // One request as the driver double saw it, with the time it arrived.
 struct SeenRequest {
     UDriverPipeFrame::Request request;
-    DWORD tick = 0;
+    uint64_t tick = 0;  // UClock::Milliseconds() when it arrived
     std::wstring DiskId() const {
         CDataParser parser(request.input, request.lengthWidth);
         std::wstring id;
@@ -116,7 +117,7 @@ private:
                 if (!ReadFile(m_pipe.Get(), frame.data(), static_cast<DWORD>(frame.size()), &read, nullptr)) break;
                 frame.resize(read);
                 SeenRequest seen;
-                seen.tick = GetTickCount();
+                seen.tick = UClock::Milliseconds();
                 std::string reason;
                 UDriverPipeFrame::Reply reply;
                 if (UDriverPipeFrame::DecodeRequest(frame, seen.request, reason)) {

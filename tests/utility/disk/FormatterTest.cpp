@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "framework/Exception.h"
+#include "framework/FakeClock.h"
 #include "utility/disk/FatGeometry.h"
 #include "utility/disk/FatReaderRule.h"
-#include "utility/disk/VolumeSerial.h"
 
 namespace {
 const uint64_t MiB = 1ull << 20;
@@ -49,13 +49,9 @@ public:
     CException* failure = nullptr;
 };
 
-int64_t FixedClock() { return 0x123456789Aull; }
-
 class Formatter : public ::testing::Test {
 protected:
-    void SetUp() override { previous = UVolumeSerial::SetClock(FixedClock); }
-    void TearDown() override { UVolumeSerial::SetClock(previous); }
-    UVolumeSerial::Clock previous = nullptr;
+    CFakeClock clock{0x123456789Aull};
 };
 
 // Expected FAT12/16 boot sector for a geometry, built field by field from the layout table.
