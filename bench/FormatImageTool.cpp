@@ -122,12 +122,8 @@ int Run(const std::vector<std::wstring>& args) {
         e->Delete();
         Print(stderr, line + L"\n");
         return 1;
-    } catch (_FormatErr value) {
-        Print(stderr, L"format-image: " + stage + L" failed: _FormatErr " + std::to_wstring(value) + L" (" +
-                          FormatErrName(value) + L")\n");
-        return 1;
-    } catch (int value) {
-        Print(stderr, L"format-image: " + stage + L" failed: _FormatErr " + std::to_wstring(value) + L" (" +
+    } catch (FormatError value) {
+        Print(stderr, L"format-image: " + stage + L" failed: FormatError " + std::to_wstring(value) + L" (" +
                           FormatErrName(value) + L")\n");
         return 1;
     }

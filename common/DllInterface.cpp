@@ -2,14 +2,12 @@
 
 CDllInterface::CDllInterface(const wchar_t* name) : m_name(name) {}
 
-CDllInterface::~CDllInterface() {
-    // Derived parts are gone by now: only the library is left to free.
-    if (m_module) FreeLibrary(m_module);
-}
+// Derived parts are gone by now: only the library is left to free, which m_module does.
+CDllInterface::~CDllInterface() = default;
 
 bool CDllInterface::Load() {
     if (m_module) return true;
-    m_module = LoadLibraryW(m_name.c_str());
+    m_module.Reset(LoadLibraryW(m_name.c_str()));
     if (!m_module) return false;
     if (Resolve()) return true;
     Unload();
@@ -18,8 +16,5 @@ bool CDllInterface::Load() {
 
 void CDllInterface::Unload() {
     Forget();
-    if (m_module) {
-        FreeLibrary(m_module);
-        m_module = nullptr;
-    }
+    m_module.Reset();
 }

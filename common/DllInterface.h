@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "framework/Library.h"
+
 class CDllInterface {
 public:
     explicit CDllInterface(const wchar_t* name);
@@ -15,8 +17,8 @@ public:
     // Forgets the entry points and frees the library.
     void Unload();
 
-    bool IsLoaded() const { return m_module != nullptr; }
-    HMODULE Module() const { return m_module; }
+    bool IsLoaded() const { return m_module.IsValid(); }
+    HMODULE Module() const { return m_module.Get(); }
     const std::wstring& Name() const { return m_name; }
 
     // True when every entry point the library must offer was found.
@@ -27,8 +29,7 @@ protected:
     // The entry point name of the loaded library as a function pointer; null if absent.
     template <typename Fn>
     Fn Lookup(const char* entry) const {
-        if (!m_module) return nullptr;
-        return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m_module, entry)));
+        return m_module.Proc<Fn>(entry);
     }
 
 private:
@@ -36,5 +37,5 @@ private:
     CDllInterface& operator=(const CDllInterface&) = delete;
 
     std::wstring m_name;
-    HMODULE m_module = nullptr;
+    CLibrary m_module;
 };

@@ -12,6 +12,9 @@ wchar_t PathSeparator();
 // folder + separator + name, without doubling a separator the folder already ends in.
 std::wstring AppendName(const std::wstring& folder, const std::wstring& name);
 
+// True when path names an existing file or folder.
+bool Exists(const std::wstring& path);
+
 // True when path names an existing file that is not a folder.
 bool IsFile(const std::wstring& path);
 

@@ -55,6 +55,11 @@ std::wstring AppendName(const std::wstring& folder, const std::wstring& name) {
     return folder + L'/' + name;
 }
 
+bool Exists(const std::wstring& path) {
+    struct stat st;
+    return stat(Native(path).c_str(), &st) == 0;
+}
+
 bool IsFile(const std::wstring& path) {
     struct stat st;
     return stat(Native(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/FindHandle.h"
+
 namespace UFileSystem {
 
 namespace {
@@ -22,11 +24,12 @@ std::wstring AppendName(const std::wstring& folder, const std::wstring& name) {
     return folder + L'\\' + name;
 }
 
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 bool IsFile(const std::wstring& path) {
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    FindClose(find);
+    CFindHandle find;
+    if (!find.First(path.c_str(), data)) return false;
     return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 

@@ -2,6 +2,8 @@
 // A mutex object (optionally named, process-wide). Lock it through CSingleLock.
 #include <windows.h>
 
+#include "framework/Handle.h"
+
 class CMutex {
 public:
     // Creates or opens the mutex; GetCreateError tells whether a named one existed already
@@ -17,7 +19,7 @@ public:
     BOOL Lock(DWORD timeoutMs = INFINITE);
     BOOL Unlock();
 
-    HANDLE m_hObject;
+    CHandle m_hObject;
     DWORD GetCreateError() const { return m_createError; }
 
 private:

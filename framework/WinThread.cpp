@@ -6,8 +6,8 @@ CWinThread::~CWinThread() {
     if (m_hThread && !m_started) {
         // Never resumed: let it start and leave without touching the object.
         m_abandon = true;
-        ::ResumeThread(m_hThread);
-        WaitForSingleObject(m_hThread, INFINITE);
+        ::ResumeThread(m_hThread.Get());
+        WaitForSingleObject(m_hThread.Get(), INFINITE);
     } else if (IsRunning()) {
         Stop();
     }
@@ -15,10 +15,8 @@ CWinThread::~CWinThread() {
 }
 
 void CWinThread::CloseHandles() {
-    if (m_hThread) CloseHandle(m_hThread);
-    if (m_ready) CloseHandle(m_ready);
-    m_hThread = nullptr;
-    m_ready = nullptr;
+    m_hThread.Reset();
+    m_ready.Reset();
 }
 
 bool CWinThread::CreateThread(DWORD createFlags, int priority) {
@@ -26,9 +24,9 @@ bool CWinThread::CreateThread(DWORD createFlags, int priority) {
         SetLastError(ERROR_ALREADY_EXISTS);
         return false;
     }
-    m_ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_ready.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!m_ready) return false;
-    m_hThread = ::CreateThread(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, &m_nThreadID);
+    m_hThread.Reset(::CreateThread(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, &m_nThreadID));
     if (!m_hThread) {
         DWORD error = GetLastError();
         CloseHandles();
@@ -36,7 +34,7 @@ bool CWinThread::CreateThread(DWORD createFlags, int priority) {
         SetLastError(error);
         return false;
     }
-    SetThreadPriority(m_hThread, priority);
+    SetThreadPriority(m_hThread.Get(), priority);
     if (!(createFlags & CREATE_SUSPENDED)) ResumeThread();
     return true;
 }
@@ -46,10 +44,10 @@ DWORD CWinThread::ResumeThread() {
         SetLastError(ERROR_INVALID_HANDLE);
         return static_cast<DWORD>(-1);
     }
-    DWORD previous = ::ResumeThread(m_hThread);
+    DWORD previous = ::ResumeThread(m_hThread.Get());
     if (previous == 1 && !m_started) {
         m_started = true;
-        HANDLE waits[2] = {m_ready, m_hThread};  // the thread may also end before it is ready
+        HANDLE waits[2] = {m_ready.Get(), m_hThread.Get()};  // the thread may also end before it is ready
         WaitForMultipleObjects(2, waits, FALSE, INFINITE);
     }
     return previous;
@@ -72,16 +70,16 @@ void CWinThread::Stop() {
 
 DWORD CWinThread::WaitForEnd(DWORD timeoutMs) const {
     if (!m_hThread) return WAIT_OBJECT_0;
-    return WaitForSingleObject(m_hThread, timeoutMs);
+    return WaitForSingleObject(m_hThread.Get(), timeoutMs);
 }
 
 bool CWinThread::IsRunning() const {
-    return m_hThread && m_started && WaitForSingleObject(m_hThread, 0) == WAIT_TIMEOUT;
+    return m_hThread.Get() && m_started && WaitForSingleObject(m_hThread.Get(), 0) == WAIT_TIMEOUT;
 }
 
 DWORD CWinThread::GetExitCode() const {
     DWORD code = 0;
-    if (!m_hThread || !GetExitCodeThread(m_hThread, &code)) return 0;
+    if (!m_hThread.Get() || !GetExitCodeThread(m_hThread.Get(), &code)) return 0;
     return code;
 }
 
@@ -90,7 +88,7 @@ DWORD WINAPI CWinThread::ThreadProc(LPVOID self) {
     if (thread->m_abandon) return 0;
     MSG message;
     PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);  // creates the queue
-    SetEvent(thread->m_ready);
+    SetEvent(thread->m_ready.Get());
     if (!thread->InitInstance()) return static_cast<DWORD>(thread->ExitInstance());
     return static_cast<DWORD>(thread->Run());
 }

@@ -4,6 +4,8 @@
 // dispatches window messages, and on WM_QUIT runs ExitInstance, whose value ends the thread.
 #include <windows.h>
 
+#include "framework/Handle.h"
+
 class CWinThread {
 public:
     CWinThread();
@@ -32,7 +34,7 @@ public:
 
     bool IsRunning() const;
     DWORD GetThreadId() const { return m_nThreadID; }
-    HANDLE GetThreadHandle() const { return m_hThread; }
+    HANDLE GetThreadHandle() const { return m_hThread.Get(); }
     // The thread's exit code (STILL_ACTIVE while it runs).
     DWORD GetExitCode() const;
 
@@ -55,9 +57,9 @@ private:
     static DWORD WINAPI ThreadProc(LPVOID self);
     void CloseHandles();
 
-    HANDLE m_hThread = nullptr;
+    CHandle m_hThread;
     DWORD m_nThreadID = 0;
-    HANDLE m_ready = nullptr;  // set by the thread once its queue exists
+    CHandle m_ready;  // set by the thread once its queue exists
     bool m_started = false;    // resumed (or created running) at least once
     bool m_abandon = false;    // destroyed before it ever ran: the thread returns at once
 };

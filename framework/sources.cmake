@@ -9,6 +9,7 @@ else()
 endif()
 vmx_library(vmx_framework
     PORTABLE
+        framework/Clock.cpp
         framework/File.cpp
         framework/FileException.cpp
         framework/NativePath.cpp

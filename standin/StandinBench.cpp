@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/DataConverter.h"
+#include "framework/Handle.h"
 #include "standin/StandinOptions.h"
 #include "standin/StandinRequest.h"
 #include "utility/core/SettingsFile.h"
@@ -54,8 +55,9 @@ private:
 
 // Fills a file with size bytes of non-repeating data (nothing a sparse copy could skip).
 bool WriteData(const std::wstring& path, uint64_t size) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const CHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     std::vector<uint64_t> block(0x400000 / 8);
     uint64_t x = 0x9E3779B97F4A7C15ULL;
     bool ok = true;
@@ -68,10 +70,9 @@ bool WriteData(const std::wstring& path, uint64_t size) {
         }
         DWORD length = static_cast<DWORD>(size - done < 0x400000 ? size - done : 0x400000);
         DWORD written = 0;
-        ok = WriteFile(file, block.data(), length, &written, nullptr) && written == length;
+        ok = WriteFile(file.Get(), block.data(), length, &written, nullptr) && written == length;
         done += length;
     }
-    CloseHandle(file);
     return ok;
 }
 
@@ -136,7 +137,7 @@ int wmain(int argc, wchar_t** argv) {
         Fail(L"cannot start VelmoraEXStandin.exe");
         return 1;
     }
-    CloseHandle(child.hThread);
+    const CHandle process(child.hProcess), thread(child.hThread);
     UDriverPipeFrame::SetPipeName(kPipeName);
     int result = 1;
     if (CVelmoraAPI::IsDriverUp(10000)) {
@@ -194,8 +195,7 @@ int wmain(int argc, wchar_t** argv) {
     } else {
         Fail(L"the stand-in did not answer");
     }
-    if (WaitForSingleObject(child.hProcess, 10000) == WAIT_TIMEOUT) TerminateProcess(child.hProcess, 1);
-    CloseHandle(child.hProcess);
+    if (WaitForSingleObject(process.Get(), 10000) == WAIT_TIMEOUT) TerminateProcess(process.Get(), 1);
     DeleteFileW(ramCopy.c_str());
     DeleteFileW(diskCopy.c_str());
     DeleteFileW(image.c_str());

@@ -127,7 +127,7 @@ uint32_t CStandinDisk::FormatVolume() {
     } catch (CException* e) {
         e->Delete();
         return target.WriteError() ? kStandinErrorRamStorage : kStandinErrorFormat;
-    } catch (_FormatErr) {
+    } catch (FormatError) {
         return target.WriteError() ? kStandinErrorRamStorage : kStandinErrorFormat;
     }
     return 0;

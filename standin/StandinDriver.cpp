@@ -7,6 +7,8 @@
 #include <new>
 
 #include "framework/Exception.h"
+#include "framework/FindHandle.h"
+#include "framework/Handle.h"
 #include "standin/StandinErrors.h"
 #include "utility/core/LoadSettings.h"
 #include "utility/core/Profile.h"
@@ -120,13 +122,12 @@ DWORD CStandinDriver::PrepareRamFolder() {
     // RAM files are deleted when closed; one left behind belongs to a stand-in that died, and one
     // still open by a running stand-in cannot be deleted.
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*" + kRamFileExtension).c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
+    CFindHandle find;
+    if (find.First((folder + L"\\*" + kRamFileExtension).c_str(), data)) {
         do {
             if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                 DeleteFileW((folder + L"\\" + data.cFileName).c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
+        } while (find.Next(data));
     }
     return ERROR_SUCCESS;
 }
@@ -200,13 +201,13 @@ uint32_t CStandinDriver::ReadSettings(const std::wstring& path, StandinDiskSetti
                                       unsigned char& letter) {
     // Only an ordinary file of sensible size is read: a DiskId naming a device, a pipe or a
     // folder must not reach the profile reader, which could block on it.
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return kStandinErrorSettingsFile;
+    CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return kStandinErrorSettingsFile;
     LARGE_INTEGER fileSize = {};
-    bool ordinary = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &fileSize) &&
+    bool ordinary = GetFileType(file.Get()) == FILE_TYPE_DISK && GetFileSizeEx(file.Get(), &fileSize) &&
                     static_cast<uint64_t>(fileSize.QuadPart) <= kMaxSettingsFileBytes;
-    CloseHandle(file);
+    file.Reset();
     if (!ordinary || !USettingsFile::HasRamDiskSection(path)) return kStandinErrorSettingsFile;
 
     CVelmoraEXSettingData data;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handle.h"
 #include "standin/StandinDriver.h"
 #include "standin/StandinOptions.h"
 #include "standin/StandinPipeServer.h"
@@ -23,29 +24,14 @@ BOOL WINAPI OnConsoleControl(DWORD) {
 }
 
 int AskToStop(const std::wstring& pipeName) {
-    HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, StopEventName(pipeName).c_str());
+    const CHandle event(OpenEventW(EVENT_MODIFY_STATE, FALSE, StopEventName(pipeName).c_str()));
     if (!event) {
         fwprintf(stderr, L"VelmoraEXStandin: no stand-in is serving pipe %ls\n", pipeName.c_str());
         return 1;
     }
-    SetEvent(event);
-    CloseHandle(event);
+    SetEvent(event.Get());
     return 0;
 }
-
-class CEventHandle {
-public:
-    explicit CEventHandle(HANDLE handle) : m_handle(handle) {}
-    CEventHandle(const CEventHandle&) = delete;
-    CEventHandle& operator=(const CEventHandle&) = delete;
-    ~CEventHandle() {
-        if (m_handle) CloseHandle(m_handle);
-    }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
 
 }  // namespace
 
@@ -63,7 +49,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (options.stop) return AskToStop(options.pipeName);
 
-    CEventHandle stop(CreateEventW(nullptr, TRUE, FALSE, StopEventName(options.pipeName).c_str()));
+    const CHandle stop(CreateEventW(nullptr, TRUE, FALSE, StopEventName(options.pipeName).c_str()));
     if (!stop.Get()) {
         fwprintf(stderr, L"VelmoraEXStandin: cannot create the stop event (error %lu)\n", GetLastError());
         return 1;

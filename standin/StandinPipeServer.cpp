@@ -13,21 +13,20 @@ CStandinPipeServer::CStandinPipeServer(const std::wstring& pipeName, CStandinDri
     : m_path(L"\\\\.\\pipe\\" + pipeName), m_driver(driver) {}
 
 CStandinPipeServer::~CStandinPipeServer() {
-    if (m_pipe != INVALID_HANDLE_VALUE) {
-        CancelIo(m_pipe);
-        DisconnectNamedPipe(m_pipe);
-        CloseHandle(m_pipe);
+    if (m_pipe) {
+        CancelIo(m_pipe.Get());
+        DisconnectNamedPipe(m_pipe.Get());
     }
-    if (m_ioEvent) CloseHandle(m_ioEvent);
 }
 
 DWORD CStandinPipeServer::Create() {
-    m_ioEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_ioEvent.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!m_ioEvent) return GetLastError();
-    m_pipe = CreateNamedPipeW(m_path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-                              PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
-                              kOutBuffer, kInBuffer, 0, nullptr);
-    if (m_pipe == INVALID_HANDLE_VALUE) return GetLastError();
+    m_pipe.Reset(CreateNamedPipeW(m_path.c_str(),
+                                  PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                  PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
+                                  1, kOutBuffer, kInBuffer, 0, nullptr));
+    if (!m_pipe) return GetLastError();
     return ERROR_SUCCESS;
 }
 
@@ -40,17 +39,17 @@ CStandinPipeServer::Outcome CStandinPipeServer::Finish(BOOL started, HANDLE stop
         if (error != ERROR_IO_PENDING && error != ERROR_MORE_DATA) return Outcome::Failed;
     }
     if (!started && error == ERROR_IO_PENDING) {
-        HANDLE waits[2] = {m_ioEvent, stopEvent};
+        HANDLE waits[2] = {m_ioEvent.Get(), stopEvent};
         DWORD which = WaitForMultipleObjects(2, waits, FALSE, timeoutMs);
         if (which != WAIT_OBJECT_0) {
-            CancelIo(m_pipe);
-            GetOverlappedResult(m_pipe, &m_overlapped, &bytes, TRUE);  // the cancelled operation's end
+            CancelIo(m_pipe.Get());
+            GetOverlappedResult(m_pipe.Get(), &m_overlapped, &bytes, TRUE);  // the cancelled operation's end
             return which == WAIT_OBJECT_0 + 1 ? Outcome::Stopped
                    : which == WAIT_TIMEOUT    ? Outcome::TimedOut
                                               : Outcome::Failed;
         }
     }
-    if (GetOverlappedResult(m_pipe, &m_overlapped, &bytes, FALSE)) {
+    if (GetOverlappedResult(m_pipe.Get(), &m_overlapped, &bytes, FALSE)) {
         error = ERROR_SUCCESS;
         return Outcome::Done;
     }
@@ -74,10 +73,10 @@ bool CStandinPipeServer::ReadMessage(HANDLE stopEvent, DWORD timeoutMs, std::vec
             room = kInBuffer;
             oversized = true;
         }
-        ResetEvent(m_ioEvent);
+        ResetEvent(m_ioEvent.Get());
         m_overlapped = OVERLAPPED{};
-        m_overlapped.hEvent = m_ioEvent;
-        BOOL started = ReadFile(m_pipe, into, room, nullptr, &m_overlapped);
+        m_overlapped.hEvent = m_ioEvent.Get();
+        BOOL started = ReadFile(m_pipe.Get(), into, room, nullptr, &m_overlapped);
         DWORD bytes = 0, error = 0;
         Outcome outcome = Finish(started, stopEvent, timeoutMs, bytes, error);
         if (outcome == Outcome::Stopped) stopped = true;
@@ -90,10 +89,10 @@ bool CStandinPipeServer::ReadMessage(HANDLE stopEvent, DWORD timeoutMs, std::vec
 }
 
 bool CStandinPipeServer::WriteMessage(HANDLE stopEvent, const std::vector<uint8_t>& message) {
-    ResetEvent(m_ioEvent);
+    ResetEvent(m_ioEvent.Get());
     m_overlapped = OVERLAPPED{};
-    m_overlapped.hEvent = m_ioEvent;
-    BOOL started = WriteFile(m_pipe, message.data(), static_cast<DWORD>(message.size()), nullptr, &m_overlapped);
+    m_overlapped.hEvent = m_ioEvent.Get();
+    BOOL started = WriteFile(m_pipe.Get(), message.data(), static_cast<DWORD>(message.size()), nullptr, &m_overlapped);
     DWORD bytes = 0, error = 0;
     return Finish(started, stopEvent, kReplyTimeoutMs, bytes, error) == Outcome::Done && bytes == message.size();
 }
@@ -124,10 +123,10 @@ bool CStandinPipeServer::ServeClient(HANDLE stopEvent) {
 
 void CStandinPipeServer::Run(HANDLE stopEvent) {
     while (WaitForSingleObject(stopEvent, 0) != WAIT_OBJECT_0) {
-        ResetEvent(m_ioEvent);
+        ResetEvent(m_ioEvent.Get());
         m_overlapped = OVERLAPPED{};
-        m_overlapped.hEvent = m_ioEvent;
-        BOOL started = ConnectNamedPipe(m_pipe, &m_overlapped);
+        m_overlapped.hEvent = m_ioEvent.Get();
+        BOOL started = ConnectNamedPipe(m_pipe.Get(), &m_overlapped);
         bool connected = false;
         if (!started && GetLastError() == ERROR_PIPE_CONNECTED) {
             connected = true;
@@ -140,7 +139,7 @@ void CStandinPipeServer::Run(HANDLE stopEvent) {
             if (!connected && error != ERROR_NO_DATA) Sleep(10);
         }
         bool goOn = !connected || ServeClient(stopEvent);
-        DisconnectNamedPipe(m_pipe);
+        DisconnectNamedPipe(m_pipe.Get());
         if (!goOn) break;
     }
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handle.h"
+
 class CStandinDriver;
 
 class CStandinPipeServer {
@@ -44,7 +46,8 @@ private:
 
     std::wstring m_path;
     CStandinDriver& m_driver;
-    HANDLE m_pipe = INVALID_HANDLE_VALUE;
-    HANDLE m_ioEvent = nullptr;
+    // Declared in this order so that the pipe closes before the event its operations signal.
+    CHandle m_ioEvent;
+    CHandle m_pipe;
     OVERLAPPED m_overlapped = {};
 };

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/Handle.h"
+
 class CStandinRamFile {
 public:
     CStandinRamFile() = default;
@@ -24,10 +26,10 @@ public:
     uint64_t HeldBytes() const;
     uint64_t Size() const { return m_size; }
     const std::wstring& Path() const { return m_path; }
-    bool IsOpen() const { return m_file != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return m_file.IsValid(); }
 
 private:
-    HANDLE m_file = INVALID_HANDLE_VALUE;
+    CHandle m_file;
     uint64_t m_size = 0;
     std::wstring m_path;
 };

@@ -18,13 +18,16 @@ TEST(FileSystemPaths, AppendNameAddsOneSeparator) {
     EXPECT_EQ(UFileSystem::AppendName(folder + sep, L"VelmoraEX.dat"), folder + sep + L"VelmoraEX.dat");
 }
 
-TEST(FileSystemFiles, IsFileIsTrueOnlyForExistingFiles) {
+TEST(FileSystemFiles, IsFileIsTrueOnlyForExistingFilesAndExistsForFilesAndFolders) {
     ScratchFolder dir;
     ASSERT_TRUE(ScratchFolder::Write(dir / L"f", Bytes("x")));
     ASSERT_TRUE(ScratchFolder::MakeFolder(dir / L"d"));
     EXPECT_TRUE(UFileSystem::IsFile(dir / L"f"));
     EXPECT_FALSE(UFileSystem::IsFile(dir / L"d"));
     EXPECT_FALSE(UFileSystem::IsFile(dir / L"missing"));
+    EXPECT_TRUE(UFileSystem::Exists(dir / L"f"));
+    EXPECT_TRUE(UFileSystem::Exists(dir / L"d"));
+    EXPECT_FALSE(UFileSystem::Exists(dir / L"missing"));
 }
 
 TEST(FileSystemFiles, FolderCreationAndRemovalReportWindowsCodes) {

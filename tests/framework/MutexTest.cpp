@@ -20,7 +20,7 @@ void OnOtherThread(F body) {
 
 TEST(Mutex, LockExcludesOtherThreadsUntilReleased) {
     CMutex mutex;
-    ASSERT_NE(mutex.m_hObject, nullptr);
+    ASSERT_NE(mutex.m_hObject.Get(), nullptr);
     CSingleLock lock(&mutex);
     EXPECT_FALSE(lock.IsLocked());
     ASSERT_TRUE(lock.Lock(10));
@@ -64,7 +64,7 @@ TEST(Mutex, LockObjectReleasesWhenItGoes) {
 TEST(Mutex, NamedMutexIsSharedAndReportsExisting) {
     const wchar_t name[] = L"VmxTestMutex-{5E2B7A1C}";
     CMutex first(FALSE, name);
-    ASSERT_NE(first.m_hObject, nullptr);
+    ASSERT_NE(first.m_hObject.Get(), nullptr);
     EXPECT_EQ(first.GetCreateError(), static_cast<DWORD>(ERROR_SUCCESS));
     CSingleLock firstLock(&first);
     ASSERT_TRUE(firstLock.Lock(10));

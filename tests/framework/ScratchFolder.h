@@ -9,6 +9,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "framework/FindHandle.h"
+#include "framework/Handle.h"
 #else
 #include <ftw.h>
 #include <stdlib.h>
@@ -127,13 +130,11 @@ public:
     // Sets a file's length (creating it), leaving what is below the length as it was.
     static bool Resize(const std::wstring& path, uint64_t length) {
 #ifdef _WIN32
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return false;
+        const CHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr));
+        if (!h) return false;
         LARGE_INTEGER at;
         at.QuadPart = static_cast<LONGLONG>(length);
-        bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
-        CloseHandle(h);
-        return ok;
+        return SetFilePointerEx(h.Get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(h.Get());
 #else
         std::string p = UNativePath::FromWide(path);
         FILE* f = fopen(p.c_str(), "ab");
@@ -147,16 +148,16 @@ public:
         if (path.empty()) return;
 #ifdef _WIN32
         WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
+        CFindHandle find;
+        if (find.First((path + L"\\*").c_str(), data)) {
             do {
                 std::wstring name = data.cFileName;
                 if (name == L"." || name == L"..") continue;
                 std::wstring child = path + L"\\" + name;
                 if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
                 else DeleteFileW(child.c_str());
-            } while (FindNextFileW(find, &data));
-            FindClose(find);
+            } while (find.Next(data));
+            find.Reset();
         }
         RemoveDirectoryW(path.c_str());
 #else

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/DataConverter.h"
+#include "framework/Handle.h"
 #include "framework/ScratchFolder.h"
 #include "standin/StandinRequest.h"
 #include "utility/disk/DeviceNotifier.h"
@@ -99,19 +100,16 @@ private:
 class CStandinChild {
 public:
     CStandinChild() {
-        m_job = CreateJobObjectW(nullptr, nullptr);
+        m_job.Reset(CreateJobObjectW(nullptr, nullptr));
         if (m_job) {
             JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
             limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-            SetInformationJobObject(m_job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+            SetInformationJobObject(m_job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
         }
     }
     CStandinChild(const CStandinChild&) = delete;
     CStandinChild& operator=(const CStandinChild&) = delete;
-    ~CStandinChild() {
-        End();
-        if (m_job) CloseHandle(m_job);
-    }
+    ~CStandinChild() { End(); }
 
     static std::wstring ProgramPath() {
         wchar_t self[MAX_PATH] = {};
@@ -129,39 +127,38 @@ public:
         if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
                             &info))
             return false;
-        if (m_job) AssignProcessToJobObject(m_job, info.hProcess);
-        ResumeThread(info.hThread);
-        CloseHandle(info.hThread);
-        m_process = info.hProcess;
+        if (m_job) AssignProcessToJobObject(m_job.Get(), info.hProcess);
+        const CHandle thread(info.hThread);
+        m_process.Reset(info.hProcess);
+        ResumeThread(thread.Get());
         return true;
     }
 
     // Waits for the child to end; its exit code, or STILL_ACTIVE after the timeout.
     DWORD WaitForExit(DWORD timeoutMs) {
         if (!m_process) return STILL_ACTIVE;
-        if (WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+        if (WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
         DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(m_process, &code);
+        GetExitCodeProcess(m_process.Get(), &code);
         return code;
     }
 
     // Asks the stand-in to stop over the channel, then waits; kills it if it does not end.
     void End() {
         if (!m_process) return;
-        if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT) {
+        if (WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT) {
             CStandinClient client;
             if (client.IsOpen()) client.Stop();
             client.Close();
-            if (WaitForSingleObject(m_process, 5000) == WAIT_TIMEOUT) TerminateProcess(m_process, 99);
-            WaitForSingleObject(m_process, 5000);
+            if (WaitForSingleObject(m_process.Get(), 5000) == WAIT_TIMEOUT) TerminateProcess(m_process.Get(), 99);
+            WaitForSingleObject(m_process.Get(), 5000);
         }
-        CloseHandle(m_process);
-        m_process = nullptr;
+        m_process.Reset();
     }
 
-    HANDLE Process() const { return m_process; }
+    HANDLE Process() const { return m_process.Get(); }
 
 private:
-    HANDLE m_job = nullptr;
-    HANDLE m_process = nullptr;
+    CHandle m_job;
+    CHandle m_process;
 };

@@ -8,6 +8,9 @@
 #include <functional>
 #include <thread>
 
+#include "framework/FindHandle.h"
+#include "framework/Handle.h"
+#include "framework/RegKey.h"
 #include "framework/ScratchFolder.h"
 #include "standin/StandinErrors.h"
 #include "standin/StandinHarness.h"
@@ -25,11 +28,10 @@ const uint64_t kPiece = RAMDISK_IMAGE_PIECE_SIZE;
 int CountRamFiles(const std::wstring& folder) {
     int count = 0;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*.ram").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return 0;
+    CFindHandle find;
+    if (!find.First((folder + L"\\*.ram").c_str(), data)) return 0;
     do ++count;
-    while (FindNextFileW(find, &data));
-    FindClose(find);
+    while (find.Next(data));
     return count;
 }
 
@@ -459,24 +461,24 @@ TEST_F(StandinTest, TestInterfaceRefusesWhatLiesOutsideTheDisk) {
 
 TEST_F(StandinTest, MalformedFramesGetErrorRepliesAndServingGoesOn) {
     ASSERT_TRUE(StartStandin());
-    HANDLE pipe = INVALID_HANDLE_VALUE;
+    CHandle pipe;
     ASSERT_TRUE(WaitFor(
         [&] {
-            pipe = CreateFileW((L"\\\\.\\pipe\\" + pipeName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-            return pipe != INVALID_HANDLE_VALUE;
+            pipe.Reset(CreateFileW((L"\\\\.\\pipe\\" + pipeName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+            return pipe.IsValid();
         },
         1000));
     DWORD mode = PIPE_READMODE_MESSAGE;
-    ASSERT_TRUE(SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr));
+    ASSERT_TRUE(SetNamedPipeHandleState(pipe.Get(), &mode, nullptr, nullptr));
 
     // Each frame is answered with a failed call, never with silence.
     auto exchange = [&](const std::vector<uint8_t>& frame) {
         DWORD written = 0;
-        EXPECT_TRUE(WriteFile(pipe, frame.data(), static_cast<DWORD>(frame.size()), &written, nullptr));
+        EXPECT_TRUE(WriteFile(pipe.Get(), frame.data(), static_cast<DWORD>(frame.size()), &written, nullptr));
         std::vector<uint8_t> answer(8192);
         DWORD read = 0;
-        EXPECT_TRUE(ReadFile(pipe, answer.data(), static_cast<DWORD>(answer.size()), &read, nullptr));
+        EXPECT_TRUE(ReadFile(pipe.Get(), answer.data(), static_cast<DWORD>(answer.size()), &read, nullptr));
         answer.resize(read);
         UDriverPipeFrame::Reply reply;
         std::string reason;
@@ -520,7 +522,7 @@ TEST_F(StandinTest, MalformedFramesGetErrorRepliesAndServingGoesOn) {
     UDriverPipeFrame::Reply known = exchange(request(IOCTL_RAMDISK_QUERY, good));
     EXPECT_TRUE(known.succeeded);
     ASSERT_EQ(known.output.size(), 63u);
-    CloseHandle(pipe);
+    pipe.Reset();
 
     std::wstring id = Settings(L"after", 4 * kMiB, 0);
     RamDiskStatus status;
@@ -578,19 +580,17 @@ TEST_F(StandinTest, DisksRegisteredAtStartupAreCreatedWhenTheStandinStarts) {
     std::wstring id = Settings(L"startup", 4 * kMiB, 0);
     std::wstring name = L"StandinTest" + std::to_wstring(GetCurrentProcessId());
     std::wstring missingName = name + L"Missing";
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, ULoadSettings::kLoadSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    CRegKey key;
+    ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, ULoadSettings::kLoadSettingsKey, KEY_ALL_ACCESS), ERROR_SUCCESS);
     std::wstring missing = scratch / L"gone.ini";
-    RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(id.c_str()),
+    RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(id.c_str()),
                    static_cast<DWORD>(id.size() * sizeof(wchar_t)));
-    RegSetValueExW(key, missingName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(missing.c_str()),
+    RegSetValueExW(key.Get(), missingName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(missing.c_str()),
                    static_cast<DWORD>(missing.size() * sizeof(wchar_t)));
     bool started = StartStandin(L"", true);
-    RegDeleteValueW(key, name.c_str());
-    RegDeleteValueW(key, missingName.c_str());
-    RegCloseKey(key);
+    RegDeleteValueW(key.Get(), name.c_str());
+    RegDeleteValueW(key.Get(), missingName.c_str());
+    key.Reset();
     ASSERT_TRUE(started) << "a registered file that is missing does not stop the start";
 
     RamDiskStatus status;

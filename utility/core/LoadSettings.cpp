@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/RegKey.h"
+
 namespace ULoadSettings {
 
 const wchar_t kLoadSettingsKey[] = L"SYSTEM\\CurrentControlSet\\Services\\VelmoraEX\\Parameters\\LoadSettings";
@@ -14,27 +16,6 @@ namespace {
 const DWORD kFirstBufferChars = 255;
 // Registry value names are at most 16,383 characters.
 const size_t kLargestNameChars = 32768;
-
-class COpenKey {
-public:
-    COpenKey() = default;
-    COpenKey(const COpenKey&) = delete;
-    COpenKey& operator=(const COpenKey&) = delete;
-    ~COpenKey() {
-        if (m_key) RegCloseKey(m_key);
-    }
-    LONG Open(REGSAM access) {
-        return RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLoadSettingsKey, 0, access, &m_key);
-    }
-    LONG Create(REGSAM access) {
-        return RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLoadSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                               access, nullptr, &m_key, nullptr);
-    }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
 
 LoadSettingsMap ReadStringValues(HKEY key) {
     LoadSettingsMap values;
@@ -82,8 +63,8 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 }  // namespace
 
 LoadSettingsMap ReadLoadSettings() {
-    COpenKey key;
-    if (key.Open(KEY_READ) != ERROR_SUCCESS) return {};
+    CRegKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kLoadSettingsKey, KEY_READ) != ERROR_SUCCESS) return {};
     return ReadStringValues(key.Get());
 }
 
@@ -100,8 +81,8 @@ bool IsRegisteredAtStartup(const std::wstring& settingsPath) {
 
 bool RegisterAtStartup(const std::wstring& settingsPath) {
     if (IsRegisteredAtStartup(settingsPath)) return true;
-    COpenKey key;
-    if (key.Create(KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY) != ERROR_SUCCESS) return false;
+    CRegKey key;
+    if (key.Create(HKEY_LOCAL_MACHINE, kLoadSettingsKey, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY) != ERROR_SUCCESS) return false;
     for (unsigned n = 0;; ++n) {
         std::wstring name = L"StartUp" + std::to_wstring(n);
         LONG result = RegQueryValueExW(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr);
@@ -120,8 +101,8 @@ long UnregisterAtStartup(const std::wstring& settingsPath) {
         if (SamePath(value.second, settingsPath)) names.push_back(value.first);
     }
     if (names.empty()) return 1;
-    COpenKey key;
-    LONG result = key.Open(KEY_WRITE);
+    CRegKey key;
+    LONG result = key.Open(HKEY_LOCAL_MACHINE, kLoadSettingsKey, KEY_WRITE);
     if (result != ERROR_SUCCESS) return result;
     // A path registered twice (by hand, or by an older copy) would otherwise keep starting the disk.
     for (const std::wstring& name : names) {

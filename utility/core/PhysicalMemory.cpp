@@ -4,7 +4,8 @@
 
 namespace {
 
-uint64_t SystemTotal() {
+MemoryFigures SystemFigures() {
+    MemoryFigures figures;
     using StatusEx = BOOL(WINAPI*)(LPMEMORYSTATUSEX);
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     auto statusEx = kernel ? reinterpret_cast<StatusEx>(reinterpret_cast<void*>(
@@ -13,22 +14,28 @@ uint64_t SystemTotal() {
     if (statusEx) {
         MEMORYSTATUSEX status = {};
         status.dwLength = sizeof(status);
-        if (statusEx(&status)) return status.ullTotalPhys;
+        if (statusEx(&status)) {
+            figures.totalPhys = status.ullTotalPhys;
+            figures.availPhys = status.ullAvailPhys;
+            return figures;
+        }
     }
     MEMORYSTATUS status = {};
     status.dwLength = sizeof(status);
     GlobalMemoryStatus(&status);
-    return status.dwTotalPhys;
+    figures.totalPhys = status.dwTotalPhys;
+    figures.availPhys = status.dwAvailPhys;
+    return figures;
 }
 
-UPhysicalMemory::Reader g_reader = SystemTotal;
+UPhysicalMemory::Reader g_reader = SystemFigures;
 
 }  // namespace
 
-uint64_t UPhysicalMemory::Total() { return g_reader(); }
+MemoryFigures UPhysicalMemory::Read() { return g_reader(); }
 
 UPhysicalMemory::Reader UPhysicalMemory::Replace(Reader reader) {
     Reader previous = g_reader;
-    g_reader = reader ? reader : SystemTotal;
+    g_reader = reader ? reader : SystemFigures;
     return previous;
 }

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "framework/Handle.h"
+
 namespace {
 const DWORD kFirstBufferChars = 1024;
 // Far beyond any INI value; stops the doubling should the API keep reporting a full buffer.
@@ -58,13 +60,13 @@ bool CProfile::FileExists() const {
 }
 
 void CProfile::CreateUnicodeFileIfMissing() const {
-    HANDLE file = CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CHandle file(CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     // Already there (or not creatable, which the profile write then reports): nothing to do.
-    if (file == INVALID_HANDLE_VALUE) return;
+    if (!file) return;
     static const BYTE kUtf16LeMark[2] = {0xFF, 0xFE};
     DWORD written = 0;
-    BOOL ok = WriteFile(file, kUtf16LeMark, sizeof kUtf16LeMark, &written, nullptr);
-    CloseHandle(file);
+    BOOL ok = WriteFile(file.Get(), kUtf16LeMark, sizeof kUtf16LeMark, &written, nullptr);
+    file.Reset();
     // A file that did not get its mark would be written in the ANSI code page: remove it, and let
     // the profile API create it instead.
     if (!ok || written != sizeof kUtf16LeMark) DeleteFileW(m_path.c_str());

@@ -5,6 +5,7 @@
 #include <climits>
 #include <vector>
 
+#include "framework/FindHandle.h"
 #include "utility/core/SettingsRules.h"
 #include "utility/disk/DataFolder.h"
 
@@ -15,10 +16,8 @@ namespace {
 // True when a file search finds the exact name (a file or a folder).
 bool NameExists(const std::wstring& path) {
     WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW(path.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
-    return true;
+    CFindHandle search;
+    return search.First(path.c_str(), data);
 }
 
 std::wstring GetProgramFolder() {

@@ -2,20 +2,18 @@
 
 #include <objbase.h>
 
-#include <memory>
-
 CVMUThread::~CVMUThread() {
     // The loop calls this object's hooks, so it must end before they go.
     Stop();
 }
 
-CVMUThread* CVMUThread::Start(HWND receiver) {
+std::unique_ptr<CVMUThread> CVMUThread::Start(HWND receiver) {
     std::unique_ptr<CVMUThread> thread(new CVMUThread());
     if (!thread->CreateThread(CREATE_SUSPENDED, THREAD_PRIORITY_NORMAL)) return nullptr;
     thread->m_hReceiver = receiver;
     thread->m_nDoneMessage = WM_VMU_TASK_DONE;
     thread->ResumeThread();
-    return thread.release();
+    return thread;
 }
 
 bool CVMUThread::PostTask(CVMUThreadTaskHeader* task) const {

@@ -3,6 +3,8 @@
 // receiving window when it has run.
 #include <windows.h>
 
+#include <memory>
+
 #include "framework/WinThread.h"
 #include "utility/core/VMUThreadTaskHeader.h"
 
@@ -18,7 +20,7 @@ public:
 
     // Creates the thread suspended with normal priority, sets the receiver and the message
     // 0x8002, and resumes it. Null when the thread cannot be created.
-    static CVMUThread* Start(HWND receiver);
+    static std::unique_ptr<CVMUThread> Start(HWND receiver);
 
     // Hands a task to the worker; ownership passes with the message. False when the post
     // failed (the caller keeps the task).

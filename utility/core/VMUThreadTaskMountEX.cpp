@@ -4,10 +4,11 @@
 
 #include <cstring>
 
+#include "framework/Clock.h"
 #include "utility/disk/VelmoraAPI.h"
 
 void CVMUThreadTaskMountEX::Execute() {
-    if (MountKind == MOUNT_IMAGE_MODE_RETRY) Sleep(kRetryDelayMs);
+    if (MountKind == MOUNT_IMAGE_MODE_RETRY) UClock::Sleep(kRetryDelayMs);
     Result = kTaskResultNotSent;
     CVelmoraAPI api;
     if (!api.OpenDevice(CVelmoraAPI::kCommandTimeoutMs)) return;

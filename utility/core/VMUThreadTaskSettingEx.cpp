@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-#include "framework/FileException.h"
+#include "framework/Exception.h"
+#include "utility/core/CaughtError.h"
 #include "utility/core/LoadSettings.h"
 #include "utility/core/SettingsFile.h"
 #include "utility/core/TaskMessages.h"
@@ -60,19 +61,17 @@ void CVMUThreadTaskSettingEx::Execute() {
     try {
         PrepareImage(error, moving);
         WriteSettings();
-    } catch (_FormatErr formatError) {
+    } catch (FormatError formatError) {
         failed = true;
         error = UTaskMessages::FormatFailed(static_cast<int>(formatError));
     } catch (CException* e) {
-        DWORD code = GetLastError();
         failed = true;
-        if (auto* file = dynamic_cast<CFileException*>(e)) code = static_cast<DWORD>(file->m_lOsError);
-        e->Delete();
-        std::wstring text = UTaskMessages::SystemText(code);
+        std::wstring text = UTaskMessages::SystemText(UCaughtError::TakeCode(e));
         error = moving ? UTaskMessages::BackupMoveFailed(text) : UTaskMessages::BackupCreateFailed(text);
+    } catch (const UBackupImage::CNoSpaceError&) {
+        failed = true;  // the space check's 4002 text is set
     } catch (...) {
-        // The space check's shortage keeps its 4002 text; anything else has none, but the
-        // settings were not carried out all the same.
+        // No text for anything else, but the settings were not carried out all the same.
         failed = true;
     }
     Message = error;

@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-#include "framework/FileException.h"
+#include "framework/Exception.h"
+#include "utility/core/CaughtError.h"
 #include "utility/core/TaskMessages.h"
 #include "utility/disk/BackupImage.h"
 #include "utility/disk/VelmoraAPI.h"
@@ -49,12 +50,11 @@ void CVMUThreadTaskUnmountEX::SaveToNewImageAndRemove() {
             UBackupImage::CreateImage(setting.BackupBaseDir, setting.DriveSize);
             prepared = true;
         } catch (CException* e) {
-            DWORD code = GetLastError();
-            if (auto* file = dynamic_cast<CFileException*>(e)) code = static_cast<DWORD>(file->m_lOsError);
-            e->Delete();
-            error = UTaskMessages::BackupCreateFailed(UTaskMessages::SystemText(code));
+            error = UTaskMessages::BackupCreateFailed(UTaskMessages::SystemText(UCaughtError::TakeCode(e)));
+        } catch (const UBackupImage::CNoSpaceError&) {
+            // The space check's 4002 text is set.
         } catch (...) {
-            // The space check's shortage: its 4002 text is already set.
+            // Anything else: no image, and no text to show.
         }
     }
 

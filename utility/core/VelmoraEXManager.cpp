@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "framework/Exception.h"
+#include "framework/FileSystem.h"
+#include "framework/FindHandle.h"
 #include "utility/core/LoadSettings.h"
 #include "utility/core/SettingsFile.h"
 #include "utility/core/SettingsPaths.h"
@@ -22,16 +24,14 @@ std::vector<std::wstring> DataFolderFiles() {
     const std::wstring folder = GetDataFolder();
     if (folder.empty()) return names;
     WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW(JoinPath(folder, L"*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    CFindHandle search;
+    if (!search.First(JoinPath(folder, L"*").c_str(), data)) return names;
     do {
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(data.cFileName);
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
+    } while (search.Next(data));
     return names;
 }
 
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void ApplyReply(CVelmoraEXStatus& status, const RamDiskStatus& reply) {
     status.CurrentLetter = static_cast<wchar_t>(reply.driveLetter);
@@ -217,9 +217,9 @@ int CVelmoraEXManager::GetDisksToSave(std::vector<std::wstring>& paths) const {
     for (const CVelmoraEXData& disk : m_disks) {
         if (disk.Status.Mode == MODE_NOT_MOUNTED || disk.Setting.SaveType == SAVE_NONE) continue;
         const std::wstring& path = disk.Status.SettingsPath;
-        if (FileExists(USettingsPaths::GetPendingDeletionPath(path))) continue;
+        if (UFileSystem::Exists(USettingsPaths::GetPendingDeletionPath(path))) continue;
         const std::wstring pending = USettingsPaths::GetPendingSettingsPath(path);
-        if (!FileExists(pending)) {
+        if (!UFileSystem::Exists(pending)) {
             paths.push_back(path);
             continue;
         }
@@ -354,7 +354,7 @@ void CVelmoraEXManager::SavePendingSettings(const CVelmoraEXPropertyData& proper
 
 int CVelmoraEXManager::DeletePendingSettings(const std::wstring& path) {
     const std::wstring pending = USettingsPaths::GetPendingSettingsPath(path);
-    if (!FileExists(pending)) return 1;
+    if (!UFileSystem::Exists(pending)) return 1;
     return DeleteFileW(pending.c_str()) ? 1 : 0;
 }
 

@@ -4,7 +4,6 @@ vmx_library(vmx_application
     WIN
         utility/core/CommandLineInfo.cpp
         utility/core/VMUCommandLineInfo.cpp
-        utility/core/PhysicalMemory.cpp
         utility/core/VelmoraUtilityApp.cpp
     DEPS vmx_traywindow vmx_manager vmx_process vmx_driver vmx_framework_ui
     WIN_LIBS comctl32 ole32 shell32 user32)

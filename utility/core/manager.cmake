@@ -1,14 +1,15 @@
 # vmx_manager: the RAM-disk manager. vmx_tasks: the worker thread, its tasks and their texts.
 vmx_library(vmx_manager
     WIN
+        utility/core/PhysicalMemory.cpp
         utility/core/VelmoraEXManager.cpp
     DEPS vmx_settings_files vmx_driver vmx_links vmx_system
     WIN_LIBS advapi32)
 
 vmx_library(vmx_tasks
     WIN
+        utility/core/CaughtError.cpp
         utility/core/TaskMessages.cpp
-        utility/core/TaskSubmission.cpp
         utility/core/VMUThread.cpp
         utility/core/VMUThreadTaskMountEX.cpp
         utility/core/VMUThreadTaskUnmountEX.cpp

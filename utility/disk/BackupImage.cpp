@@ -66,7 +66,7 @@ void CheckFreeSpace(const std::wstring& folder, uint64_t driveSize, std::wstring
     if (error != 0) ThrowOsError(error, folder);
     if (driveSize >= freeBytes) {
         message = NoSpaceMessage(folder.empty() ? L' ' : folder[0]);
-        throw -1;
+        throw CNoSpaceError();
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The operations on a disk's backup image: the piece set "VelmoraEX.dat" in the disk's backup
-// folder, DriveSize bytes long. Failures are thrown: CFileException* for file errors, the
-// integer -1 for lack of space (with the message text set), and from FormatImage whatever the
-// formatter throws (_FormatErr or CException*).
+// folder, DriveSize bytes long. Failures are thrown: CFileException* for file errors,
+// CNoSpaceError for lack of space (with the message text set), and from FormatImage whatever
+// the formatter throws (FormatError or CException*).
 #include <cstdint>
 #include <list>
 #include <string>
@@ -15,7 +15,10 @@ extern const wchar_t kImageFileName[];
 // The set's base path: the folder, a separator unless it ends in one, then "VelmoraEX.dat".
 std::wstring ImageBasePath(const std::wstring& folder);
 
-// Throws -1 with message 4002 (naming the folder's drive letter) in message when the volume
+// Thrown by CheckFreeSpace when the volume lacks room for the image.
+class CNoSpaceError {};
+
+// Throws CNoSpaceError with message 4002 (naming the folder's drive letter) in message when the volume
 // holding folder has no more than driveSize bytes free; throws CFileException* when the free
 // space cannot be found.
 void CheckFreeSpace(const std::wstring& folder, uint64_t driveSize, std::wstring& message);

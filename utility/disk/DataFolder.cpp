@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "framework/TaskMemory.h"
 #include "utility/disk/FolderCreation.h"
 
 namespace {
@@ -10,11 +11,10 @@ const wchar_t kCompanyFolder[] = L"Norvane";
 const wchar_t kProductFolder[] = L"VelmoraEX";
 
 std::wstring GetCommonAppDataFolder() {
-    LPITEMIDLIST pidl = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_APPDATA, &pidl)) || !pidl) return {};
+    CTaskMemory<LPITEMIDLIST> pidl;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_APPDATA, pidl.Put())) || !pidl) return {};
     wchar_t path[MAX_PATH] = {};
-    BOOL ok = SHGetPathFromIDListW(pidl, path);
-    CoTaskMemFree(pidl);
+    BOOL ok = SHGetPathFromIDListW(pidl.Get(), path);
     return ok ? std::wstring(path) : std::wstring();
 }
 }  // namespace

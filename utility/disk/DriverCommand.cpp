@@ -4,6 +4,9 @@
 
 #include <cstring>
 
+#include "framework/Clock.h"
+#include "framework/DeviceInfoList.h"
+#include "framework/LocalMemory.h"
 #include "utility/disk/DriverPipeFrame.h"
 
 namespace {
@@ -13,25 +16,23 @@ const GUID GUID_DEVINTERFACE_VELMORA_RAMDISK = {
 const wchar_t kPipePrefix[] = L"\\\\.\\pipe\\";
 
 std::wstring FindInterfacePath() {
-    HDEVINFO list = SetupDiGetClassDevsW(&GUID_DEVINTERFACE_VELMORA_RAMDISK, nullptr, nullptr,
-                                         DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-    if (list == INVALID_HANDLE_VALUE) return {};
+    const CDeviceInfoList list(SetupDiGetClassDevsW(&GUID_DEVINTERFACE_VELMORA_RAMDISK, nullptr, nullptr,
+                                                    DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    if (!list) return {};
     std::wstring path;
     SP_DEVICE_INTERFACE_DATA data{};
     data.cbSize = sizeof(data);
-    if (SetupDiEnumDeviceInterfaces(list, nullptr, &GUID_DEVINTERFACE_VELMORA_RAMDISK, 0, &data)) {
+    if (SetupDiEnumDeviceInterfaces(list.Get(), nullptr, &GUID_DEVINTERFACE_VELMORA_RAMDISK, 0, &data)) {
         DWORD required = 0;
-        SetupDiGetDeviceInterfaceDetailW(list, &data, nullptr, 0, &required, nullptr);
-        auto* detail = required ? static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(LocalAlloc(LMEM_FIXED, required))
-                                : nullptr;
+        SetupDiGetDeviceInterfaceDetailW(list.Get(), &data, nullptr, 0, &required, nullptr);
+        const CLocalMemory<SP_DEVICE_INTERFACE_DETAIL_DATA_W*> detail(
+            required ? static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(LocalAlloc(LMEM_FIXED, required)) : nullptr);
         if (detail) {
-            detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-            if (SetupDiGetDeviceInterfaceDetailW(list, &data, detail, required, nullptr, nullptr))
-                path = detail->DevicePath;
-            LocalFree(detail);
+            detail.Get()->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+            if (SetupDiGetDeviceInterfaceDetailW(list.Get(), &data, detail.Get(), required, nullptr, nullptr))
+                path = detail.Get()->DevicePath;
         }
     }
-    SetupDiDestroyDeviceInfoList(list);
     return path;
 }
 }  // namespace
@@ -40,12 +41,7 @@ CDriverCommand::CDriverCommand() : m_devicePath(FindDevicePath()) {}
 
 CDriverCommand::~CDriverCommand() { CDriverCommand::Close(); }
 
-void CDriverCommand::Close() {
-    if (m_device != INVALID_HANDLE_VALUE) {
-        CloseHandle(m_device);
-        m_device = INVALID_HANDLE_VALUE;
-    }
-}
+void CDriverCommand::Close() { m_device.Reset(); }
 
 std::wstring CDriverCommand::FindDevicePath() {
     std::wstring path = FindInterfacePath();
@@ -60,17 +56,17 @@ bool CDriverCommand::IsStandinPipe() const {
 bool CDriverCommand::OpenDevice(DWORD timeoutMs) {
     Close();
     if (m_devicePath.empty()) return false;
-    DWORD start = GetTickCount();
+    const uint64_t start = UClock::Milliseconds();
     for (;;) {
-        m_device = CreateFileW(m_devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (m_device != INVALID_HANDLE_VALUE) break;
-        if (GetTickCount() - start >= timeoutMs) return false;
-        Sleep(10);
+        m_device.Reset(CreateFileW(m_devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (m_device) break;
+        if (UClock::Milliseconds() - start >= timeoutMs) return false;
+        UClock::Sleep(kRetryIntervalMs);
     }
     if (IsStandinPipe()) {
         DWORD mode = PIPE_READMODE_MESSAGE;
-        if (!SetNamedPipeHandleState(m_device, &mode, nullptr, nullptr)) {
+        if (!SetNamedPipeHandleState(m_device.Get(), &mode, nullptr, nullptr)) {
             Close();
             return false;
         }
@@ -82,7 +78,7 @@ bool CDriverCommand::Control(uint32_t code, const std::vector<uint8_t>& input, v
     if (!IsOpen()) return false;
     if (IsStandinPipe()) return ControlThroughPipe(code, input, reply, replySize);
     DWORD returned = 0;
-    return DeviceIoControl(m_device, code, const_cast<uint8_t*>(input.data()), static_cast<DWORD>(input.size()),
+    return DeviceIoControl(m_device.Get(), code, const_cast<uint8_t*>(input.data()), static_cast<DWORD>(input.size()),
                            reply, replySize, &returned, nullptr) != FALSE;
 }
 
@@ -95,7 +91,7 @@ bool CDriverCommand::ControlThroughPipe(uint32_t code, const std::vector<uint8_t
     request.input = input;
     std::vector<uint8_t> frame = UDriverPipeFrame::EncodeRequest(request);
     DWORD written = 0;
-    if (!WriteFile(m_device, frame.data(), static_cast<DWORD>(frame.size()), &written, nullptr) ||
+    if (!WriteFile(m_device.Get(), frame.data(), static_cast<DWORD>(frame.size()), &written, nullptr) ||
         written != frame.size())
         return false;
 
@@ -104,7 +100,7 @@ bool CDriverCommand::ControlThroughPipe(uint32_t code, const std::vector<uint8_t
     for (;;) {
         uint8_t chunk[4096];
         DWORD read = 0;
-        BOOL ok = ReadFile(m_device, chunk, sizeof(chunk), &read, nullptr);
+        BOOL ok = ReadFile(m_device.Get(), chunk, sizeof(chunk), &read, nullptr);
         answer.insert(answer.end(), chunk, chunk + read);
         if (ok) break;
         if (GetLastError() != ERROR_MORE_DATA || answer.size() > UDriverPipeFrame::kMaxReply + 64) return false;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handle.h"
+
 class CDriverCommand {
 public:
     CDriverCommand();
@@ -19,16 +21,17 @@ public:
     // Device path of the first present driver interface; the stand-in's pipe when there is none.
     static std::wstring FindDevicePath();
 
-    // Tries to open the device until timeoutMs has passed, every 10 ms.
+    // Tries to open the device until timeoutMs has passed (by UClock), every kRetryIntervalMs.
+    static const DWORD kRetryIntervalMs = 10;
     bool OpenDevice(DWORD timeoutMs);
-    bool IsOpen() const { return m_device != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return m_device.IsValid(); }
     const std::wstring& DevicePath() const { return m_devicePath; }
 
 protected:
     // DeviceIoControl, or its frame exchange with the stand-in. Fills reply (up to replySize bytes).
     bool Control(uint32_t code, const std::vector<uint8_t>& input, void* reply, uint32_t replySize);
 
-    HANDLE m_device = INVALID_HANDLE_VALUE;
+    CHandle m_device;
     std::wstring m_devicePath;
 
 private:

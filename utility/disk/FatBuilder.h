@@ -14,7 +14,7 @@ struct Callbacks {
     bool (*geometry)(const FormatParams& params, FatGeometry* geometry);
     // Fills the zeroed boot-region buffer of bootRegionBytes.
     void (*makeBootRegion)(const FormatParams& params, const FatGeometry& geometry, uint8_t* region);
-    // Writes the reserved sectors from the boot region; returns a _FormatErr value.
+    // Writes the reserved sectors from the boot region; returns a FormatError value.
     int (*writeBootRegion)(const FormatParams& params, const FormatIo& io, const FatGeometry& geometry,
                            const uint8_t* region);
     // Copies the bytes that open each FAT into head; returns their count (at most 16).
@@ -24,7 +24,7 @@ struct Callbacks {
 };
 
 // Computes the geometry, writes the boot region, both FATs and the empty root directory;
-// returns a _FormatErr value.
+// returns a FormatError value.
 int Build(FormatParams* params, const FormatIo* io, const Callbacks& callbacks);
 
 }  // namespace UFatBuilder

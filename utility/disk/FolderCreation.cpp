@@ -2,6 +2,8 @@
 
 #include <aclapi.h>
 
+#include "framework/FileSystem.h"
+
 namespace UFolderCreation {
 
 namespace {
@@ -15,8 +17,6 @@ void SetEntry(EXPLICIT_ACCESSW& entry, const wchar_t* trustee, DWORD rights, DWO
 }
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool IsBareDrive(const std::wstring& prefix) { return prefix.size() == 2 && prefix[1] == L':'; }
 
@@ -39,21 +39,16 @@ CFolderSecurity::CFolderSecurity(AccessVariant variant) {
         SetEntry(entries[3], L"INTERACTIVE", kModify, kInheritAll);
     else
         SetEntry(entries[3], L"EVERYONE", kFullControl, kInheritAll);
-    if (SetEntriesInAclW(4, entries, nullptr, &m_acl) != ERROR_SUCCESS) {
-        m_acl = nullptr;
-        return;
-    }
+    PACL acl = nullptr;
+    if (SetEntriesInAclW(4, entries, nullptr, &acl) != ERROR_SUCCESS) return;
+    m_acl.Reset(acl);
     if (!InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION) ||
-        !SetSecurityDescriptorDacl(&m_descriptor, TRUE, m_acl, FALSE))
+        !SetSecurityDescriptorDacl(&m_descriptor, TRUE, m_acl.Get(), FALSE))
         return;
     m_attributes.nLength = sizeof(m_attributes);
     m_attributes.lpSecurityDescriptor = &m_descriptor;
     m_attributes.bInheritHandle = FALSE;
     m_valid = true;
-}
-
-CFolderSecurity::~CFolderSecurity() {
-    if (m_acl) LocalFree(m_acl);
 }
 
 bool CreateFolderPath(const std::wstring& path, SECURITY_ATTRIBUTES* attributes) {
@@ -66,7 +61,8 @@ bool CreateFolderPath(const std::wstring& path, SECURITY_ATTRIBUTES* attributes)
     for (size_t pos = start; pos <= whole.size(); ++pos) {
         if (pos < whole.size() && !IsSeparator(whole[pos])) continue;
         std::wstring prefix = whole.substr(0, pos);
-        if (prefix.empty() || IsBareDrive(prefix) || IsSeparator(prefix.back()) || Exists(prefix)) continue;
+        if (prefix.empty() || IsBareDrive(prefix) || IsSeparator(prefix.back()) || UFileSystem::Exists(prefix))
+            continue;
         bool last = pos == whole.size();
         result = CreateDirectoryW(prefix.c_str(), last ? attributes : nullptr) != FALSE;
     }

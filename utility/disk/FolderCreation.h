@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "framework/LocalMemory.h"
+
 namespace UFolderCreation {
 
 enum class AccessVariant {
@@ -15,7 +17,6 @@ enum class AccessVariant {
 class CFolderSecurity {
 public:
     explicit CFolderSecurity(AccessVariant variant);
-    ~CFolderSecurity();
     CFolderSecurity(const CFolderSecurity&) = delete;
     CFolderSecurity& operator=(const CFolderSecurity&) = delete;
 
@@ -23,7 +24,7 @@ public:
     SECURITY_ATTRIBUTES* Attributes() { return m_valid ? &m_attributes : nullptr; }
 
 private:
-    PACL m_acl = nullptr;
+    CLocalMemory<PACL> m_acl;
     SECURITY_DESCRIPTOR m_descriptor{};
     SECURITY_ATTRIBUTES m_attributes{};
     bool m_valid = false;

@@ -6,7 +6,7 @@
 
 class CException;
 
-enum _FormatErr {
+enum FormatError {
     FORMAT_ERR_NONE = 0,
     FORMAT_ERR_PARAM = 1,
     FORMAT_ERR_WRITE = 2,
@@ -61,7 +61,7 @@ protected:
     CException* m_caught = nullptr;
 };
 
-// The volume builders, all called the same way; each returns a _FormatErr value
+// The volume builders, all called the same way; each returns a FormatError value
 // (the NTFS builder 0 or 1).
 int FormatFat12(FormatParams* params, const FormatIo* io);
 int FormatFat16(FormatParams* params, const FormatIo* io);

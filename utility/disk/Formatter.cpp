@@ -44,5 +44,5 @@ void CFormatter::Format(int formatType) {
     }
     if (result == FORMAT_ERR_NONE) return;
     if (CException* caught = m_target->TakeCaughtException()) throw caught;
-    throw static_cast<_FormatErr>(result);
+    throw static_cast<FormatError>(result);
 }

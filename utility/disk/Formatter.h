@@ -13,7 +13,7 @@ public:
 
     // FormatType 1 FAT12, 2 FAT16, 3 FAT32, 4 NTFS, 0x10000 FAT12/16 and 0x20000 FAT12/16/32 by size.
     // On failure throws the CException an output operation caught (taken from the target),
-    // otherwise the _FormatErr value.
+    // otherwise the FormatError value.
     void Format(int formatType);
 
 private:

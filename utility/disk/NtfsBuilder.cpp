@@ -1,5 +1,6 @@
 #include "utility/disk/NtfsBuilder.h"
 
+#include "framework/Clock.h"
 #include "utility/disk/NtfsAttrDef.h"
 #include "utility/disk/NtfsAttributeValue.h"
 #include "utility/disk/NtfsBootSector.h"
@@ -16,7 +17,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <ctime>
 #include <new>
 
 using namespace UNtfsTypes;
@@ -98,7 +98,7 @@ int FormatNow(FormatParams* params, const FormatIo* io, bool targetReadsZero)
 {
     if (params == nullptr || io == nullptr || io->WriteAt == nullptr)
         return 1;
-    CNtfsBuilder builder(*params, *io, static_cast<int64_t>(std::time(nullptr)), targetReadsZero);
+    CNtfsBuilder builder(*params, *io, UClock::Seconds(), targetReadsZero);
     return builder.Build();
 }
 
@@ -208,7 +208,8 @@ bool CNtfsBuilder::CreateSystemFiles()
     CNtfsRecord quota = Record(FILE_QUOTA);
     CNtfsRecord objId = Record(FILE_OBJID);
     CNtfsRecord reparse = Record(FILE_REPARSE);
-    if (!CreateQuota(quota) || !CreateObjId(objId) || !CreateReparse(reparse))
+    if (!CreateQuota(quota) || !CreateViewIndexFile(objId, FILE_OBJID, u"$ObjId", u"$O") ||
+        !CreateViewIndexFile(reparse, FILE_REPARSE, u"$Reparse", u"$R"))
         return false;
 
     // $Extend's index is complete once its children exist.
@@ -525,26 +526,16 @@ bool CNtfsBuilder::CreateQuota(CNtfsRecord& r)
            r.AddResident(AT_INDEX_ROOT, u"$Q", qRoot.data(), static_cast<uint32_t>(qRoot.size()));
 }
 
-bool CNtfsBuilder::CreateObjId(CNtfsRecord& r)
+bool CNtfsBuilder::CreateViewIndexFile(CNtfsRecord& r, uint32_t number, const char16_t* name,
+                                       const char16_t* indexName)
 {
     r.AddFlags(RECORD_IN_EXTEND | RECORD_IS_VIEW_INDEX);
     const uint32_t attributes = kSystemAttributes | FILE_ATTR_ARCHIVE | FILE_ATTR_VIEW_INDEX;
     const std::vector<uint8_t> root =
         CNtfsIndex(0, COLLATION_ULONGS).SmallRoot(m_layout.indexBlockSize, IndexBlockClusters());
     return AddStandardInformation(r, attributes, UNtfsSecurity::kReadWriteId) &&
-           AddName(r, FILE_OBJID, u"$ObjId", true, attributes, 0, 0) &&
-           r.AddResident(AT_INDEX_ROOT, u"$O", root.data(), static_cast<uint32_t>(root.size()));
-}
-
-bool CNtfsBuilder::CreateReparse(CNtfsRecord& r)
-{
-    r.AddFlags(RECORD_IN_EXTEND | RECORD_IS_VIEW_INDEX);
-    const uint32_t attributes = kSystemAttributes | FILE_ATTR_ARCHIVE | FILE_ATTR_VIEW_INDEX;
-    const std::vector<uint8_t> root =
-        CNtfsIndex(0, COLLATION_ULONGS).SmallRoot(m_layout.indexBlockSize, IndexBlockClusters());
-    return AddStandardInformation(r, attributes, UNtfsSecurity::kReadWriteId) &&
-           AddName(r, FILE_REPARSE, u"$Reparse", true, attributes, 0, 0) &&
-           r.AddResident(AT_INDEX_ROOT, u"$R", root.data(), static_cast<uint32_t>(root.size()));
+           AddName(r, number, name, true, attributes, 0, 0) &&
+           r.AddResident(AT_INDEX_ROOT, indexName, root.data(), static_cast<uint32_t>(root.size()));
 }
 
 bool CNtfsBuilder::WriteRootIndex()

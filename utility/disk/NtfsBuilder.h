@@ -55,8 +55,8 @@ private:
     bool CreateExtend(CNtfsRecord& r);
     bool CreateReserved(CNtfsRecord& r);
     bool CreateQuota(CNtfsRecord& r);
-    bool CreateObjId(CNtfsRecord& r);
-    bool CreateReparse(CNtfsRecord& r);
+    // $ObjId and $Reparse: a file in $Extend holding one empty view index named indexName.
+    bool CreateViewIndexFile(CNtfsRecord& r, uint32_t number, const char16_t* name, const char16_t* indexName);
     bool WriteRootIndex();
     bool WriteClusterBitmap();
     bool WriteMft();

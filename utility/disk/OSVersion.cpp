@@ -1,5 +1,7 @@
 #include "utility/disk/OSVersion.h"
 
+#include "framework/Library.h"
+
 namespace {
 const DWORD kPlainInfoSize = 276;     // OSVERSIONINFOW
 const DWORD kExtendedInfoSize = 284;  // OSVERSIONINFOEXW
@@ -8,11 +10,6 @@ using GetVersionExFn = BOOL(WINAPI*)(OSVERSIONINFOW*);
 using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
 using GetProductInfoFn = BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD, PDWORD);
 using GetNativeSystemInfoFn = void(WINAPI*)(SYSTEM_INFO*);
-
-template <typename Fn>
-Fn Lookup(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 }  // namespace
 
 void COSVersion::Read() {
@@ -21,9 +18,9 @@ void COSVersion::Read() {
     m_productType = 0;
     m_nativeSystemInfo = SYSTEM_INFO{};
 
-    HMODULE kernel = LoadLibraryW(L"Kernel32.dll");
+    const CLibrary kernel(L"Kernel32.dll");
     // Looked up at run time: the declaration is deprecated in newer SDKs.
-    auto getVersionEx = kernel ? Lookup<GetVersionExFn>(kernel, "GetVersionExW") : nullptr;
+    auto getVersionEx = kernel.Proc<GetVersionExFn>("GetVersionExW");
     if (getVersionEx) {
         auto* info = reinterpret_cast<OSVERSIONINFOW*>(&m_version);
         m_version.dwOSVersionInfoSize = kPlainInfoSize;
@@ -36,16 +33,15 @@ void COSVersion::Read() {
     }
     if (!kernel) return;
 
-    if (auto isWow64 = Lookup<IsWow64ProcessFn>(kernel, "IsWow64Process")) {
+    if (auto isWow64 = kernel.Proc<IsWow64ProcessFn>("IsWow64Process")) {
         BOOL wow64 = FALSE;
         if (isWow64(GetCurrentProcess(), &wow64)) m_wow64 = wow64 ? 1 : 0;
     }
-    if (auto productInfo = Lookup<GetProductInfoFn>(kernel, "GetProductInfo")) {
+    if (auto productInfo = kernel.Proc<GetProductInfoFn>("GetProductInfo")) {
         DWORD type = 0;
         if (productInfo(m_version.dwMajorVersion, m_version.dwMinorVersion, m_version.wServicePackMajor,
                         m_version.wServicePackMinor, &type))
             m_productType = type;
     }
-    if (auto nativeInfo = Lookup<GetNativeSystemInfoFn>(kernel, "GetNativeSystemInfo")) nativeInfo(&m_nativeSystemInfo);
-    FreeLibrary(kernel);
+    if (auto nativeInfo = kernel.Proc<GetNativeSystemInfoFn>("GetNativeSystemInfo")) nativeInfo(&m_nativeSystemInfo);
 }

@@ -1,5 +1,6 @@
 #include "utility/disk/ProcessMgrPSAPIImp.h"
 
+#include "framework/Handle.h"
 #include "utility/disk/ProcessMatch.h"
 #include "utility/disk/ProcessPath.h"
 
@@ -57,20 +58,6 @@ std::wstring ToDosPath(std::wstring path) {
     return path;
 }
 
-class CProcessHandle {
-public:
-    CProcessHandle(DWORD access, DWORD id) : m_handle(OpenProcess(access, FALSE, id)) {}
-    ~CProcessHandle() {
-        if (m_handle) CloseHandle(m_handle);
-    }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    CProcessHandle(const CProcessHandle&) = delete;
-    CProcessHandle& operator=(const CProcessHandle&) = delete;
-    HANDLE m_handle;
-};
-
 }  // namespace
 
 CProcessMgrPSAPIImp::CProcessMgrPSAPIImp() : CProcessMgrPSAPIImp(CPSAPIDllInterface::Instance()) {}
@@ -99,10 +86,10 @@ bool CProcessMgrPSAPIImp::EnumProcessIds(std::list<uint32_t>& ids) {
 std::wstring CProcessMgrPSAPIImp::GetProcessImagePath(uint32_t id) {
     if (id == 0 || !m_usable) return std::wstring();
     bool queryName = m_dll.Kernel32().QueryFullProcessImageNameW != nullptr;
-    CProcessHandle process(
-        queryName ? PROCESS_QUERY_LIMITED_INFORMATION : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
-        id);
-    if (!process.Get()) return std::wstring();
+    const CHandle process(
+        OpenProcess(queryName ? PROCESS_QUERY_LIMITED_INFORMATION : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
+                    FALSE, id));
+    if (!process) return std::wstring();
     std::wstring path = queryName ? QueryImageName(process.Get()) : FirstModuleName(process.Get());
     return UProcessPath::StripNtPrefix(path);
 }

@@ -1,25 +1,7 @@
 #include "utility/disk/ProcessMgrToolHelpImp.h"
 
+#include "framework/Handle.h"
 #include "utility/disk/ProcessPath.h"
-
-namespace {
-
-class CSnapshot {
-public:
-    explicit CSnapshot(HANDLE handle) : m_handle(handle) {}
-    ~CSnapshot() {
-        if (m_handle != INVALID_HANDLE_VALUE && m_handle) CloseHandle(m_handle);
-    }
-    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle; }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    CSnapshot(const CSnapshot&) = delete;
-    CSnapshot& operator=(const CSnapshot&) = delete;
-    HANDLE m_handle;
-};
-
-}  // namespace
 
 CProcessMgrToolHelpImp::CProcessMgrToolHelpImp()
     : CProcessMgrToolHelpImp(CToolHelpDllInterface::Instance()) {}
@@ -30,7 +12,7 @@ CProcessMgrToolHelpImp::CProcessMgrToolHelpImp(CToolHelpDllInterface& dll)
 bool CProcessMgrToolHelpImp::EnumProcessIds(std::list<uint32_t>& ids) {
     ids.clear();
     if (!m_usable) return false;
-    CSnapshot snapshot(m_dll.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    const CHandle snapshot(m_dll.CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.IsValid()) return false;
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
@@ -44,7 +26,7 @@ bool CProcessMgrToolHelpImp::EnumProcessIds(std::list<uint32_t>& ids) {
 
 std::wstring CProcessMgrToolHelpImp::GetProcessImagePath(uint32_t id) {
     if (id == 0 || !m_usable) return std::wstring();
-    CSnapshot snapshot(m_dll.CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, id));
+    const CHandle snapshot(m_dll.CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, id));
     if (!snapshot.IsValid()) return std::wstring();
     MODULEENTRY32W entry = {};
     entry.dwSize = sizeof(entry);

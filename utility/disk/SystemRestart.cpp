@@ -1,5 +1,7 @@
 #include "utility/disk/SystemRestart.h"
 
+#include "framework/Handle.h"
+
 namespace USystemRestart {
 
 namespace {
@@ -9,18 +11,17 @@ ExitWindowsFunction g_exitWindows = CallExitWindows;
 }  // namespace
 
 bool SetShutdownPrivilege(bool enable) {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return false;
+    CHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.Put())) return false;
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
     bool adjusted = false;
     if (LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
         // AdjustTokenPrivileges succeeds without the privilege held; only ERROR_SUCCESS means adjusted.
-        adjusted = AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+        adjusted = AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr) &&
                    GetLastError() == ERROR_SUCCESS;
     }
-    CloseHandle(token);
     return adjusted;
 }
 

@@ -5,5 +5,5 @@ vmx_library(vmx_driver
         utility/disk/DriverCommand.cpp
         utility/disk/DeviceNotifier.cpp
         utility/disk/VelmoraAPI.cpp
-    DEPS vmx_common
+    DEPS vmx_common vmx_framework
     WIN_LIBS setupapi shell32 user32)

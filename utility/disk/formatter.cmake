@@ -5,4 +5,4 @@ vmx_library(vmx_format
         utility/disk/FatGeometry.cpp
         utility/disk/FatBuilder.cpp
         utility/disk/VolumeSerial.cpp
-    DEPS vmx_ntfs)
+    DEPS vmx_ntfs vmx_framework)

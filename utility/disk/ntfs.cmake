@@ -13,4 +13,5 @@ vmx_library(vmx_ntfs
         utility/disk/NtfsRecord.cpp
         utility/disk/NtfsRunList.cpp
         utility/disk/NtfsSecurity.cpp
-        utility/disk/NtfsUpCase.cpp)
+        utility/disk/NtfsUpCase.cpp
+    DEPS vmx_framework)

@@ -14,4 +14,5 @@ vmx_library(vmx_system
         utility/disk/OSVersion.cpp
         utility/disk/IEVersion.cpp
         utility/disk/SystemRestart.cpp
+    DEPS vmx_framework
     WIN_LIBS advapi32 shell32 ole32)

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/FindHandle.h"
+
 namespace URemoveFolder {
 
 namespace {
@@ -13,8 +15,8 @@ std::wstring Child(const std::wstring& folder, const wchar_t* name) {
 
 bool RemoveContents(const std::wstring& folder) {
     WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW(Child(folder, L"*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE) {
+    CFindHandle search;
+    if (!search.First(Child(folder, L"*").c_str(), data)) {
         DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return true;  // empty
         return false;
@@ -29,9 +31,9 @@ bool RemoveContents(const std::wstring& folder) {
             ok = RemoveDirectoryW(path.c_str()) != FALSE;
         else
             ok = RemoveTree(path);
-    } while (ok && FindNextFileW(search, &data));
+    } while (ok && search.Next(data));
     DWORD error = GetLastError();
-    FindClose(search);
+    search.Reset();
     if (ok && error != ERROR_NO_MORE_FILES) return false;
     if (!ok) SetLastError(error);
     return ok;

@@ -4,6 +4,7 @@
 
 #include <dbt.h>
 
+#include "framework/FileSystem.h"
 #include "utility/core/LoadSettings.h"
 #include "utility/core/SettingsFile.h"
 #include "utility/core/SettingsPaths.h"
@@ -48,11 +49,9 @@ CVelmoraEXCacheSettingData SwitchedCaches(const CVelmoraEXPropertyData& p, int32
     return r;
 }
 
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // Creates the folder and any missing parents.
 void CreateFolderTree(const std::wstring& folder) {
-    if (folder.empty() || FileExists(folder)) return;
+    if (folder.empty() || UFileSystem::Exists(folder)) return;
     size_t cut = folder.find_last_of(L"\\/");
     if (cut != std::wstring::npos && cut > 2) CreateFolderTree(folder.substr(0, cut));
     CreateDirectoryW(folder.c_str(), nullptr);
@@ -160,7 +159,7 @@ void CDiskSequencer::EnableDisk(const std::wstring& path) {
     CVelmoraEXData disk;
     if (!m_manager.FindDisk(path, disk)) return;
     const std::wstring pendingPath = USettingsPaths::GetPendingSettingsPath(path);
-    if (FileExists(pendingPath)) {
+    if (UFileSystem::Exists(pendingPath)) {
         CVelmoraEXSettingData pending;
         USettingsFile::ReadRamDisk(pendingPath, pending);
         if (pending.DriveSize == 0 || pending.DriveLetter == 0) {

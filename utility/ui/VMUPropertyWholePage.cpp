@@ -10,7 +10,7 @@
 #include "utility/core/VelmoraEXSettingData.h"
 #include "utility/disk/DriveLetter.h"
 #include "utility/ui/LoadString.h"
-#include "utility/ui/MemoryStatus.h"
+#include "utility/core/PhysicalMemory.h"
 #include "utility/ui/VMUPropertySheet.h"
 #include "utility/ui/resource.h"
 
@@ -117,7 +117,7 @@ void CVMUPropertyWholePage::ComputeSizeLimit() {
     CVMUPropertySheet* sheet = Sheet();
     if (!sheet) return;
     const CVelmoraEXData& disk = sheet->WorkingCopy();
-    const MemoryFigures figures = UMemoryStatus::Read();
+    const MemoryFigures figures = UPhysicalMemory::Read();
     m_memoryRead = true;
     uint64_t available = figures.availPhys;
     if (disk.Status.Mode != MODE_NOT_MOUNTED) available += disk.Status.DriverValue1;
@@ -259,7 +259,7 @@ BOOL CVMUPropertyWholePage::OnApply() {
     const uint64_t sizeBytes = static_cast<uint64_t>(size) << 20;
 
     if (sheet->IsNewDisk() || sizeBytes != property.OldSetting.DriveSize) {
-        const MemoryFigures figures = UMemoryStatus::Read();
+        const MemoryFigures figures = UPhysicalMemory::Read();
         uint64_t available = figures.availPhys;
         if (mounted) available += disk.Status.DriverValue1;
         if ((figures.totalPhys >> 20) <= kMinimumTotalMB) {

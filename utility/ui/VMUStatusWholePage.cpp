@@ -11,7 +11,7 @@
 #include "utility/disk/RamDiskStatus.h"
 #include "utility/ui/DiskSequencer.h"
 #include "utility/ui/LoadString.h"
-#include "utility/ui/MemoryStatus.h"
+#include "utility/core/PhysicalMemory.h"
 #include "utility/ui/OptionDlg.h"
 #include "utility/ui/PropertySheetFactory.h"
 #include "utility/ui/TrayPrompt.h"
@@ -142,7 +142,7 @@ void CVMUStatusWholePage::UpdateListener() {
 }
 
 void CVMUStatusWholePage::UpdateMemory() {
-    const MemoryFigures figures = UMemoryStatus::Read();
+    const MemoryFigures figures = UPhysicalMemory::Read();
     SetDlgItemText(IDC_STATUS_TOTAL_MEMORY, CVelmoraDiskListCtrl::MegabyteText(figures.totalPhys).c_str());
     SetDlgItemText(IDC_STATUS_FREE_MEMORY, CVelmoraDiskListCtrl::MegabyteText(figures.availPhys).c_str());
 }

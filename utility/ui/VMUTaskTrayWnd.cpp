@@ -24,7 +24,6 @@ CVMUTaskTrayWnd::CVMUTaskTrayWnd(CVelmoraEXManager& manager)
 
 CVMUTaskTrayWnd::~CVMUTaskTrayWnd() {
     if (m_hWnd) DestroyWindow();
-    delete m_worker;
 }
 
 UINT CVMUTaskTrayWnd::TaskbarCreatedMessage() {
@@ -59,8 +58,7 @@ void CVMUTaskTrayWnd::OnDestroy() {
     m_pollTimer = 0;
     m_pollsInFlight.clear();
     ShowTrayIcon(false);
-    delete m_worker;  // stops the thread
-    m_worker = nullptr;
+    m_worker.reset();  // stops the thread
 }
 
 LRESULT CVMUTaskTrayWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

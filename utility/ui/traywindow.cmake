@@ -3,7 +3,6 @@
 # picture control with a transparent colour.
 vmx_library(vmx_traywindow
     WIN
-        utility/ui/MemoryStatus.cpp
         utility/ui/TaskTray.cpp
         utility/ui/TrayPrompt.cpp
         utility/ui/ShieldMessageBox.cpp

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/FindHandle.h"
+#include "framework/Handle.h"
 #include "standin/StandinHarness.h"
 #include "utility/core/LoadSettings.h"
 #include "utility/core/PhysicalMemory.h"
@@ -53,7 +55,12 @@ public:
 };
 
 uint64_t g_memory = 0;
-uint64_t FakeMemory() { return g_memory; }
+MemoryFigures FakeMemory() {
+    MemoryFigures figures;
+    figures.totalPhys = g_memory;
+    figures.availPhys = g_memory / 2;
+    return figures;
+}
 
 TEST(Application, LowMemoryWarningAtAndBelow256MB) {
     UPhysicalMemory::Reader previous = UPhysicalMemory::Replace(FakeMemory);
@@ -80,15 +87,12 @@ TEST(Application, LowMemoryWarningAtAndBelow256MB) {
 class UtilityChild {
 public:
     UtilityChild() {
-        m_job = CreateJobObjectW(nullptr, nullptr);
+        m_job.Reset(CreateJobObjectW(nullptr, nullptr));
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        if (m_job) SetInformationJobObject(m_job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+        if (m_job) SetInformationJobObject(m_job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
     }
-    ~UtilityChild() {
-        End();
-        if (m_job) CloseHandle(m_job);
-    }
+    ~UtilityChild() { End(); }
     bool Start(const std::wstring& arguments) {
         wchar_t self[MAX_PATH] = {};
         GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -101,29 +105,28 @@ public:
         if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
                             &startup, &info))
             return false;
-        if (m_job) AssignProcessToJobObject(m_job, info.hProcess);
-        ResumeThread(info.hThread);
-        CloseHandle(info.hThread);
-        m_process = info.hProcess;
+        if (m_job) AssignProcessToJobObject(m_job.Get(), info.hProcess);
+        const CHandle thread(info.hThread);
+        m_process.Reset(info.hProcess);
+        ResumeThread(thread.Get());
         m_id = info.dwProcessId;
         return true;
     }
     DWORD WaitForExit(DWORD timeoutMs) {
-        if (WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+        if (WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
         DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(m_process, &code);
+        GetExitCodeProcess(m_process.Get(), &code);
         return code;
     }
-    bool IsRunning() const { return m_process && WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
+    bool IsRunning() const { return m_process && WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT; }
     // Closes the tray window (the normal exit), then kills what is left.
     void End() {
         if (!m_process) return;
         HWND window = Window();
         if (window) PostMessageW(window, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(m_process, 10000) == WAIT_TIMEOUT) TerminateProcess(m_process, 99);
-        WaitForSingleObject(m_process, 5000);
-        CloseHandle(m_process);
-        m_process = nullptr;
+        if (WaitForSingleObject(m_process.Get(), 10000) == WAIT_TIMEOUT) TerminateProcess(m_process.Get(), 99);
+        WaitForSingleObject(m_process.Get(), 5000);
+        m_process.Reset();
     }
     // The child's top-level window titled "VelmoraEX", or null.
     HWND Window() const {
@@ -157,8 +160,8 @@ private:
         return TRUE;
     }
 
-    HANDLE m_job = nullptr;
-    HANDLE m_process = nullptr;
+    CHandle m_job;
+    CHandle m_process;
     DWORD m_id = 0;
 };
 
@@ -229,13 +232,12 @@ protected:
         for (const std::wstring& file : files) DeleteFileW(file.c_str());
         for (const std::wstring& path : registered) ULoadSettings::UnregisterAtStartup(path);
         WIN32_FIND_DATAW found;
-        HANDLE find = FindFirstFileW((ramDir + L"\\*").c_str(), &found);
-        if (find != INVALID_HANDLE_VALUE) {
+        CFindHandle find;
+        if (find.First((ramDir + L"\\*").c_str(), found)) {
             do {
                 if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                     DeleteFileW((ramDir + L"\\" + found.cFileName).c_str());
-            } while (FindNextFileW(find, &found));
-            FindClose(find);
+            } while (find.Next(found));
         }
         RemoveDirectoryW(ramDir.c_str());
     }

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "framework/FindHandle.h"
+#include "framework/Handle.h"
+
 class CTempFolder {
 public:
     CTempFolder() {
@@ -25,8 +28,8 @@ public:
 
     static void RemoveTree(const std::wstring& folder) {
         WIN32_FIND_DATAW data;
-        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
-        if (search != INVALID_HANDLE_VALUE) {
+        CFindHandle search;
+        if (search.First((folder + L"\\*").c_str(), data)) {
             do {
                 std::wstring name = data.cFileName;
                 if (name == L"." || name == L"..") continue;
@@ -37,8 +40,8 @@ public:
                     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
                     DeleteFileW(path.c_str());
                 }
-            } while (FindNextFileW(search, &data));
-            FindClose(search);
+            } while (search.Next(data));
+            search.Reset();
         }
         RemoveDirectoryW(folder.c_str());
     }
@@ -49,21 +52,21 @@ private:
 
 inline std::vector<unsigned char> ReadBytes(const std::wstring& path) {
     std::vector<unsigned char> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
+    const CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return bytes;
     unsigned char buffer[4096];
     DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.insert(bytes.end(), buffer, buffer + read);
-    CloseHandle(file);
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.insert(bytes.end(), buffer, buffer + read);
     return bytes;
 }
 
 inline bool WriteBytes(const std::wstring& path, const std::vector<unsigned char>& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const CHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     DWORD written = 0;
-    BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    BOOL ok = bytes.empty() || WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     return ok && written == bytes.size();
 }
 

@@ -6,6 +6,7 @@
 
 #include <set>
 
+#include "framework/RegKey.h"
 #include "utility/core/LoadSettings.h"
 
 namespace {
@@ -17,19 +18,15 @@ const wchar_t kServiceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\VelmoraEX";
 class LoadSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        HKEY service = nullptr;
-        serviceExisted = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServiceKey, 0, KEY_READ, &service) == ERROR_SUCCESS;
-        if (service) RegCloseKey(service);
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kLoadSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
+        serviceExisted = CRegKey().Open(HKEY_LOCAL_MACHINE, kServiceKey, KEY_READ) == ERROR_SUCCESS;
+        ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, kLoadSettingsKey, KEY_ALL_ACCESS), ERROR_SUCCESS);
         before = ValueNames();
     }
     void TearDown() override {
         for (const std::wstring& name : ValueNames()) {
-            if (!before.count(name)) RegDeleteValueW(key, name.c_str());
+            if (!before.count(name)) RegDeleteValueW(key.Get(), name.c_str());
         }
-        RegCloseKey(key);
+        key.Reset();
         if (!serviceExisted) {
             RegDeleteTreeW(HKEY_LOCAL_MACHINE, kServiceKey);
             RegDeleteKeyW(HKEY_LOCAL_MACHINE, kServiceKey);
@@ -41,13 +38,13 @@ protected:
         for (DWORD i = 0;; ++i) {
             wchar_t name[16384];
             DWORD length = 16384;
-            if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            if (RegEnumValueW(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
             names.insert(std::wstring(name, length));
         }
         return names;
     }
     void SetRaw(const std::wstring& name, DWORD type, const void* data, DWORD size) {
-        ASSERT_EQ(RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
     }
     void SetString(const std::wstring& name, const std::wstring& text) {
         SetRaw(name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
@@ -61,9 +58,9 @@ protected:
     // Type and raw bytes of a value; false when it is missing.
     bool Query(const std::wstring& name, DWORD& type, std::vector<BYTE>& data) {
         DWORD size = 0;
-        if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+        if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
         data.resize(size);
-        return RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size) == ERROR_SUCCESS;
+        return RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, data.data(), &size) == ERROR_SUCCESS;
     }
     bool Exists(const std::wstring& name) {
         DWORD type;
@@ -71,7 +68,7 @@ protected:
         return Query(name, type, data);
     }
 
-    HKEY key = nullptr;
+    CRegKey key;
     bool serviceExisted = false;
     std::set<std::wstring> before;
 };
@@ -193,8 +190,7 @@ TEST_F(LoadSettingsTest, LongNamesAndDataGrowTheBuffers) {
 
 TEST_F(LoadSettingsTest, MissingKeyReadsAsNothingRegistered) {
     if (serviceExisted) GTEST_SKIP() << "the service key belongs to an installation";
-    RegCloseKey(key);
-    key = nullptr;
+    key.Reset();
     ASSERT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, kServiceKey), ERROR_SUCCESS);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kServiceKey);
 
@@ -204,7 +200,7 @@ TEST_F(LoadSettingsTest, MissingKeyReadsAsNothingRegistered) {
 
     // Registering creates the key and its first value.
     EXPECT_FALSE(RegisterAtStartup(L"C:\\x\\VelmoraEX0.ini"));
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kLoadSettingsKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, kLoadSettingsKey, KEY_ALL_ACCESS), ERROR_SUCCESS);
     EXPECT_TRUE(Exists(L"StartUp0"));
     EXPECT_TRUE(IsRegisteredAtStartup(L"C:\\x\\VelmoraEX0.ini"));
 }

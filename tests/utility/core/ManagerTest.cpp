@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "TaskTestSupport.h"
+#include "framework/FindHandle.h"
 #include "framework/ScratchFolder.h"
 #include "utility/core/LoadSettings.h"
 #include "utility/core/SettingsFile.h"
@@ -338,11 +339,10 @@ TEST(ManagerLoad, TwoFilesWhoseNamesDifferOnlyInCaseAreOneDisk) {
     data.Path(L"VELMORAEX7307.INI");
     int seen = 0;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(JoinPath(GetDataFolder(), L"*7307*").c_str(), &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    CFindHandle search;
+    ASSERT_TRUE(search.First(JoinPath(GetDataFolder(), L"*7307*").c_str(), found));
     do ++seen;
-    while (FindNextFileW(search, &found));
-    FindClose(search);
+    while (search.Next(found));
     ASSERT_EQ(seen, 2) << "both names are listed";
 
     CVelmoraEXManager manager;

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "framework/FakeClock.h"
 #include "framework/ScratchFolder.h"
 #include "TaskTestSupport.h"
 #include "common/DataParser.h"
@@ -105,13 +106,15 @@ TEST(TaskMount, AbsentDriverGivesMinusOneWithinAboutASecond) {
     task.SettingsPath = kDisk;
     task.MountKind = MOUNT_FIRST_ATTEMPT;
     task.Result = 0;
-    DWORD start = GetTickCount();
+    CFakeClock clock;
+    uint64_t start = UClock::Milliseconds();
     task.Execute();
-    DWORD elapsed = GetTickCount() - start;
+    uint64_t elapsed = UClock::Milliseconds() - start;
     EXPECT_EQ(task.Result, -1);
     EXPECT_TRUE(task.Message.empty());
     EXPECT_GE(elapsed, 1000u);
     EXPECT_LT(elapsed, 2500u);
+    EXPECT_EQ(clock.TotalSlept(), elapsed) << "only the open's retries wait";
 }
 
 TEST(TaskMount, SecondAttemptWaitsFiveSecondsAndAsksForImageMode) {
@@ -119,11 +122,14 @@ TEST(TaskMount, SecondAttemptWaitsFiveSecondsAndAsksForImageMode) {
     CVMUThreadTaskMountEX task;
     task.SettingsPath = kDisk;
     task.MountKind = MOUNT_IMAGE_MODE_RETRY;
-    DWORD start = GetTickCount();
+    CFakeClock clock;
+    uint64_t start = UClock::Milliseconds();
     task.Execute();
     auto requests = driver.Requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_GE(requests[0].tick - start, 5000u) << "the command starts no earlier than 5000 ms after take-up";
+    ASSERT_FALSE(clock.Sleeps().empty());
+    EXPECT_EQ(clock.Sleeps()[0], 5000u) << "one wait of 5000 ms comes first";
     CDataParser parser(requests[0].request.input);
     std::wstring id;
     uint8_t imageMode = 0;

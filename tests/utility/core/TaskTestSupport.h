@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "common/DataParser.h"
+#include "framework/Handle.h"
+#include "framework/RegKey.h"
 #include "utility/disk/FakeDriver.h"
 #include "utility/core/LoadSettings.h"
 #include "utility/disk/DataFolder.h"
@@ -88,8 +90,9 @@ private:
 
 // Writes an INI file as UTF-16LE with a byte-order mark, so that every text survives.
 inline bool WriteIni(const std::wstring& path, const std::wstring& text) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const CHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     std::wstring content = L"\xFEFF" + text;
     std::vector<unsigned char> bytes;
     for (wchar_t c : content) {
@@ -97,8 +100,7 @@ inline bool WriteIni(const std::wstring& path, const std::wstring& text) {
         bytes.push_back(static_cast<unsigned char>(c >> 8));
     }
     DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    BOOL ok = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     return ok && written == bytes.size();
 }
 
@@ -117,13 +119,12 @@ class PendingRenameGuard {
 public:
     PendingRenameGuard() { m_had = Read(m_before); }
     ~PendingRenameGuard() {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+        CRegKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, kKey, KEY_SET_VALUE) != ERROR_SUCCESS) return;
         if (m_had)
-            RegSetValueExW(key, kValue, 0, REG_MULTI_SZ, m_before.data(), static_cast<DWORD>(m_before.size()));
+            RegSetValueExW(key.Get(), kValue, 0, REG_MULTI_SZ, m_before.data(), static_cast<DWORD>(m_before.size()));
         else
-            RegDeleteValueW(key, kValue);
-        RegCloseKey(key);
+            RegDeleteValueW(key.Get(), kValue);
     }
     // The scheduled names that were added since the guard was made (the "\??\" prefix kept).
     std::vector<std::wstring> Added() const {
@@ -141,16 +142,15 @@ private:
     static constexpr const wchar_t* kValue = L"PendingFileRenameOperations";
     static bool Read(std::vector<BYTE>& data) {
         data.clear();
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+        CRegKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, kKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
         DWORD size = 0, type = 0;
-        bool had = RegQueryValueExW(key, kValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+        bool had = RegQueryValueExW(key.Get(), kValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
         if (had) {
             data.resize(size);
-            had = RegQueryValueExW(key, kValue, nullptr, &type, data.data(), &size) == ERROR_SUCCESS;
+            had = RegQueryValueExW(key.Get(), kValue, nullptr, &type, data.data(), &size) == ERROR_SUCCESS;
             data.resize(size);
         }
-        RegCloseKey(key);
         return had;
     }
     static std::vector<std::wstring> Split(const std::vector<BYTE>& data) {
@@ -173,19 +173,14 @@ private:
 // Holds a file open without letting others delete it, so that DeleteFileW fails.
 class HeldFile {
 public:
-    explicit HeldFile(const std::wstring& path) {
-        m_handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               0, nullptr);
-    }
-    ~HeldFile() { Release(); }
-    bool IsHeld() const { return m_handle != INVALID_HANDLE_VALUE; }
-    void Release() {
-        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
-        m_handle = INVALID_HANDLE_VALUE;
-    }
+    explicit HeldFile(const std::wstring& path)
+        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr)) {}
+    bool IsHeld() const { return m_handle.IsValid(); }
+    void Release() { m_handle.Reset(); }
 
 private:
-    HANDLE m_handle;
+    CHandle m_handle;
 };
 
 inline bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -9,9 +9,7 @@
 
 #include "TaskTestSupport.h"
 #include "framework/WinThread.h"
-#include "utility/core/TaskSubmission.h"
 #include "utility/core/VMUThread.h"
-#include "utility/core/VelmoraEXManager.h"
 
 namespace {
 
@@ -131,7 +129,7 @@ TEST(WinThread, ANeverResumedThreadEndsWithItsObject) {
 
 TEST(WorkerThread, RunsTasksOnItsOwnThreadInOrderAndHandsEachBack) {
     ReceiverWindow window;
-    CVMUThread* worker = CVMUThread::Start(window.Handle());
+    std::unique_ptr<CVMUThread> worker = CVMUThread::Start(window.Handle());
     ASSERT_NE(worker, nullptr);
     EXPECT_EQ(worker->m_hReceiver, window.Handle());
     EXPECT_EQ(worker->m_nDoneMessage, 0x8002u);
@@ -152,12 +150,11 @@ TEST(WorkerThread, RunsTasksOnItsOwnThreadInOrderAndHandsEachBack) {
         EXPECT_EQ(task->order - first->order, task->id - 1);
     }
     EXPECT_NE(worker->GetThreadId(), GetCurrentThreadId());
-    delete worker;
 }
 
 TEST(WorkerThread, IgnoresANullTaskAndStopsAfterTheRunningTask) {
     ReceiverWindow window;
-    CVMUThread* worker = CVMUThread::Start(window.Handle());
+    std::unique_ptr<CVMUThread> worker = CVMUThread::Start(window.Handle());
     ASSERT_NE(worker, nullptr);
     ASSERT_TRUE(worker->PostThreadMessage(WM_VMU_TASK, 0, 0));
     auto* slow = new ProbeTask(5, 300);
@@ -168,54 +165,14 @@ TEST(WorkerThread, IgnoresANullTaskAndStopsAfterTheRunningTask) {
     EXPECT_EQ(slow->Result, 45) << "the task in progress ran to its end";
     ASSERT_TRUE(PumpUntil([&] { return !window.received.empty(); }, 2000));
     EXPECT_EQ(window.received, std::vector<CVMUThreadTaskHeader*>{slow}) << "nothing came back for the null task";
-    delete worker;
 }
 
-TEST(WorkerThread, SubmissionIsRefusedWhileAnyDiskIsBusy) {
+TEST(WorkerThread, AnEndedWorkerTakesNoTask) {
     ReceiverWindow window;
-    CVMUThread* worker = CVMUThread::Start(window.Handle());
+    std::unique_ptr<CVMUThread> worker = CVMUThread::Start(window.Handle());
     ASSERT_NE(worker, nullptr);
-    CVelmoraEXManager manager;
-    CVelmoraEXData a, b;
-    a.Status.SettingsPath = L"C:\\x\\VelmoraEX1.ini";
-    a.Status.DiskOperation = 1;
-    b.Status.SettingsPath = L"C:\\x\\VelmoraEX2.ini";
-    b.Status.DiskOperation = 7;
-    manager.AddDisk(a);
-    manager.AddDisk(b);
-
-    auto* task = new ProbeTask(1);
-    task->Result = 99;
-    task->Message = L"old";
-    EXPECT_EQ(UTaskSubmission::PostTask(manager, *worker, task, a.Status.SettingsPath, 10), UTaskSubmission::SUBMIT_BUSY);
-    EXPECT_EQ(task->Result, 0);
-    EXPECT_TRUE(task->Message.empty());
-    CVelmoraEXData found;
-    ASSERT_EQ(manager.FindDisk(a.Status.SettingsPath, found), 1);
-    EXPECT_EQ(found.Status.DiskOperation, 1) << "a refused task marks nothing";
-    EXPECT_FALSE(PumpUntil([&] { return !window.received.empty(); }, 300)) << "nothing reached the worker";
-
-    ASSERT_EQ(manager.SetDiskOperation(b.Status.SettingsPath, 1), 1);
-    EXPECT_EQ(UTaskSubmission::PostTask(manager, *worker, task, L"c:\\X\\velmoraex1.INI", 10),
-              UTaskSubmission::SUBMIT_POSTED);
-    ASSERT_EQ(manager.FindDisk(a.Status.SettingsPath, found), 1);
-    EXPECT_EQ(found.Status.DiskOperation, 10);
-    ASSERT_TRUE(PumpUntil([&] { return window.received.size() == 1; }, 5000));
-    EXPECT_EQ(window.received[0], task);
-
-    // No disk named: posted, nothing marked.
-    manager.SetDiskOperation(a.Status.SettingsPath, 1);
-    auto* status = new ProbeTask(2);
-    EXPECT_EQ(UTaskSubmission::PostTask(manager, *worker, status, L"", 12), UTaskSubmission::SUBMIT_POSTED);
-    EXPECT_EQ(manager.IsIdle(), 1);
-    ASSERT_TRUE(PumpUntil([&] { return window.received.size() == 2; }, 5000));
-
-    // A worker that has ended takes nothing: -1, the caller keeps the task, nothing is marked.
     worker->Stop();
     ProbeTask orphan(3);
-    EXPECT_EQ(UTaskSubmission::PostTask(manager, *worker, &orphan, a.Status.SettingsPath, 10),
-              UTaskSubmission::SUBMIT_POST_FAILED);
-    ASSERT_EQ(manager.FindDisk(a.Status.SettingsPath, found), 1);
-    EXPECT_EQ(found.Status.DiskOperation, 1);
-    delete worker;
+    EXPECT_FALSE(worker->PostTask(&orphan)) << "the caller keeps the task";
+    EXPECT_FALSE(PumpUntil([&] { return !window.received.empty(); }, 300)) << "nothing came back";
 }

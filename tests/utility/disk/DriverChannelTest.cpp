@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/DataParser.h"
+#include "framework/FakeClock.h"
 #include "utility/disk/DeviceNotifier.h"
 #include "utility/disk/DriverPipeFrame.h"
 #include "utility/disk/FakeDriver.h"
@@ -179,14 +180,25 @@ TEST(DriverChannel, SyncSelectsBeginOrEnd) {
     EXPECT_EQ(requests[1].request.controlCode, 0x226018u);
 }
 
+// The waits of an open that keeps failing: every retry interval, until the time-out has passed.
+void ExpectRetriesUntil(const CFakeClock& clock, uint64_t elapsed, uint32_t timeoutMs) {
+    EXPECT_GE(elapsed, timeoutMs);
+    EXPECT_LT(elapsed, timeoutMs + CDriverCommand::kRetryIntervalMs);
+    EXPECT_EQ(clock.TotalSlept(), elapsed);
+    EXPECT_EQ(clock.Sleeps(), std::vector<uint32_t>(timeoutMs / CDriverCommand::kRetryIntervalMs,
+                                                    CDriverCommand::kRetryIntervalMs));
+}
+
 TEST(DriverChannel, AbsentDriverFailsWithinTheTimeout) {
     UDriverPipeFrame::SetPipeName(L"VelmoraEXNoSuchDriver");
     CVelmoraAPI api;
-    DWORD start = GetTickCount();
+    CFakeClock clock;
+    uint64_t start = UClock::Milliseconds();
     EXPECT_FALSE(api.OpenDevice(CVelmoraAPI::kCommandTimeoutMs));
-    DWORD elapsed = GetTickCount() - start;
+    uint64_t elapsed = UClock::Milliseconds() - start;
     EXPECT_GE(elapsed, 1000u);
     EXPECT_LT(elapsed, 2500u);
+    ExpectRetriesUntil(clock, elapsed, CVelmoraAPI::kCommandTimeoutMs);
     RamDiskStatus status{};
     EXPECT_EQ(api.Query(kDiskId, 0, status), 0) << "nothing is sent on a closed channel";
     UDriverPipeFrame::SetPipeName(nullptr);
@@ -194,11 +206,13 @@ TEST(DriverChannel, AbsentDriverFailsWithinTheTimeout) {
 
 TEST(DriverChannel, StartupCheckGivesUpAfterTenSeconds) {
     UDriverPipeFrame::SetPipeName(L"VelmoraEXNoSuchDriver");
-    DWORD start = GetTickCount();
+    CFakeClock clock;
+    uint64_t start = UClock::Milliseconds();
     EXPECT_FALSE(CVelmoraAPI::IsDriverUp(CVelmoraAPI::kStartupTimeoutMs));
-    DWORD elapsed = GetTickCount() - start;
+    uint64_t elapsed = UClock::Milliseconds() - start;
     EXPECT_GE(elapsed, 10000u);
     EXPECT_LT(elapsed, 12000u);
+    ExpectRetriesUntil(clock, elapsed, 10000);
     UDriverPipeFrame::SetPipeName(nullptr);
 }
 

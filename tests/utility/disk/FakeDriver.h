@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "common/DataParser.h"
+#include "framework/Clock.h"
+#include "framework/Handle.h"
 #include "utility/disk/DeviceNotifier.h"
 #include "utility/disk/DriverPipeFrame.h"
 #include "utility/disk/RamDiskStatus.h"
@@ -22,7 +24,7 @@ namespace drivertest {
 // One request as the driver double saw it, with the time it arrived.
 struct SeenRequest {
     UDriverPipeFrame::Request request;
-    DWORD tick = 0;
+    uint64_t tick = 0;  // UClock::Milliseconds() when it arrived
     std::wstring DiskId() const {
         CDataParser parser(request.input, request.lengthWidth);
         std::wstring id;
@@ -78,17 +80,16 @@ public:
         m_name = L"VelmoraEXTestDriver-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                  std::to_wstring(++s_instance);
         UDriverPipeFrame::SetPipeName(m_name.c_str());
-        m_pipe = CreateNamedPipeW((L"\\\\.\\pipe\\" + m_name).c_str(), PIPE_ACCESS_DUPLEX,
-                                  PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+        m_pipe.Reset(CreateNamedPipeW((L"\\\\.\\pipe\\" + m_name).c_str(), PIPE_ACCESS_DUPLEX,
+                                      PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr));
         m_thread = std::thread([this] { Serve(); });
     }
     ~FakeDriver() {
         m_stop = true;
-        HANDLE wake = CreateFileW((L"\\\\.\\pipe\\" + m_name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-        if (wake != INVALID_HANDLE_VALUE) CloseHandle(wake);
+        CHandle(CreateFileW((L"\\\\.\\pipe\\" + m_name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr));  // wakes the server thread, closed at once
         m_thread.join();
-        CloseHandle(m_pipe);
+        m_pipe.Reset();
         UDriverPipeFrame::SetPipeName(nullptr);
     }
     FakeDriver(const FakeDriver&) = delete;
@@ -108,15 +109,15 @@ public:
 private:
     void Serve() {
         while (!m_stop) {
-            BOOL connected = ConnectNamedPipe(m_pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
+            BOOL connected = ConnectNamedPipe(m_pipe.Get(), nullptr) || GetLastError() == ERROR_PIPE_CONNECTED;
             if (m_stop) break;
             while (connected) {
                 std::vector<uint8_t> frame(70000);
                 DWORD read = 0;
-                if (!ReadFile(m_pipe, frame.data(), static_cast<DWORD>(frame.size()), &read, nullptr)) break;
+                if (!ReadFile(m_pipe.Get(), frame.data(), static_cast<DWORD>(frame.size()), &read, nullptr)) break;
                 frame.resize(read);
                 SeenRequest seen;
-                seen.tick = GetTickCount();
+                seen.tick = UClock::Milliseconds();
                 std::string reason;
                 UDriverPipeFrame::Reply reply;
                 if (UDriverPipeFrame::DecodeRequest(frame, seen.request, reason)) {
@@ -130,9 +131,9 @@ private:
                 }
                 auto answer = UDriverPipeFrame::EncodeReply(reply);
                 DWORD written;
-                if (!WriteFile(m_pipe, answer.data(), static_cast<DWORD>(answer.size()), &written, nullptr)) break;
+                if (!WriteFile(m_pipe.Get(), answer.data(), static_cast<DWORD>(answer.size()), &written, nullptr)) break;
             }
-            DisconnectNamedPipe(m_pipe);
+            DisconnectNamedPipe(m_pipe.Get());
         }
     }
 
@@ -140,7 +141,7 @@ private:
     QuietNotices m_quiet;
     Script m_script;
     std::wstring m_name;
-    HANDLE m_pipe;
+    CHandle m_pipe;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::mutex m_mutex;

@@ -88,7 +88,7 @@ TEST(FatGeometryFuzz, BuildersWriteOneContiguousRunOfMetadataWithinTheVolume) {
         try {
             CFormatter(&target).Format(formatType);
             ASSERT_TRUE(ok) << size << " " << formatType;
-        } catch (_FormatErr e) {
+        } catch (FormatError e) {
             ASSERT_FALSE(ok) << size << " " << formatType;
             ASSERT_EQ(e, FORMAT_ERR_PARAM);
             ASSERT_EQ(target.end, 0u) << "a refused format writes nothing";

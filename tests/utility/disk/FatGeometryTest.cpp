@@ -99,7 +99,7 @@ TEST(FatGeometry, ClusterTableAndResolutionAtTheDocumentedPoints) {
     EXPECT_EQ(g.totalSectors, 32768u);
     EXPECT_EQ(g.dataSectors, 32734u);
     EXPECT_EQ(g.clusters, 32734u * 512 / 516);
-    EXPECT_EQ(g.fatSectors, (2 * g.clusters + 513) / 512);
+    EXPECT_EQ(g.fatSectors, 127u) << "as mkfs.fat lays out 16 MiB";
     // 2 MiB with 0x10000: 4038 clusters by the estimate, FAT12.
     EXPECT_EQ(UFatGeometry::ResolveBySize(2 * MiB, 512, 0x10000), 1);
     ASSERT_TRUE(UFatGeometry::Choose(2 * MiB, 512, 0x10000, &g));
@@ -109,6 +109,45 @@ TEST(FatGeometry, ClusterTableAndResolutionAtTheDocumentedPoints) {
     EXPECT_EQ(UFatGeometry::ResolveBySize(270 * MiB, 512, 0x20000), 3);
     EXPECT_EQ(UFatGeometry::ResolveBySize(270 * MiB, 512, 0x10000), 2);
     EXPECT_EQ(UFatGeometry::ResolveBySize(~0ull, 512, 0x20000), 3) << "no overflow at the largest size";
+}
+
+// Layouts read from the boot sectors of images that mkfs.fat (dosfstools 4.2) made with the type
+// and cluster size chosen here and the options that give our layout: FAT12/16
+// "-S 512 -f 2 -r 512 -a -R 1", FAT32 "-S 512 -f 2 -R 32 -a", on sparse files of the size.
+TEST(FatGeometry, LayoutsAgreeWithMkfsFat) {
+    const struct {
+        uint64_t size;
+        int formatType, type, sectorsPerCluster;
+        uint32_t reserved, rootEntries, fatSectors, totalSectors;
+    } cases[] = {
+        {2 * MiB, 0x10000, 1, 1, 1, 512, 12, 4096},
+        {2120704, 0x20000, 1, 2, 1, 512, 7, 4142},
+        {2122752, 0x10000, 1, 2, 1, 512, 7, 4146},
+        {16 * MiB, 0x20000, 2, 1, 1, 512, 127, 32768},
+        {33 * MiB, 3, 3, 1, 32, 0, 520, 67584},
+        {40 * MiB, 1, 1, 32, 1, 512, 8, 81920},
+        {100 * MiB, 3, 3, 2, 32, 0, 794, 204800},
+        {257 * MiB, 0x20000, 3, 8, 32, 0, 513, 526336},
+        {268669440, 0x20000, 2, 16, 1, 512, 129, 524745},
+        {300 * MiB, 0x10000, 2, 16, 1, 512, 150, 614400},
+        {1024 * MiB, 0x20000, 3, 8, 32, 0, 2044, 2097152},
+        {2048 * MiB, 3, 3, 8, 32, 0, 4088, 4194304},
+        {4095 * MiB, 0x10000, 2, 128, 1, 512, 256, 8386560},
+        {8 * GiB, 0x20000, 3, 16, 32, 0, 8185, 16777216},
+        {64 * GiB, 0x20000, 3, 64, 32, 0, 16381, 134217728},
+        {256 * GiB, 0x20000, 3, 128, 32, 0, 32765, 536870912},
+    };
+    for (const auto& c : cases) {
+        FatGeometry g;
+        ASSERT_TRUE(UFatGeometry::Choose(c.size, 512, c.formatType, &g)) << c.size;
+        EXPECT_EQ(g.type, c.type) << c.size;
+        EXPECT_EQ(g.sectorsPerCluster, c.sectorsPerCluster) << c.size;
+        EXPECT_EQ(g.reservedSectors, c.reserved) << c.size;
+        EXPECT_EQ(g.rootEntries, c.rootEntries) << c.size;
+        EXPECT_EQ(g.fatSectors, c.fatSectors) << c.size;
+        EXPECT_EQ(g.totalSectors, c.totalSectors) << c.size;
+        EXPECT_EQ(g.fatCount, 2u) << c.size;
+    }
 }
 
 TEST(FatGeometry, EveryWholeMebibyteUpTo4GiBGivesAVolumeReadersAccept) {

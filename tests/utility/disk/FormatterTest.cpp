@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "framework/Exception.h"
+#include "framework/FakeClock.h"
 #include "utility/disk/FatGeometry.h"
 #include "utility/disk/FatReaderRule.h"
-#include "utility/disk/VolumeSerial.h"
 
 namespace {
 const uint64_t MiB = 1ull << 20;
@@ -49,13 +49,9 @@ public:
     CException* failure = nullptr;
 };
 
-int64_t FixedClock() { return 0x123456789Aull; }
-
 class Formatter : public ::testing::Test {
 protected:
-    void SetUp() override { previous = UVolumeSerial::SetClock(FixedClock); }
-    void TearDown() override { UVolumeSerial::SetClock(previous); }
-    UVolumeSerial::Clock previous = nullptr;
+    CFakeClock clock{0x123456789Aull};
 };
 
 // Expected FAT12/16 boot sector for a geometry, built field by field from the layout table.
@@ -173,7 +169,7 @@ TEST_F(Formatter, RefusedRequestsWriteNothingAndThrowParameterError) {
         try {
             CFormatter(&target).Format(c.formatType);
             ADD_FAILURE() << c.formatType << " at " << c.size << " did not throw";
-        } catch (_FormatErr e) {
+        } catch (FormatError e) {
             EXPECT_EQ(e, FORMAT_ERR_PARAM);
         }
         EXPECT_TRUE(target.writes.empty()) << c.formatType << " at " << c.size;
@@ -184,7 +180,7 @@ TEST_F(Formatter, RefusedRequestsWriteNothingAndThrowParameterError) {
     target.Params().context = &target;
     EXPECT_EQ(FormatFat16(&target.Params(), nullptr), FORMAT_ERR_PARAM);
     EXPECT_EQ(FormatFat32(nullptr, target.Io()), FORMAT_ERR_PARAM);
-    EXPECT_THROW(CFormatter(nullptr).Format(2), _FormatErr);
+    EXPECT_THROW(CFormatter(nullptr).Format(2), FormatError);
     EXPECT_TRUE(target.writes.empty());
 }
 
@@ -214,7 +210,7 @@ TEST_F(Formatter, FailedWriteStopsTheBuildAndSurfacesTheCaughtException) {
         try {
             CFormatter(&target).Format(2);
             ADD_FAILURE() << "no exception";
-        } catch (_FormatErr e) {
+        } catch (FormatError e) {
             EXPECT_EQ(e, FORMAT_ERR_WRITE);
         }
     }
@@ -228,7 +224,7 @@ TEST_F(Formatter, ExceptionLeftByEarlierWorkIsNotBlamedOnTheFormat) {
     try {
         CFormatter(&target).Format(5);
         ADD_FAILURE() << "no exception";
-    } catch (_FormatErr e) {
+    } catch (FormatError e) {
         EXPECT_EQ(e, FORMAT_ERR_PARAM);
     } catch (CException* e) {
         e->Delete();

@@ -206,7 +206,7 @@ TEST(FormatImageTool, FailuresNameTheErrorAndReportNoSuccess) {
     Result ntfs = Shell(Tool() + " --type 4 --size 268435456 --dir " + N(dir / L"ntfs"));
     if (ntfs.status != 0) {  // until NTFS volumes are built
         EXPECT_EQ(ntfs.status, 1);
-        EXPECT_NE(ntfs.output.find("_FormatErr 1"), std::string::npos) << ntfs.output;
+        EXPECT_NE(ntfs.output.find("FormatError 1"), std::string::npos) << ntfs.output;
         EXPECT_EQ(ntfs.output.find('\n'), ntfs.output.size() - 1) << "one line: " << ntfs.output;
     }
 }

@@ -51,12 +51,7 @@ protected:
 TEST_F(ImageFreeSpace, FreeSpaceEqualToTheDiskSizeIsRefusedWithMessage4002) {
     g_free = 268435456;
     std::wstring message = L"before";
-    try {
-        UBackupImage::CheckFreeSpace(L"D:\\backup.v2", 268435456, message);
-        FAIL() << "accepted";
-    } catch (int value) {
-        EXPECT_EQ(value, -1);
-    }
+    EXPECT_THROW(UBackupImage::CheckFreeSpace(L"D:\\backup.v2", 268435456, message), UBackupImage::CNoSpaceError);
     EXPECT_EQ(g_freeAskedFor, L"D:\\backup.v2");
     EXPECT_EQ(message, L"ドライブの空き容量が不足しているためバックアップファイルが作成できません\nD:ドライブの空き容量を増やしてください。");
 }
@@ -80,7 +75,7 @@ TEST_F(ImageFreeSpace, AFailedQueryThrowsItsSystemError) {
 TEST(ImageFreeSpaceOfTheRealVolume, AnImpossibleSizeIsRefusedAndATinyOneAccepted) {
     ScratchFolder dir;
     std::wstring message;
-    EXPECT_THROW(UBackupImage::CheckFreeSpace(dir.Path(), UINT64_MAX / 2, message), int);
+    EXPECT_THROW(UBackupImage::CheckFreeSpace(dir.Path(), UINT64_MAX / 2, message), UBackupImage::CNoSpaceError);
     EXPECT_EQ(message, UBackupImage::NoSpaceMessage(dir.Path()[0]));
     EXPECT_NO_THROW(UBackupImage::CheckFreeSpace(dir.Path(), 512, message));
 }
@@ -151,7 +146,7 @@ TEST(ImageFormat, AnUnknownTypeThrowsFormatError1AndWritesNothing) {
     try {
         UBackupImage::FormatImage(dir.Path(), 16777216, 5);
         FAIL() << "type 5 accepted";
-    } catch (_FormatErr value) {
+    } catch (FormatError value) {
         EXPECT_EQ(value, FORMAT_ERR_PARAM);
     }
     EXPECT_EQ(ScratchFolder::Read(PieceIn(dir.Path(), 0), 0, 65536), std::vector<char>(65536, 0));

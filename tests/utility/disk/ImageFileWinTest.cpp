@@ -8,6 +8,7 @@
 #include "framework/CaughtFileException.h"
 #include "framework/File.h"
 #include "framework/FileSystem.h"
+#include "framework/RegKey.h"
 #include "framework/ScratchFolder.h"
 #include "utility/disk/BackupImage.h"
 #include "utility/disk/VelmoraDiskFile.h"
@@ -37,28 +38,26 @@ class PendingRenames {
 public:
     PendingRenames() { m_had = Read(m_saved); }
     ~PendingRenames() {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+        CRegKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_SET_VALUE) != ERROR_SUCCESS) return;
         if (m_had) {
-            RegSetValueExW(key, kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(m_saved.data()),
+            RegSetValueExW(key.Get(), kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(m_saved.data()),
                            static_cast<DWORD>(m_saved.size() * sizeof(wchar_t)));
         } else {
-            RegDeleteValueW(key, kPendingValue);
+            RegDeleteValueW(key.Get(), kPendingValue);
         }
-        RegCloseKey(key);
     }
     static bool Read(std::wstring& text) {
         text.clear();
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+        CRegKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, kSessionManager, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
         DWORD type = 0, bytes = 0;
-        bool ok = RegQueryValueExW(key, kPendingValue, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS;
+        bool ok = RegQueryValueExW(key.Get(), kPendingValue, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS;
         if (ok) {
             text.resize(bytes / sizeof(wchar_t));
-            ok = RegQueryValueExW(key, kPendingValue, nullptr, &type, reinterpret_cast<BYTE*>(&text[0]), &bytes) ==
-                 ERROR_SUCCESS;
+            ok = RegQueryValueExW(key.Get(), kPendingValue, nullptr, &type, reinterpret_cast<BYTE*>(&text[0]),
+                                  &bytes) == ERROR_SUCCESS;
         }
-        RegCloseKey(key);
         return ok;
     }
 

@@ -1,3 +1,5 @@
+#include "framework/Handle.h"
+#include "framework/LocalMemory.h"
 #include "utility/disk/ProcessMgr.h"
 #include "utility/disk/ProcessMgrFactory.h"
 #include "utility/disk/ProcessMgrPSAPIImp.h"
@@ -32,11 +34,9 @@ HWND CreateProbeWindow(const std::wstring& title) {
 // named after it and stays until the second event is set (or a minute has passed).
 const bool g_childRun = [] {
     int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (!argv || argc != 4 || wcscmp(argv[1], kChildSwitch) != 0) {
-        if (argv) LocalFree(argv);
-        return false;
-    }
+    const CLocalMemory<LPWSTR*> args(CommandLineToArgvW(GetCommandLineW(), &argc));
+    LPWSTR* argv = args.Get();
+    if (!argv || argc != 4 || wcscmp(argv[1], kChildSwitch) != 0) return false;
     HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]);
     HANDLE quit = OpenEventW(SYNCHRONIZE, FALSE, argv[3]);
     HWND wnd = CreateProbeWindow(ProbeTitle(GetCurrentProcessId()));
@@ -83,8 +83,8 @@ public:
         if (!CopyFileW(OwnExePath().c_str(), s_childPath.c_str(), FALSE)) return;
         std::wstring readyName = L"VmxProbeReady" + std::to_wstring(self);
         std::wstring quitName = L"VmxProbeQuit" + std::to_wstring(self);
-        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
-        s_quit = CreateEventW(nullptr, TRUE, FALSE, quitName.c_str());
+        const CHandle ready(CreateEventW(nullptr, TRUE, FALSE, readyName.c_str()));
+        s_quit.Reset(CreateEventW(nullptr, TRUE, FALSE, quitName.c_str()));
         std::wstring command = L"\"" + s_childPath + L"\" " + kChildSwitch + L" " + readyName +
                                L" " + quitName;
         STARTUPINFOW si = {};
@@ -92,38 +92,37 @@ public:
         PROCESS_INFORMATION pi = {};
         if (CreateProcessW(s_childPath.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                            nullptr, &si, &pi)) {
-            CloseHandle(pi.hThread);
-            s_child = pi.hProcess;
+            const CHandle thread(pi.hThread);
+            s_child.Reset(pi.hProcess);
             s_childId = pi.dwProcessId;
-            HANDLE waits[2] = {ready, s_child};
+            HANDLE waits[2] = {ready.Get(), s_child.Get()};
             if (WaitForMultipleObjects(2, waits, FALSE, 30000) != WAIT_OBJECT_0) s_childId = 0;
         }
-        CloseHandle(ready);
     }
 
     static void TearDownTestSuite() {
-        if (s_quit) SetEvent(s_quit);
+        if (s_quit) SetEvent(s_quit.Get());
         if (s_child) {
-            if (WaitForSingleObject(s_child, 10000) != WAIT_OBJECT_0) TerminateProcess(s_child, 1);
-            WaitForSingleObject(s_child, 10000);
-            CloseHandle(s_child);
+            if (WaitForSingleObject(s_child.Get(), 10000) != WAIT_OBJECT_0) TerminateProcess(s_child.Get(), 1);
+            WaitForSingleObject(s_child.Get(), 10000);
+            s_child.Reset();
         }
-        if (s_quit) CloseHandle(s_quit);
+        s_quit.Reset();
         DeleteFileW(s_childPath.c_str());
     }
 
 protected:
     static std::wstring s_childName;
     static std::wstring s_childPath;
-    static HANDLE s_child;
-    static HANDLE s_quit;
+    static CHandle s_child;
+    static CHandle s_quit;
     static DWORD s_childId;
 };
 
 std::wstring ProcessMgrTest::s_childName;
 std::wstring ProcessMgrTest::s_childPath;
-HANDLE ProcessMgrTest::s_child = nullptr;
-HANDLE ProcessMgrTest::s_quit = nullptr;
+CHandle ProcessMgrTest::s_child;
+CHandle ProcessMgrTest::s_quit;
 DWORD ProcessMgrTest::s_childId = 0;
 
 }  // namespace

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "framework/FindHandle.h"
+#include "framework/Handle.h"
+#include "framework/LocalMemory.h"
+#include "framework/RegKey.h"
 #include "utility/disk/DataFolder.h"
 #include "utility/disk/DriveLetter.h"
 #include "utility/disk/FolderCreation.h"
@@ -48,12 +52,11 @@ std::vector<AceFacts> ExplicitAces(PACL dacl) {
 
 std::vector<AceFacts> ReadExplicitAces(const std::wstring& path) {
     PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    CLocalMemory<PSECURITY_DESCRIPTOR> descriptor;
     DWORD rc = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                     &dacl, nullptr, &descriptor);
+                                     &dacl, nullptr, descriptor.Put());
     EXPECT_EQ(rc, 0u) << "reading the DACL of " << std::string(path.begin(), path.end());
     std::vector<AceFacts> facts = rc == 0 ? ExplicitAces(dacl) : std::vector<AceFacts>();
-    if (descriptor) LocalFree(descriptor);
     return facts;
 }
 
@@ -98,8 +101,8 @@ public:
 private:
     static void Remove(const std::wstring& folder) {
         WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW(JoinPath(folder, L"*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
+        CFindHandle find;
+        if (find.First(JoinPath(folder, L"*").c_str(), data)) {
             do {
                 std::wstring name = data.cFileName;
                 if (name == L"." || name == L"..") continue;
@@ -108,8 +111,8 @@ private:
                     Remove(child);
                 else
                     DeleteFileW(child.c_str());
-            } while (FindNextFileW(find, &data));
-            FindClose(find);
+            } while (find.Next(data));
+            find.Reset();
         }
         RemoveDirectoryW(folder.c_str());
     }
@@ -178,9 +181,7 @@ TEST(FolderCreation, PathWalkSkipsDrivesAndReportsTheLastAttempt) {
 
     // A file in the way makes the last attempt fail.
     std::wstring file = JoinPath(temp.Path(), L"file");
-    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    CloseHandle(h);
+    ASSERT_TRUE(CHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)).IsValid());
     EXPECT_FALSE(UFolderCreation::CreateFolderPath(JoinPath(file, L"sub"), nullptr));
 }
 
@@ -235,15 +236,13 @@ TEST(SystemVersion, WineReportsAWindowsVersionAndAnArchitecture) {
 TEST(SystemVersion, InternetExplorerVersionIsReadWhenPresent) {
     CIEVersion ie;
     ie.Read();
-    HKEY key;
-    bool present = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer", 0, KEY_READ,
-                                 &key) == ERROR_SUCCESS;
+    CRegKey key;
+    bool present = key.Open(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer", KEY_READ) == ERROR_SUCCESS;
     if (present) {
         char text[64] = {};
         DWORD size = sizeof(text) - 1;
-        present = RegQueryValueExA(key, "Version", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) ==
+        present = RegQueryValueExA(key.Get(), "Version", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) ==
                       ERROR_SUCCESS && text[0] != 0;
-        RegCloseKey(key);
         if (present) {
             EXPECT_EQ(ie.m_version, std::string(text));
         }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/Handle.h"
 #include "framework/ScratchFolder.h"
 #include "utility/links/RemoveFolder.h"
 
@@ -32,13 +33,13 @@ TEST(RemoveFolder, StopsAtTheFirstFailureWithItsError) {
     const std::wstring root = scratch / L"History";
     ASSERT_TRUE(ScratchFolder::MakeFolder(root));
     ASSERT_TRUE(ScratchFolder::Write(root + L"\\locked.dat", {'l'}));
-    HANDLE held = CreateFileW((root + L"\\locked.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    CHandle held(CreateFileW((root + L"\\locked.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held.IsValid());
     EXPECT_FALSE(URemoveFolder::RemoveTree(root));
     EXPECT_NE(GetLastError(), 0u);
     EXPECT_TRUE(Exists(root));
-    CloseHandle(held);
+    held.Reset();
     EXPECT_TRUE(URemoveFolder::RemoveTree(root));
     EXPECT_FALSE(Exists(root));
 }

@@ -17,7 +17,7 @@
 #include "utility/core/VMUThreadTaskHeader.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/ui/DiskSequencer.h"
-#include "utility/ui/MemoryStatus.h"
+#include "utility/core/PhysicalMemory.h"
 #include "utility/ui/SequencerHost.h"
 #include "utility/ui/TrayPrompt.h"
 #include "RecordingPrompt.h"
@@ -62,11 +62,11 @@ using uidriver::RecordingPrompt;
 class PropertySheetTest : public ::testing::Test {
 protected:
     PropertySheetTest() : sequencer(manager, host) {
-        m_previous = UMemoryStatus::Replace(ScriptedMemory);
+        m_previous = UPhysicalMemory::Replace(ScriptedMemory);
         g_memory.totalPhys = 8192 * MB;
         g_memory.availPhys = 4096 * MB;
     }
-    ~PropertySheetTest() override { UMemoryStatus::Replace(m_previous); }
+    ~PropertySheetTest() override { UPhysicalMemory::Replace(m_previous); }
 
     CVelmoraEXData& AddDisk(uint64_t sizeMB, int32_t mode = MODE_NOT_MOUNTED, unsigned char letter = 'R') {
         CVelmoraEXData disk;
@@ -148,7 +148,7 @@ protected:
     HWND page = nullptr;
 
 private:
-    UMemoryStatus::Reader m_previous;
+    UPhysicalMemory::Reader m_previous;
 };
 
 void CALLBACK PressNewSheetOk(HWND, UINT, UINT_PTR id, DWORD) {

@@ -891,6 +891,31 @@ TEST_F(SequencerTest, RequestsWhileAnotherDiskIsBusyAreRefused) {
     EXPECT_EQ(seq.PostTask(task, other, OP_ENABLE_RAM_FOLDER), POST_FAILED);
     delete task;
     EXPECT_EQ(Get(other).Status.DiskOperation, OP_IDLE);
+
+    // Refused while a disk is busy: the task's old outcome is cleared, nothing is posted or marked.
+    host.refusePost = false;
+    manager.SetDiskOperation(busy, OP_SAVING);
+    CVMUThreadTaskRAMFolderEX refused;
+    refused.Result = 99;
+    refused.Message = L"old";
+    EXPECT_EQ(seq.PostTask(&refused, other, OP_ENABLE_RAM_FOLDER), POST_BUSY);
+    EXPECT_EQ(refused.Result, 0);
+    EXPECT_TRUE(refused.Message.empty());
+    EXPECT_TRUE(host.queue.empty());
+    EXPECT_EQ(Get(other).Status.DiskOperation, OP_IDLE);
+
+    // Posted: the disk, named in any letter case, is marked and its row refreshed; no name marks nothing.
+    manager.SetDiskOperation(busy, OP_IDLE);
+    std::wstring upper = other;
+    CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+    EXPECT_EQ(seq.PostTask(new CVMUThreadTaskRAMFolderEX, upper, OP_ENABLE_RAM_FOLDER), POST_DONE);
+    EXPECT_EQ(host.queue.size(), 1u);
+    EXPECT_EQ(Get(other).Status.DiskOperation, OP_ENABLE_RAM_FOLDER);
+    EXPECT_EQ(host.refreshed, std::vector<std::wstring>{upper});
+    manager.SetDiskOperation(other, OP_IDLE);
+    EXPECT_EQ(seq.PostTask(new CVMUThreadTaskRAMFolderEX, L"", OP_ENABLE_RAM_FOLDER), POST_DONE);
+    EXPECT_EQ(host.queue.size(), 2u);
+    EXPECT_EQ(manager.IsIdle(), 1);
 }
 
 TEST_F(SequencerTest, StartupPassResumesSurvivorsAndEnablesStartupDisks) {

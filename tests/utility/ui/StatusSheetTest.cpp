@@ -24,7 +24,7 @@
 #include "utility/disk/RamDiskStatus.h"
 #include "utility/ui/DiskSequencer.h"
 #include "utility/ui/LoadString.h"
-#include "utility/ui/MemoryStatus.h"
+#include "utility/core/PhysicalMemory.h"
 #include "utility/ui/OptionDlg.h"
 #include "utility/ui/PropertySheetFactory.h"
 #include "utility/ui/VMUStatusSheet.h"
@@ -203,7 +203,7 @@ protected:
         optionFile = USettingsPaths::GetOptionFile();
         backup = optionFile + L".statustest";
         hadOptions = CopyFileW(optionFile.c_str(), backup.c_str(), FALSE) != FALSE;
-        previousMemory = UMemoryStatus::Replace(FixedMemory);
+        previousMemory = UPhysicalMemory::Replace(FixedMemory);
 
         // R: enabled in memory, WriteBack; S: disabled, complete settings; unset: disabled, no size;
         // T: enabled on its image.
@@ -221,7 +221,7 @@ protected:
         // Lets a task still on the worker come back before the window goes.
         for (int i = 0; i < 50 && !manager.IsIdle(); ++i) Pump(100);
         tray.DestroyWindow();
-        UMemoryStatus::Replace(previousMemory);
+        UPhysicalMemory::Replace(previousMemory);
         if (hadOptions) {
             MoveFileExW(backup.c_str(), optionFile.c_str(), MOVEFILE_REPLACE_EXISTING);
         } else {
@@ -265,7 +265,7 @@ protected:
     std::wstring writeBack, disabled, unset, image;
     std::wstring optionFile, backup;
     bool hadOptions = false;
-    UMemoryStatus::Reader previousMemory = nullptr;
+    UPhysicalMemory::Reader previousMemory = nullptr;
 };
 
 TEST_F(StatusSheet, OpensWithOneCloseButtonAndListsEveryDiskInOrder) {

@@ -56,6 +56,15 @@ bool ShellHasIcon(HWND window) {
     return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
+// Removes the icon of window/id from the shell, as an Explorer restart does.
+bool RemoveShellIcon(HWND window) {
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof(data);
+    data.hWnd = window;
+    data.uID = 0;
+    return Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
+}
+
 // Records the status messages a listener window receives.
 struct Received {
     std::wstring name;
@@ -127,7 +136,9 @@ TEST_F(TrayWindow, CreationStartsWorkerAndIconAndDestructionEndsThem) {
     EXPECT_TRUE(ShellHasIcon(wnd.GetSafeHwnd()));
     EXPECT_TRUE(wnd.BalloonsAllowed());
 
-    // Explorer restarting: the icon is added again.
+    // Explorer restarting: its icons are gone, then the icon is added again.
+    ASSERT_TRUE(RemoveShellIcon(wnd.GetSafeHwnd()));
+    ASSERT_FALSE(ShellHasIcon(wnd.GetSafeHwnd()));
     wnd.SendMessage(CVMUTaskTrayWnd::TaskbarCreatedMessage());
     EXPECT_TRUE(wnd.HasTrayIcon());
     EXPECT_TRUE(ShellHasIcon(wnd.GetSafeHwnd()));
