@@ -14,7 +14,13 @@ namespace {
 const uint32_t kRecreatingChanges = CHANGE_DRIVE_SIZE | CHANGE_BACKUP_OFF | CHANGE_BACKUP_ON | CHANGE_FORMAT_TYPE;
 
 void CreateAndFormat(const CVelmoraEXSettingData& setting, std::wstring& error) {
-    UBackupImage::CheckFreeSpace(setting.BackupBaseDir, setting.DriveSize, error);
+    wchar_t fullDrive = 0;
+    try {
+        UBackupImage::CheckFreeSpace(setting.BackupBaseDir, setting.DriveSize, fullDrive);
+    } catch (int) {
+        error = UTaskMessages::NoSpaceForBackup(fullDrive);
+        throw;
+    }
     UBackupImage::CreateImage(setting.BackupBaseDir, setting.DriveSize);
     UBackupImage::FormatImage(setting.BackupBaseDir, setting.DriveSize, setting.FormatType);
 }

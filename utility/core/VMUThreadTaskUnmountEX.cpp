@@ -43,8 +43,9 @@ void CVMUThreadTaskUnmountEX::SaveToNewImageAndRemove() {
     bool prepared = true;
     if (setting.SaveType != SAVE_NONE) {
         prepared = false;
+        wchar_t fullDrive = 0;
         try {
-            UBackupImage::CheckFreeSpace(setting.BackupBaseDir, setting.DriveSize, error);
+            UBackupImage::CheckFreeSpace(setting.BackupBaseDir, setting.DriveSize, fullDrive);
             creationStarted = true;
             UBackupImage::CreateImage(setting.BackupBaseDir, setting.DriveSize);
             prepared = true;
@@ -54,7 +55,8 @@ void CVMUThreadTaskUnmountEX::SaveToNewImageAndRemove() {
             e->Delete();
             error = UTaskMessages::BackupCreateFailed(UTaskMessages::SystemText(code));
         } catch (...) {
-            // The space check's shortage: its 4002 text is already set.
+            // The space check's shortage.
+            if (fullDrive) error = UTaskMessages::NoSpaceForBackup(fullDrive);
         }
     }
 

@@ -118,8 +118,7 @@ bool CDiskSequencer::PostSettingsDelete(const std::wstring& path) {
     return Submit(task, path, OP_DELETE_SETTINGS);
 }
 
-void CDiskSequencer::ReportStepNotAvailable(const std::wstring& what) {
-    const std::wstring text = M::StepNotAvailable(what);
+void CDiskSequencer::ReportStepNotAvailable(const std::wstring& text) {
     if (BalloonsAllowed())
         m_host.ShowBalloon(text, M::AppTitle(), BALLOON_ERROR);
     else
@@ -128,12 +127,12 @@ void CDiskSequencer::ReportStepNotAvailable(const std::wstring& what) {
 
 int CDiskSequencer::PostBrowserTask(const std::wstring&, wchar_t, const CVelmoraEXCacheSettingData&, int32_t, int32_t,
                                     int32_t) {
-    ReportStepNotAvailable(L"ブラウザキャッシュ");
+    ReportStepNotAvailable(M::BrowserCacheStepNotAvailable());
     return POST_UNAVAILABLE;
 }
 
 int CDiskSequencer::PostLinkTask(const std::wstring&, int32_t, int32_t) {
-    ReportStepNotAvailable(L"仮想リンク");
+    ReportStepNotAvailable(M::LinkStepNotAvailable());
     return POST_UNAVAILABLE;
 }
 

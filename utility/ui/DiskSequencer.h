@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "utility/core/VelmoraEXCacheSettingData.h"
-#include "utility/core/VelmoraEXVlinkData.h"
 #include "utility/core/VelmoraEXPropertyData.h"
+#include "utility/core/VelmoraEXVlinkData.h"
 
 class CVelmoraEXManager;
 class CVMUThreadTaskHeader;
@@ -106,7 +106,7 @@ protected:
     void OnBrowserDone(const std::wstring& settingsPath, bool ieLocationChanged);
     void OnLinksDone(const std::wstring& settingsPath, int32_t subOperation, int32_t result,
                      const std::vector<CVelmoraEXVlinkData>& links, const std::vector<std::wstring>& pendingLinks);
-    void ReportStepNotAvailable(const std::wstring& what);
+    void ReportStepNotAvailable(const std::wstring& text);
     // PostTask; on failure deletes the task and reports busy.
     bool Submit(CVMUThreadTaskHeader* task, const std::wstring& path, int32_t operation);
 

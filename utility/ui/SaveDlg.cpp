@@ -5,10 +5,10 @@
 #include <climits>
 #include <cwchar>
 
+#include "utility/core/MessageText.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/OSVersion.h"
 #include "utility/disk/VelmoraAPI.h"
-#include "utility/ui/LoadString.h"
 #include "utility/ui/TaskTray.h"
 #include "utility/ui/TrayPrompt.h"
 #include "utility/ui/VMUTaskTrayWnd.h"
@@ -163,7 +163,7 @@ void CSaveDlg::Finish(int result) {
         if (m_timer) KillTimer(kForegroundTimerId);
         m_timer = 0;
         m_noticeShown = true;
-        m_prompt.MessageBox(m_hWnd, ULoadString::Get(IDS_10001), ULoadString::Get(IDS_6066), MB_ICONINFORMATION);
+        m_prompt.MessageBox(m_hWnd, UMessageText::Load(IDS_10001), UMessageText::Load(IDS_6066), MB_ICONINFORMATION);
     }
     EndDialog(result);
 }

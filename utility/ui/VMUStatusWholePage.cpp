@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "framework/PropertySheet.h"
+#include "utility/core/MessageText.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/RamDiskStatus.h"
 #include "utility/ui/DiskSequencer.h"
-#include "utility/ui/LoadString.h"
 #include "utility/ui/MemoryStatus.h"
 #include "utility/ui/OptionDlg.h"
 #include "utility/ui/PropertySheetFactory.h"
@@ -65,7 +65,7 @@ std::wstring JunctionTarget(const std::wstring& folder) {
                         data->SubstituteNameLength / sizeof(wchar_t));
 }
 
-std::wstring OrNotSet(const std::wstring& text) { return text.empty() ? ULoadString::Get(IDS_6026) : text; }
+std::wstring OrNotSet(const std::wstring& text) { return text.empty() ? UMessageText::Load(IDS_6026) : text; }
 
 }  // namespace
 
@@ -88,7 +88,7 @@ BOOL CVMUStatusWholePage::OnInitDialog() {
     UpdateMemory();
     UpdateListener();
     UpdateLocations();
-    SetDlgItemText(IDC_STATUS_GROUP, ULoadString::Get(IDS_10003).c_str());
+    SetDlgItemText(IDC_STATUS_GROUP, UMessageText::Load(IDS_10003).c_str());
     UpdateButtons();
     return TRUE;
 }
@@ -313,9 +313,8 @@ void CVMUStatusWholePage::OnNew() {
 void CVMUStatusWholePage::OnProperties() {
     const int row = m_list.GetFirstSelected();
     if (row < 0 || !m_tray.Manager().IsIdle()) return;
-    std::wstring caption = ULoadString::Get(IDS_5100);
-    const size_t at = caption.find(L"%s");
-    if (at != std::wstring::npos) caption.replace(at, 2, m_list.GetItemText(row, CVelmoraDiskListCtrl::COL_DISK));
+    const std::wstring caption =
+        UMessageText::Format(IDS_5100, {m_list.GetItemText(row, CVelmoraDiskListCtrl::COL_DISK)});
     RunPropertySheet(m_list.NameOf(row), caption);
 }
 
@@ -323,7 +322,7 @@ void CVMUStatusWholePage::OnDelete() {
     const int row = m_list.GetFirstSelected();
     if (row < 0 || !m_tray.Manager().IsIdle()) return;
     const std::wstring name = m_list.NameOf(row);
-    if (m_prompt.MessageBox(GetSheetHwnd(), ULoadString::Get(IDS_10001), ULoadString::Get(IDS_5105),
+    if (m_prompt.MessageBox(GetSheetHwnd(), UMessageText::Load(IDS_10001), UMessageText::Load(IDS_5105),
                             MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
     m_tray.Sequencer().DeleteDisk(name);
@@ -346,8 +345,8 @@ void CVMUStatusWholePage::OnDisable() {
 }
 
 void CVMUStatusWholePage::RunBrowsingDataDeletion() {
-    m_prompt.MessageBox(GetSheetHwnd(), ULoadString::Get(IDS_10001),
-                        L"この機能はこのバージョンでは利用できません。", MB_ICONINFORMATION);
+    m_prompt.MessageBox(GetSheetHwnd(), UMessageText::Load(IDS_10001), UMessageText::Load(IDS_7003),
+                        MB_ICONINFORMATION);
 }
 
 void CVMUStatusWholePage::OnOptions() {

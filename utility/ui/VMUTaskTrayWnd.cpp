@@ -1,10 +1,10 @@
 #include "utility/ui/VMUTaskTrayWnd.h"
 
+#include "utility/core/MessageText.h"
 #include "utility/core/VMUThread.h"
 #include "utility/core/VMUThreadTaskGetStatusEX.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/ui/DiskSequencer.h"
-#include "utility/ui/LoadString.h"
 #include "utility/ui/SaveDlg.h"
 #include "utility/ui/VMUPropertySheetFactory.h"
 #include "utility/ui/VMUStatusSheet.h"
@@ -163,7 +163,7 @@ void CVMUTaskTrayWnd::ShowTrayIcon(bool show) {
         return;
     }
     m_tray.SetInstance(GetModuleHandleW(nullptr));
-    m_tray.Add(m_hWnd, 0, WM_TRAY_CALLBACK, IDI_VELMORAEX, ULoadString::Get(IDS_10002));
+    m_tray.Add(m_hWnd, 0, WM_TRAY_CALLBACK, IDI_VELMORAEX, UMessageText::Load(IDS_10002));
 }
 
 void CVMUTaskTrayWnd::ShowBalloon(const std::wstring& text, const std::wstring& title, int iconKind,

@@ -424,7 +424,7 @@ TEST_F(SequencerTest, UnreadableImageOffersTryAgainContinueAndCancel) {
     EXPECT_EQ(ran[1].retry, 1);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].caption, kApp);
-    EXPECT_EQ(host.boxes[0].text, USequencerMessages::ImageUnreadable());
+    EXPECT_EQ(host.boxes[0].text, L"RAMディスクを有効にできませんでした。\n再試行するか、バックアップを行わない設定に変更して続行してください。");
     EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_CANCELTRYCONTINUE | MB_ICONHAND));
 
     // Cancel: nothing more, the disk idle and still off.
@@ -581,7 +581,7 @@ TEST_F(SequencerTest, DisableThatCannotSaveOffersToDropTheContents) {
     seq.DisableDisk(path);
     RunWorker();
     ASSERT_EQ(host.balloons.size(), 1u);
-    EXPECT_EQ(host.balloons[0].text, USequencerMessages::DiskInUse());
+    EXPECT_EQ(host.balloons[0].text, L"RAMディスクを利用中のソフトウェアがあるため、無効にすることができません。");
     EXPECT_EQ(host.balloons[0].icon, BALLOON_ERROR);
     EXPECT_EQ(Get(path).Status.Mode, MODE_MEMORY);
     EXPECT_EQ(Get(path).Status.DiskOperation, OP_IDLE);
@@ -753,7 +753,9 @@ TEST_F(SequencerTest, IECacheChangeOffersARestart) {
     seq.BeginSettingsChange(Change(disk, [](CVelmoraEXSettingData& s) { s.CacheSetting.IEHistory = 1; }));
     RunWorker();
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].text, USequencerMessages::RestartForBrowserCache());
+    EXPECT_EQ(host.boxes[0].text,
+              L"Internet Explorerのインターネット一時ファイル、履歴の設定を変更するには、コンピュータを再起動する必要が"
+              L"あります。\n今すぐ再起動しますか？");
     EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_YESNO | MB_ICONEXCLAMATION));
     EXPECT_EQ(host.restarts, 1);
 }
@@ -838,7 +840,7 @@ TEST_F(SequencerTest, UnmountFailureDuringAChangeRetriesOrDefersTheChange) {
     EXPECT_EQ(ran[0].save, 1);
     ASSERT_EQ(host.boxes.size(), 2u);
     EXPECT_EQ(host.boxes[0].caption, kDisk);
-    EXPECT_EQ(host.boxes[0].text, USequencerMessages::SaveFailedOnChange());
+    EXPECT_EQ(host.boxes[0].text, L"バックアップファイルを保存できませんでした。\n再試行しますか？");
     EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_RETRYCANCEL | MB_ICONHAND));
     EXPECT_EQ(seq.PendingChange(), nullptr);
     EXPECT_EQ(Get(path).Setting.DriveLetter, 'R');
