@@ -61,20 +61,20 @@ public:
 
 protected:
     int PostBrowserTask(const std::wstring& path, wchar_t letter, const CVelmoraEXCacheSettingData& request,
-                        int32_t switchOn, int32_t noBackup, int32_t operation) override {
-        if (!fakeExtensions) return CDiskSequencer::PostBrowserTask(path, letter, request, switchOn, noBackup, operation);
+                        CacheSwitch switchTo, DiskBackup backup, int32_t operation) override {
+        if (!fakeExtensions) return CDiskSequencer::PostBrowserTask(path, letter, request, switchTo, backup, operation);
         auto* task = new FakeBrowserTask;
         task->SettingsPath = path;
         task->Request = request;
-        task->SwitchOn = switchOn;
-        task->NoBackup = noBackup;
+        task->SwitchOn = static_cast<int32_t>(switchTo);
+        task->NoBackup = static_cast<int32_t>(backup);
         return Submit(task, path, operation) ? POST_DONE : POST_BUSY;
     }
-    int PostLinkTask(const std::wstring& path, int32_t subOperation, int32_t operation) override {
-        if (!fakeExtensions) return CDiskSequencer::PostLinkTask(path, subOperation, operation);
+    int PostLinkTask(const std::wstring& path, LinkOperation linkOperation, int32_t operation) override {
+        if (!fakeExtensions) return CDiskSequencer::PostLinkTask(path, linkOperation, operation);
         auto* task = new FakeLinkTask;
         task->SettingsPath = path;
-        task->SubOperation = subOperation;
+        task->SubOperation = static_cast<int32_t>(linkOperation);
         CVelmoraEXData disk;
         if (m_disks.FindDisk(path, disk)) task->Links = disk.Vlinks, task->PendingLinks = disk.PendingVlinks;
         return Submit(task, path, operation) ? POST_DONE : POST_BUSY;
@@ -87,7 +87,8 @@ protected:
         }
         if (task.Type == TASK_VLINK) {
             auto& links = static_cast<FakeLinkTask&>(task);
-            OnLinksDone(links.SettingsPath, links.SubOperation, links.Result, links.Links, links.PendingLinks);
+            OnLinksDone(links.SettingsPath, static_cast<LinkOperation>(links.SubOperation), links.Result, links.Links,
+                        links.PendingLinks);
             return true;
         }
         return false;
