@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "framework/Handle.h"
 #include "framework/PropertySheet.h"
 #include "utility/core/MessageText.h"
 #include "utility/core/VelmoraEXManager.h"
@@ -48,14 +49,13 @@ std::wstring FolderPath(int csidl) {
 
 // The substitute name of a junction; empty when folder is none.
 std::wstring JunctionTarget(const std::wstring& folder) {
-    HANDLE handle = CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return std::wstring();
+    const CHandle handle(CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!handle) return std::wstring();
     std::vector<BYTE> buffer(kReparseBufferSize);
     DWORD got = 0;
-    const BOOL read = DeviceIoControl(handle, FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
+    const BOOL read = DeviceIoControl(handle.Get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
                                       static_cast<DWORD>(buffer.size()), &got, nullptr);
-    CloseHandle(handle);
     const auto* data = reinterpret_cast<const MountPointReparseData*>(buffer.data());
     if (!read || got < offsetof(MountPointReparseData, PathBuffer) || data->ReparseTag != IO_REPARSE_TAG_MOUNT_POINT)
         return std::wstring();

@@ -1,5 +1,6 @@
 #include "utility/ui/VMUTaskTrayWnd.h"
 
+#include "framework/Library.h"
 #include "utility/core/MessageText.h"
 #include "utility/core/VMUThread.h"
 #include "utility/core/VMUThreadTaskGetStatusEX.h"
@@ -24,7 +25,7 @@ CVMUTaskTrayWnd::CVMUTaskTrayWnd(CVelmoraEXManager& manager)
 
 CVMUTaskTrayWnd::~CVMUTaskTrayWnd() {
     if (m_hWnd) DestroyWindow();
-    delete m_worker;
+    m_worker.reset();  // before the other members go
 }
 
 UINT CVMUTaskTrayWnd::TaskbarCreatedMessage() {
@@ -47,7 +48,7 @@ BOOL CVMUTaskTrayWnd::Create() {
 
 int CVMUTaskTrayWnd::OnCreate(LPCREATESTRUCTW createStruct) {
     if (CWnd::OnCreate(createStruct) == -1) return -1;
-    m_worker = CVMUThread::Start(m_hWnd);
+    m_worker.reset(CVMUThread::Start(m_hWnd));
     ShowTrayIcon(m_manager.GetOptions().TaskTray != 0);
     return 0;
 }
@@ -59,8 +60,7 @@ void CVMUTaskTrayWnd::OnDestroy() {
     m_pollTimer = 0;
     m_pollsInFlight.clear();
     ShowTrayIcon(false);
-    delete m_worker;  // stops the thread
-    m_worker = nullptr;
+    m_worker.reset();  // stops the thread
 }
 
 LRESULT CVMUTaskTrayWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -270,24 +270,12 @@ BOOL CVMUTaskTrayWnd::OnQueryEndSession(LPARAM lParam) {
 
     using BlockCreate = BOOL(WINAPI*)(HWND, LPCWSTR);
     using BlockDestroy = BOOL(WINAPI*)(HWND);
-    HMODULE user32 = LoadLibraryW(L"user32.dll");
-    if (user32) {
-        auto create = reinterpret_cast<BlockCreate>(
-            reinterpret_cast<void*>(GetProcAddress(user32, "ShutdownBlockReasonCreate")));
-        if (create) {
-            wchar_t reason[512] = {};
-            LoadStringW(GetModuleHandleW(nullptr), IDS_3006, reason, 512);
-            create(m_hWnd, reason);
-        }
-    }
+    const CLibrary user32(L"user32.dll");
+    if (auto create = user32.Proc<BlockCreate>("ShutdownBlockReasonCreate"))
+        create(m_hWnd, UMessageText::Load(IDS_3006).c_str());
     BOOL answer = TRUE;
     if (m_manager.HasDisksToSave()) answer = RunSaveDialog() == IDOK;
-    if (user32) {
-        auto destroy = reinterpret_cast<BlockDestroy>(
-            reinterpret_cast<void*>(GetProcAddress(user32, "ShutdownBlockReasonDestroy")));
-        if (destroy) destroy(m_hWnd);
-        FreeLibrary(user32);
-    }
+    if (auto destroy = user32.Proc<BlockDestroy>("ShutdownBlockReasonDestroy")) destroy(m_hWnd);
     return answer;
 }
 

@@ -64,7 +64,7 @@ public:
     CTaskTray& Tray() { return m_tray; }
 
     CDiskSequencer& Sequencer() { return *m_sequencer; }
-    CVMUThread* Worker() const { return m_worker; }
+    CVMUThread* Worker() const { return m_worker.get(); }
     CVelmoraEXManager& Manager() { return m_manager; }
 
     // "TaskbarCreated", registered once.
@@ -116,7 +116,7 @@ private:
     void StatusCommand();
 
     CTrayIcon m_tray;
-    CVMUThread* m_worker = nullptr;
+    std::unique_ptr<CVMUThread> m_worker;
     uint32_t m_pollsPosted = 0;
     std::map<const CVMUThreadTaskHeader*, uint32_t> m_pollsInFlight;  // status task -> its poll number
     UINT_PTR m_pollTimer = 0;
