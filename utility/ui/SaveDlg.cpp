@@ -124,9 +124,7 @@ void CSaveDlg::UpdateProgress() {
         m_maximum = m_remaining;
         ::SendMessageW(bar, PBM_SETRANGE32, 0, m_maximum);
     }
-    wchar_t text[64];
-    swprintf(text, 64, L"%d/%dMB", m_maximum - m_remaining, m_maximum);
-    SetDlgItemText(IDC_SAVE_TEXT, text);
+    SetDlgItemText(IDC_SAVE_TEXT, UMessageText::Format(IDS_7005, {m_maximum - m_remaining, m_maximum}).c_str());
     ::SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(m_maximum - m_remaining), 0);
 }
 

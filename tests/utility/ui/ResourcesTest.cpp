@@ -130,6 +130,7 @@ const Expected kStrings[] = {
     {7002, L"ブラウザキャッシュ"},
     {7003, L"この機能はこのバージョンでは利用できません。"},
     {7004, L"キャンセル"},
+    {7005, L"%d/%dMB"},
     {10000, L"VelmoraEX Version 1.1.0"},
     {10001, L"VelmoraEX"},
     {10002, L"VelmoraEX"},
