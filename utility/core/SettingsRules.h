@@ -32,7 +32,7 @@ extern const wchar_t kSettingsExtension[];  // ".ini"
 extern const wchar_t kPendingSettingsExtension[];  // ".bak"
 extern const wchar_t kPendingDeletionExtension[];  // ".del"
 
-// The stored text of an automatic drive letter, "自動".
+// The stored text of an automatic drive letter (the word for "automatic"), a file format.
 extern const wchar_t kAutomaticLetterText[];
 
 // Reads one value of a section; an empty result means the value is missing.
@@ -47,7 +47,7 @@ int32_t ParseInt32(const std::wstring& text);
 
 // Single-value rules. Each returns false, leaving its output alone, when the text is ignored.
 bool ParseDriveSize(const std::wstring& text, uint64_t& size);       // any non-empty text
-bool ParseDriveLetter(const std::wstring& text, unsigned char& letter);  // "自動" or one ASCII letter
+bool ParseDriveLetter(const std::wstring& text, unsigned char& letter);  // kAutomaticLetterText or one ASCII letter
 bool ParseFormatType(const std::wstring& text, int32_t& formatType);  // non-empty; not 4/0x20000 gives 4
 bool ParseSaveType(const std::wstring& text, int32_t& saveType);      // "0".."3"
 bool ParseLoadType(const std::wstring& text, int32_t& loadType);      // "1" or "2"
@@ -56,7 +56,7 @@ bool ParseFlag(const std::wstring& text, int32_t& flag);              // "0" or 
 int32_t ParseMemType(const std::wstring& text);
 
 std::wstring FormatDriveSize(uint64_t size);         // signed decimal of the 64 bits
-std::wstring FormatDriveLetter(unsigned char letter);  // the letter, "自動", or empty when unset
+std::wstring FormatDriveLetter(unsigned char letter);  // the letter, kAutomaticLetterText, or empty when unset
 std::wstring FormatInt(int32_t value);
 
 // Section rules: the readers take values from read() in the stored order and apply the rules.

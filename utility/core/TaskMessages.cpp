@@ -2,18 +2,13 @@
 
 #include <windows.h>
 
-#include "utility/disk/BackupImage.h"
+#include "utility/core/MessageText.h"
+#include "utility/ui/resource.h"
 
 namespace UTaskMessages {
 
-namespace {
-// Replaces the first occurrence of placeholder in text by value.
-std::wstring Fill(std::wstring text, const wchar_t* placeholder, const std::wstring& value) {
-    size_t at = text.find(placeholder);
-    if (at != std::wstring::npos) text.replace(at, wcslen(placeholder), value);
-    return text;
-}
-}  // namespace
+using UMessageText::Format;
+using UMessageText::Load;
 
 std::wstring SystemText(uint32_t errorCode) {
     wchar_t buffer[512];
@@ -22,47 +17,16 @@ std::wstring SystemText(uint32_t errorCode) {
     return std::wstring(buffer, length);
 }
 
-// 4002 lives with the free-space check of the backup image, which fills it in.
-std::wstring NoSpaceForBackup(wchar_t driveLetter) { return UBackupImage::NoSpaceMessage(driveLetter); }
-
-std::wstring FormatFailed(int error) {
-    return Fill(L"フォーマットに失敗しました。(%d)", L"%d", std::to_wstring(error));
-}
-
-std::wstring BackupCreateFailed(const std::wstring& systemText) {
-    return Fill(L"バックアップファイルの作成中にエラーが発生しました。\n%s", L"%s", systemText);
-}
-
-std::wstring BackupMoveFailed(const std::wstring& systemText) {
-    return Fill(L"バックアップファイルの移動中にエラーが発生しました。\n%s", L"%s", systemText);
-}
-
-std::wstring DisableLosesData() {
-    return L"現在のドライブを無効にします。ディスク内のデータは全て失われます。続行しますか？";
-}
-
-std::wstring RunningInImageMode() {
-    return L"Windowsやその他ソフトウェアにて多くのメモリーが使用された為、指定容量のRAMディスクを作成できませんでした。\n"
-           L"現在は一時的に仮想ディスクモードで動作しており、パフォーマンスが悪くなっております。\n"
-           L"RAMディスク容量を少なめに再設定してください。";
-}
-
-std::wstring RestartForNewSettings() {
-    return L"RAMディスクを利用中のソフトウェアがあるため、新しい設定を有効にするには、コンピュータを再起動する必要があります。\n"
-           L"今すぐ再起動しますか？";
-}
-
-std::wstring OtherOperationRunning() {
-    return L"他の処理の実行中です\n操作の前に処理中でないことを確認し、もう一度設定してください。";
-}
-
-std::wstring Deleted() { return L"削除しました"; }
-
-std::wstring RestartToDelete() { return L"RAMディスクを削除するには再起動が必要です。\n今すぐ再起動しますか？"; }
-
-std::wstring RestartToFinishDeletion() {
-    return L"RAMディスクを利用中のソフトウェアがあるため、設定の削除を完了するには、コンピュータを再起動する必要があります。\n"
-           L"今すぐ再起動しますか？";
-}
+std::wstring NoSpaceForBackup(wchar_t driveLetter) { return Format(IDS_4002, {driveLetter}); }
+std::wstring FormatFailed(int error) { return Format(IDS_4103, {error}); }
+std::wstring BackupCreateFailed(const std::wstring& systemText) { return Format(IDS_4115, {systemText}); }
+std::wstring BackupMoveFailed(const std::wstring& systemText) { return Format(IDS_4119, {systemText}); }
+std::wstring DisableLosesData() { return Load(IDS_4112); }
+std::wstring RunningInImageMode() { return Load(IDS_4120); }
+std::wstring RestartForNewSettings() { return Load(IDS_4124); }
+std::wstring OtherOperationRunning() { return Load(IDS_6000); }
+std::wstring Deleted() { return Load(IDS_6002); }
+std::wstring RestartToDelete() { return Load(IDS_6025); }
+std::wstring RestartToFinishDeletion() { return Load(IDS_6059); }
 
 }  // namespace UTaskMessages

@@ -15,7 +15,13 @@ namespace {
 const uint32_t kRecreatingChanges = CHANGE_DRIVE_SIZE | CHANGE_BACKUP_OFF | CHANGE_BACKUP_ON | CHANGE_FORMAT_TYPE;
 
 void CreateAndFormat(const CVelmoraEXSettingData& setting, std::wstring& error) {
-    UBackupImage::CheckFreeSpace(setting.BackupBaseDir, setting.DriveSize, error);
+    wchar_t fullDrive = 0;
+    try {
+        UBackupImage::CheckFreeSpace(setting.BackupBaseDir, setting.DriveSize, fullDrive);
+    } catch (const UBackupImage::CNoSpaceError&) {
+        error = UTaskMessages::NoSpaceForBackup(fullDrive);
+        throw;
+    }
     UBackupImage::CreateImage(setting.BackupBaseDir, setting.DriveSize);
     UBackupImage::FormatImage(setting.BackupBaseDir, setting.DriveSize, setting.FormatType);
 }
@@ -69,7 +75,7 @@ void CVMUThreadTaskSettingEx::Execute() {
         std::wstring text = UTaskMessages::SystemText(UCaughtError::TakeCode(e));
         error = moving ? UTaskMessages::BackupMoveFailed(text) : UTaskMessages::BackupCreateFailed(text);
     } catch (const UBackupImage::CNoSpaceError&) {
-        failed = true;  // the space check's 4002 text is set
+        failed = true;  // CreateAndFormat set the 4002 text
     } catch (...) {
         // No text for anything else, but the settings were not carried out all the same.
         failed = true;

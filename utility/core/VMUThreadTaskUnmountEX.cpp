@@ -44,15 +44,16 @@ void CVMUThreadTaskUnmountEX::SaveToNewImageAndRemove() {
     bool prepared = true;
     if (setting.SaveType != SAVE_NONE) {
         prepared = false;
+        wchar_t fullDrive = 0;
         try {
-            UBackupImage::CheckFreeSpace(setting.BackupBaseDir, setting.DriveSize, error);
+            UBackupImage::CheckFreeSpace(setting.BackupBaseDir, setting.DriveSize, fullDrive);
             creationStarted = true;
             UBackupImage::CreateImage(setting.BackupBaseDir, setting.DriveSize);
             prepared = true;
         } catch (CException* e) {
             error = UTaskMessages::BackupCreateFailed(UTaskMessages::SystemText(UCaughtError::TakeCode(e)));
         } catch (const UBackupImage::CNoSpaceError&) {
-            // The space check's 4002 text is set.
+            error = UTaskMessages::NoSpaceForBackup(fullDrive);
         } catch (...) {
             // Anything else: no image, and no text to show.
         }

@@ -6,7 +6,7 @@
 
 #include "utility/core/VelmoraEXCacheSettingData.h"
 
-// DriveLetter value meaning "assign any free letter" (stored as "自動").
+// DriveLetter value meaning "assign any free letter" (stored as kAutomaticLetterText).
 const unsigned char kDriveLetterAutomatic = 255;
 
 // SaveType values.

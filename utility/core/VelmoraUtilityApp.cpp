@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/Exception.h"
+#include "utility/core/MessageText.h"
 #include "utility/core/PhysicalMemory.h"
 #include "utility/core/SettingsFile.h"
 #include "utility/core/VMUCommandLineInfo.h"
@@ -15,7 +16,6 @@
 #include "utility/disk/ProcessMgrFactory.h"
 #include "utility/disk/VelmoraAPI.h"
 #include "utility/ui/DiskSequencer.h"
-#include "utility/ui/LoadString.h"
 #include "utility/ui/VMUTaskTrayWnd.h"
 #include "utility/ui/resource.h"
 
@@ -134,10 +134,7 @@ int CVelmoraUtilityApp::SignalRunningInstance() {
 
 bool CVelmoraUtilityApp::WarnIfLowMemory() {
     if (!UPhysicalMemory::IsLow(UPhysicalMemory::Total())) return false;
-    std::vector<wchar_t> text(1024);
-    std::wstring format = ULoadString::Get(IDS_4001);
-    _snwprintf(text.data(), text.size() - 1, format.c_str(), 256);
-    ShowMessageBox(ULoadString::Get(IDS_10001), text.data(), MB_ICONERROR);
+    ShowMessageBox(UMessageText::Load(IDS_10001), UMessageText::Format(IDS_4001, {256}), MB_ICONERROR);
     return true;
 }
 

@@ -1,3 +1,10 @@
+# vmx_messages: the message-table loader and its placeholder formatter (the table itself is
+# vmx_resources, linked into each program).
+vmx_library(vmx_messages
+    WIN
+        utility/core/MessageText.cpp
+    WIN_LIBS user32)
+
 # vmx_manager: the RAM-disk manager. vmx_tasks: the worker thread, its tasks and their texts.
 vmx_library(vmx_manager
     WIN
@@ -17,5 +24,5 @@ vmx_library(vmx_tasks
         utility/core/VMUThreadTaskSettingEx.cpp
         utility/core/VMUThreadTaskSettingDeleteEx.cpp
         utility/core/VMUThreadTaskRAMFolderEX.cpp
-    DEPS vmx_manager vmx_framework_ui vmx_settings_files vmx_driver vmx_image vmx_links vmx_system
+    DEPS vmx_manager vmx_messages vmx_framework_ui vmx_settings_files vmx_driver vmx_image vmx_links vmx_system
     WIN_LIBS ole32 user32)

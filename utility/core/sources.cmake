@@ -11,5 +11,6 @@ vmx_library(vmx_settings_files
         utility/core/SettingsFile.cpp
         utility/core/SettingsPaths.cpp
         utility/core/LoadSettings.cpp
+        utility/core/PendingSettings.cpp
     DEPS vmx_settings_model vmx_system vmx_framework
     WIN_LIBS advapi32 shell32 ole32)

@@ -14,10 +14,6 @@ namespace UBackupImage {
 const wchar_t kImageFileName[] = L"VelmoraEX.dat";
 
 namespace {
-// Message 4002; "%c" stands for the drive letter.
-const wchar_t kNoSpaceText[] =
-    L"ドライブの空き容量が不足しているためバックアップファイルが作成できません\n%c:ドライブの空き容量を増やしてください。";
-
 FreeSpaceQuery g_freeSpace = UFileSystem::QueryFreeBytes;
 
 [[noreturn]] void ThrowOsError(long code, const std::wstring& fileName) {
@@ -53,19 +49,12 @@ FreeSpaceQuery SetFreeSpaceQuery(FreeSpaceQuery query) {
 
 std::wstring ImageBasePath(const std::wstring& folder) { return UFileSystem::AppendName(folder, kImageFileName); }
 
-std::wstring NoSpaceMessage(wchar_t driveLetter) {
-    std::wstring text = kNoSpaceText;
-    size_t at = text.find(L"%c");
-    if (at != std::wstring::npos) text.replace(at, 2, 1, driveLetter);
-    return text;
-}
-
-void CheckFreeSpace(const std::wstring& folder, uint64_t driveSize, std::wstring& message) {
+void CheckFreeSpace(const std::wstring& folder, uint64_t driveSize, wchar_t& fullDrive) {
     uint64_t freeBytes = 0;
     long error = g_freeSpace(folder, freeBytes);
     if (error != 0) ThrowOsError(error, folder);
     if (driveSize >= freeBytes) {
-        message = NoSpaceMessage(folder.empty() ? L' ' : folder[0]);
+        fullDrive = folder.empty() ? L' ' : folder[0];
         throw CNoSpaceError();
     }
 }

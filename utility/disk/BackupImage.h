@@ -1,7 +1,7 @@
 #pragma once
 // The operations on a disk's backup image: the piece set "VelmoraEX.dat" in the disk's backup
 // folder, DriveSize bytes long. Failures are thrown: CFileException* for file errors,
-// CNoSpaceError for lack of space (with the message text set), and from FormatImage whatever
+// CNoSpaceError for lack of space (with the full drive named), and from FormatImage whatever
 // the formatter throws (FormatError or CException*).
 #include <cstdint>
 #include <list>
@@ -18,10 +18,10 @@ std::wstring ImageBasePath(const std::wstring& folder);
 // Thrown by CheckFreeSpace when the volume lacks room for the image.
 class CNoSpaceError {};
 
-// Throws CNoSpaceError with message 4002 (naming the folder's drive letter) in message when the volume
-// holding folder has no more than driveSize bytes free; throws CFileException* when the free
-// space cannot be found.
-void CheckFreeSpace(const std::wstring& folder, uint64_t driveSize, std::wstring& message);
+// Throws CNoSpaceError with fullDrive set to the folder's drive letter (a space for an empty
+// folder) when the volume holding folder has no more than driveSize bytes free; throws
+// CFileException* when the free space cannot be found. fullDrive is left alone otherwise.
+void CheckFreeSpace(const std::wstring& folder, uint64_t driveSize, wchar_t& fullDrive);
 
 // Makes the folder (and the data folder, when the folder lies in it), creates every piece at
 // full size and verifies them.
@@ -43,9 +43,6 @@ void MoveImage(const std::wstring& fromFolder, const std::wstring& toFolder, uin
 
 // Replaces names with the full names of all pieces, in index order.
 void ListImage(const std::wstring& folder, uint64_t driveSize, std::list<std::wstring>& names);
-
-// Text of message 4002 with the drive letter filled in.
-std::wstring NoSpaceMessage(wchar_t driveLetter);
 
 // Test seam: free bytes on the volume holding a path (UFileSystem::QueryFreeBytes unless
 // replaced); returns a Windows error code. Returns the previous query.

@@ -6,7 +6,7 @@
 
 #include "framework/FileSystem.h"
 #include "utility/core/LoadSettings.h"
-#include "utility/core/SettingsFile.h"
+#include "utility/core/PendingSettings.h"
 #include "utility/core/SettingsPaths.h"
 #include "utility/core/TaskMessages.h"
 #include "utility/core/VMUThreadTaskMountEX.h"
@@ -16,6 +16,7 @@
 #include "utility/core/VMUThreadTaskUnmountEX.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/DeviceNotifier.h"
+#include "utility/disk/FolderCreation.h"
 #include "utility/ui/SequencerHost.h"
 #include "utility/ui/SequencerMessages.h"
 
@@ -49,13 +50,13 @@ CVelmoraEXCacheSettingData SwitchedCaches(const CVelmoraEXPropertyData& p, int32
     return r;
 }
 
-// Creates the folder and any missing parents.
-void CreateFolderTree(const std::wstring& folder) {
-    if (folder.empty() || UFileSystem::Exists(folder)) return;
-    size_t cut = folder.find_last_of(L"\\/");
-    if (cut != std::wstring::npos && cut > 2) CreateFolderTree(folder.substr(0, cut));
-    CreateDirectoryW(folder.c_str(), nullptr);
+// The operation code a mount shows: into the backup image (made anew or kept), or plain.
+int32_t MountOperation(const CVelmoraEXSettingData& setting, bool recreated) {
+    if (setting.SaveType == SAVE_NONE) return OP_ENABLE_MOUNT;
+    return recreated ? OP_ENABLE_MOUNT_RECREATED : OP_ENABLE_MOUNT_IMAGE;
 }
+
+bool Has(uint32_t flags, MountFlags flag) { return (flags & flag) != 0; }
 
 }  // namespace
 
@@ -90,21 +91,20 @@ bool CDiskSequencer::Submit(CVMUThreadTaskHeader* task, const std::wstring& path
     return false;
 }
 
-bool CDiskSequencer::PostMount(const std::wstring& path, int32_t kind, int32_t retryAllowed, int32_t recreated,
-                               int32_t showErrorBox, int32_t operation) {
+bool CDiskSequencer::PostMount(const std::wstring& path, int32_t kind, uint32_t flags, int32_t operation) {
     auto* task = new CVMUThreadTaskMountEX;
     task->SettingsPath = path;
     task->MountKind = kind;
-    task->RetryAllowed = retryAllowed;
-    task->Recreated = recreated;
-    task->ShowErrorBox = showErrorBox;
+    task->RetryAllowed = Has(flags, MOUNT_RETRY_ALLOWED) ? 1 : 0;
+    task->Recreated = Has(flags, MOUNT_RECREATED) ? 1 : 0;
+    task->ShowErrorBox = Has(flags, MOUNT_ERROR_BOX) ? 1 : 0;
     return Submit(task, path, operation);
 }
 
-bool CDiskSequencer::PostUnmount(const std::wstring& path, uint8_t saveOnRemove, int32_t operation) {
+bool CDiskSequencer::PostUnmount(const std::wstring& path, UnmountSave save, int32_t operation) {
     auto* task = new CVMUThreadTaskUnmountEX;
     task->SettingsPath = path;
-    task->SaveOnRemove = saveOnRemove;
+    task->SaveOnRemove = static_cast<uint8_t>(save);
     return Submit(task, path, operation);
 }
 
@@ -117,22 +117,21 @@ bool CDiskSequencer::PostSettingsDelete(const std::wstring& path) {
     return Submit(task, path, OP_DELETE_SETTINGS);
 }
 
-void CDiskSequencer::ReportStepNotAvailable(const std::wstring& what) {
-    const std::wstring text = M::StepNotAvailable(what);
+void CDiskSequencer::ReportStepNotAvailable(const std::wstring& text) {
     if (BalloonsAllowed())
         m_host.ShowBalloon(text, M::AppTitle(), BALLOON_ERROR);
     else
         m_host.ShowMessageBox(M::AppTitle(), text, MB_ICONHAND);
 }
 
-int CDiskSequencer::PostBrowserTask(const std::wstring&, wchar_t, const CVelmoraEXCacheSettingData&, int32_t, int32_t,
-                                    int32_t) {
-    ReportStepNotAvailable(L"ブラウザキャッシュ");
+int CDiskSequencer::PostBrowserTask(const std::wstring&, wchar_t, const CVelmoraEXCacheSettingData&, CacheSwitch,
+                                    DiskBackup, int32_t) {
+    ReportStepNotAvailable(M::BrowserCacheStepNotAvailable());
     return POST_UNAVAILABLE;
 }
 
-int CDiskSequencer::PostLinkTask(const std::wstring&, int32_t, int32_t) {
-    ReportStepNotAvailable(L"仮想リンク");
+int CDiskSequencer::PostLinkTask(const std::wstring&, LinkOperation, int32_t) {
+    ReportStepNotAvailable(M::LinkStepNotAvailable());
     return POST_UNAVAILABLE;
 }
 
@@ -158,28 +157,21 @@ int32_t CDiskSequencer::OperationOf(const std::wstring& path) const {
 void CDiskSequencer::EnableDisk(const std::wstring& path) {
     CVelmoraEXData disk;
     if (!m_manager.FindDisk(path, disk)) return;
-    const std::wstring pendingPath = USettingsPaths::GetPendingSettingsPath(path);
-    if (UFileSystem::Exists(pendingPath)) {
-        CVelmoraEXSettingData pending;
-        USettingsFile::ReadRamDisk(pendingPath, pending);
-        if (pending.DriveSize == 0 || pending.DriveLetter == 0) {
-            DeleteFileW(pendingPath.c_str());
-        } else {
-            CVelmoraEXPropertyData property;
-            property.NewSetting = pending;
-            property.NewSetting.LoadAtStartup = ULoadSettings::IsRegisteredAtStartup(path) ? 1 : 0;
-            property.OldSetting = disk.Setting;
-            property.SettingsPath = path;
-            property.ComputeChanges(disk.Status.Mode != MODE_NOT_MOUNTED ? 1 : 0);
-            property.NeedsRemount = 1;
-            property.PromotePending = 1;
-            property.PendingPath = pendingPath;
-            BeginSettingsChange(property);
-            return;
-        }
+    CVelmoraEXSettingData pending;
+    if (UPendingSettings::ReadUsable(path, pending)) {
+        CVelmoraEXPropertyData property;
+        property.NewSetting = pending;
+        property.NewSetting.LoadAtStartup = ULoadSettings::IsRegisteredAtStartup(path) ? 1 : 0;
+        property.OldSetting = disk.Setting;
+        property.SettingsPath = path;
+        property.ComputeChanges(disk.Status.Mode != MODE_NOT_MOUNTED ? 1 : 0);
+        property.NeedsRemount = 1;
+        property.PromotePending = 1;
+        property.PendingPath = USettingsPaths::GetPendingSettingsPath(path);
+        BeginSettingsChange(property);
+        return;
     }
-    PostMount(path, MOUNT_FIRST_ATTEMPT, 1, 0, 0,
-              disk.Setting.SaveType != SAVE_NONE ? OP_ENABLE_MOUNT_IMAGE : OP_ENABLE_MOUNT);
+    PostMount(path, MOUNT_FIRST_ATTEMPT, MOUNT_RETRY_ALLOWED, MountOperation(disk.Setting, false));
 }
 
 void CDiskSequencer::DisableDisk(const std::wstring& path) {
@@ -192,17 +184,17 @@ void CDiskSequencer::DisableDisk(const std::wstring& path) {
             m_host.ShowMessageBox(M::AppTitle(), M::DiskInUse(), MB_ICONHAND);
         return;
     }
-    uint8_t save = 1;
+    UnmountSave save = UnmountSave::Save;
     if (disk.Setting.SaveType == SAVE_NONE) {
         if (m_host.ShowMessageBox(M::AppTitle(), UTaskMessages::DisableLosesData(), MB_OKCANCEL | MB_ICONEXCLAMATION) !=
             IDOK)
             return;
-        save = 0;
+        save = UnmountSave::Discard;
     }
     PostUnmount(path, save, OP_DISABLE_UNMOUNT);
 }
 
-void CDiskSequencer::DeleteDisk(const std::wstring& path) { RunDeleteChain(path, 0); }
+void CDiskSequencer::DeleteDisk(const std::wstring& path) { RunDeleteChain(path, DeleteStep::Links); }
 
 void CDiskSequencer::BeginSettingsChange(const CVelmoraEXPropertyData& property) {
     if (m_pending) {  // another change is still running
@@ -227,7 +219,7 @@ void CDiskSequencer::BeginSettingsChange(const CVelmoraEXPropertyData& property)
             }
         }
     }
-    RunSettingsChain(0);
+    RunSettingsChain(SettingsStep::CachesOff);
 }
 
 void CDiskSequencer::StartupPass() {
@@ -250,7 +242,7 @@ void CDiskSequencer::StartupPass() {
         if (disk.Status.CurrentLetter)
             UDeviceNotifier::Current().BroadcastVolume(DBT_DEVICEARRIVAL, disk.Status.CurrentLetter);
         if (disk.Status.Mode != MODE_NOT_MOUNTED)
-            RunEnableChain(path, 0, true);
+            RunEnableChain(path, EnableStep::Caches, true);
         else if (disk.Setting.LoadAtStartup == 1)
             EnableDisk(path);
         // A disk that started a task continues the pass when its chain ends.
@@ -259,10 +251,10 @@ void CDiskSequencer::StartupPass() {
 
 // ---- chains ----------------------------------------------------------------------------------
 
-void CDiskSequencer::RunSettingsChain(int step) {
+void CDiskSequencer::RunSettingsChain(SettingsStep step) {
     if (!m_pending) return;
-    if (step == SETTINGS_STEP_COMMIT || step == SETTINGS_STEP_ROLLBACK) {
-        FinishSettingsChange(step == SETTINGS_STEP_COMMIT);
+    if (step == SettingsStep::Commit || step == SettingsStep::Rollback) {
+        FinishSettingsChange(step == SettingsStep::Commit);
         return;
     }
     const CVelmoraEXPropertyData& p = *m_pending;
@@ -270,15 +262,16 @@ void CDiskSequencer::RunSettingsChain(int step) {
     CVelmoraEXData disk;
     m_manager.FindDisk(path, disk);
 
-    if (step <= 0) {
+    if (step <= SettingsStep::CachesOff) {
         CVelmoraEXCacheSettingData off = SwitchedCaches(p, 1, 0);
         if (AnyCache(off)) {
-            if (PostBrowserTask(path, disk.Status.CurrentLetter, off, 0, 0, OP_SETTINGS_BROWSER_OFF) != POST_DONE)
+            if (PostBrowserTask(path, disk.Status.CurrentLetter, off, CacheSwitch::Off, DiskBackup::Kept,
+                                OP_SETTINGS_BROWSER_OFF) != POST_DONE)
                 FinishSettingsChange(false);
             return;
         }
     }
-    if (step <= 1) {
+    if (step <= SettingsStep::Unmount) {
         if ((p.ChangeFlags & kRecreatingChanges) && m_manager.IsMounted(path)) {
             auto* task = new CVMUThreadTaskUnmountEX;
             task->SettingsPath = path;
@@ -293,31 +286,30 @@ void CDiskSequencer::RunSettingsChain(int step) {
             return;
         }
     }
-    if (step <= 2) {
+    if (step <= SettingsStep::Write) {
         auto* task = new CVMUThreadTaskSettingEx;
         task->Property = p;
         if (!Submit(task, path, p.IsNew ? OP_SETTINGS_WRITE_NEW : OP_SETTINGS_WRITE)) FinishSettingsChange(false);
         return;
     }
-    if (step <= 3) {
+    if (step <= SettingsStep::CachesOnOrMount) {
         if (m_manager.IsMounted(path)) {
             CVelmoraEXCacheSettingData on = SwitchedCaches(p, 0, 1);
             if (AnyCache(on) && disk.Status.CurrentLetter) {
-                if (PostBrowserTask(path, disk.Status.CurrentLetter, on, 1, 0, OP_SETTINGS_BROWSER_ON) == POST_DONE)
+                if (PostBrowserTask(path, disk.Status.CurrentLetter, on, CacheSwitch::On, DiskBackup::Kept,
+                                    OP_SETTINGS_BROWSER_ON) == POST_DONE)
                     return;
             }
         } else if (p.NeedsRemount == 1) {
-            const int32_t recreated = (p.ChangeFlags & kNewImageChanges) ? 1 : 0;
-            const bool backup = disk.Setting.SaveType != SAVE_NONE;
-            const int32_t operation = recreated && backup ? OP_ENABLE_MOUNT_RECREATED
-                                      : backup            ? OP_ENABLE_MOUNT_IMAGE
-                                                          : OP_ENABLE_MOUNT;
-            PostMount(path, MOUNT_FIRST_ATTEMPT, 0, recreated, p.FromSheet, operation);
+            const bool recreated = (p.ChangeFlags & kNewImageChanges) != 0;
+            const uint32_t flags = (recreated ? MOUNT_RECREATED : MOUNT_NO_FLAGS) |
+                                   (p.FromSheet == 1 ? MOUNT_ERROR_BOX : MOUNT_NO_FLAGS);
+            PostMount(path, MOUNT_FIRST_ATTEMPT, flags, MountOperation(disk.Setting, recreated));
             FinishSettingsChange(true);
             return;
         }
     }
-    if (step <= 4) {
+    if (step <= SettingsStep::RestartPrompt) {
         const CVelmoraEXCacheSettingData& n = p.NewSetting.CacheSetting;
         const bool ieChanged = (p.ChangeFlags & (CHANGE_IE_CACHE | CHANGE_IE_HISTORY)) != 0;
         const bool letterMoved = (p.ChangeFlags & CHANGE_DRIVE_LETTER) && (n.IECache == 1 || n.IEHistory == 1);
@@ -336,25 +328,28 @@ void CDiskSequencer::FinishSettingsChange(bool commit) {
     if (!commit && done->IsNew) RemoveFromLists(done->SettingsPath);
 }
 
-void CDiskSequencer::RunEnableChain(const std::wstring& path, int step, bool resume) {
+void CDiskSequencer::RunEnableChain(const std::wstring& path, EnableStep step, bool resume) {
     CVelmoraEXData disk;
     if (!m_manager.FindDisk(path, disk)) return;
     const wchar_t letter = disk.Status.CurrentLetter;
     if (!letter) return;
     // A step whose task this build lacks is reported and passed over: the disk itself is up.
-    if (step <= 0 && AnyCache(disk.Setting.CacheSetting)) {
-        const int r = PostBrowserTask(path, letter, disk.Setting.CacheSetting, 1,
-                                      disk.Setting.SaveType == SAVE_NONE ? 1 : 0,
+    if (step <= EnableStep::Caches && AnyCache(disk.Setting.CacheSetting)) {
+        const int r = PostBrowserTask(path, letter, disk.Setting.CacheSetting, CacheSwitch::On,
+                                      disk.Setting.SaveType == SAVE_NONE ? DiskBackup::None : DiskBackup::Kept,
                                       resume ? OP_RESUME_BROWSER : OP_ENABLE_BROWSER);
         if (r != POST_UNAVAILABLE) return;
     }
-    if (step <= 1 && !disk.Vlinks.empty()) {
-        if (PostLinkTask(path, 2, resume ? OP_RESUME_LINKS : OP_ENABLE_LINKS) != POST_UNAVAILABLE) return;
+    if (step <= EnableStep::Links && !disk.Vlinks.empty()) {
+        if (PostLinkTask(path, LinkOperation::Create, resume ? OP_RESUME_LINKS : OP_ENABLE_LINKS) != POST_UNAVAILABLE)
+            return;
     }
-    if (step <= 2 && !disk.PendingVlinks.empty()) {
-        if (PostLinkTask(path, 3, resume ? OP_RESUME_PENDING_LINKS : OP_ENABLE_PENDING_LINKS) != POST_UNAVAILABLE) return;
+    if (step <= EnableStep::PendingLinks && !disk.PendingVlinks.empty()) {
+        if (PostLinkTask(path, LinkOperation::CreatePending,
+                         resume ? OP_RESUME_PENDING_LINKS : OP_ENABLE_PENDING_LINKS) != POST_UNAVAILABLE)
+            return;
     }
-    if (step <= 3) {
+    if (step <= EnableStep::RamFolder) {
         auto* task = new CVMUThreadTaskRAMFolderEX;
         task->SettingsPath = path;
         task->DriveLetter = letter;
@@ -362,21 +357,22 @@ void CDiskSequencer::RunEnableChain(const std::wstring& path, int step, bool res
     }
 }
 
-void CDiskSequencer::RunDeleteChain(const std::wstring& path, int step) {
+void CDiskSequencer::RunDeleteChain(const std::wstring& path, DeleteStep step) {
     CVelmoraEXData disk;
     if (!m_manager.FindDisk(path, disk)) return;
     // Links and browser folders must be put back before the disk goes: a missing task stops
     // the delete with the disk kept.
-    if (step <= 0 && !disk.Vlinks.empty()) {
-        PostLinkTask(path, 1, OP_DELETE_LINKS);
+    if (step <= DeleteStep::Links && !disk.Vlinks.empty()) {
+        PostLinkTask(path, LinkOperation::Remove, OP_DELETE_LINKS);
         return;
     }
-    if (step <= 1 && AnyCache(disk.Setting.CacheSetting)) {
-        PostBrowserTask(path, disk.Status.CurrentLetter, disk.Setting.CacheSetting, 0, 0, OP_DELETE_BROWSER);
+    if (step <= DeleteStep::Caches && AnyCache(disk.Setting.CacheSetting)) {
+        PostBrowserTask(path, disk.Status.CurrentLetter, disk.Setting.CacheSetting, CacheSwitch::Off, DiskBackup::Kept,
+                        OP_DELETE_BROWSER);
         return;
     }
-    if (step <= 2 && m_manager.IsMounted(path)) {
-        PostUnmount(path, 0, OP_DELETE_UNMOUNT);
+    if (step <= DeleteStep::Unmount && m_manager.IsMounted(path)) {
+        PostUnmount(path, UnmountSave::Discard, OP_DELETE_UNMOUNT);
         return;
     }
     PostSettingsDelete(path);
@@ -429,14 +425,14 @@ void CDiskSequencer::OnMountDone(CVMUThreadTaskMountEX& task) {
                     title, BALLOON_INFO);
         }
         SetIdle(path);
-        RunEnableChain(path, 0, false);
+        RunEnableChain(path, EnableStep::Caches, false);
         return;
     }
     if (result == RAMDISK_ERROR_NO_MEMORY) {
         if (disk.Setting.SaveType != SAVE_NONE && task.RetryAllowed == 1) {
             Balloon(M::RetryingInImageMode(), M::DiskTitle(), BALLOON_ERROR);
             SetIdle(path);
-            PostMount(path, MOUNT_IMAGE_MODE_RETRY, 0, 0, 0, OP_ENABLE_MOUNT_IMAGE);
+            PostMount(path, MOUNT_IMAGE_MODE_RETRY, MOUNT_NO_FLAGS, OP_ENABLE_MOUNT_IMAGE);
         } else {
             SetIdle(path);
             m_host.ShowMessageBox(M::AppTitle(), M::MemoryShortNoImage(), MB_ICONASTERISK);
@@ -448,8 +444,7 @@ void CDiskSequencer::OnMountDone(CVMUThreadTaskMountEX& task) {
             m_host.ShowMessageBox(M::AppTitle(), M::ImageUnreadable(), MB_CANCELTRYCONTINUE | MB_ICONHAND);
         SetIdle(path);
         if (answer == IDTRYAGAIN) {
-            PostMount(path, MOUNT_FIRST_ATTEMPT, 1, 0, 0,
-                      disk.Setting.SaveType != SAVE_NONE ? OP_ENABLE_MOUNT_IMAGE : OP_ENABLE_MOUNT);
+            PostMount(path, MOUNT_FIRST_ATTEMPT, MOUNT_RETRY_ALLOWED, MountOperation(disk.Setting, false));
         } else if (answer == IDCONTINUE) {
             CVelmoraEXPropertyData property;
             property.OldSetting = disk.Setting;
@@ -478,7 +473,7 @@ void CDiskSequencer::OnUnmountDone(CVMUThreadTaskUnmountEX& task) {
         Balloon(M::Disabled(), M::DiskTitle(), BALLOON_INFO);
         SetIdle(path);
         if (operation == OP_SETTINGS_UNMOUNT)
-            RunSettingsChain(2);
+            RunSettingsChain(SettingsStep::Write);
         else if (operation == OP_DELETE_UNMOUNT)
             PostSettingsDelete(path);
         return;
@@ -489,14 +484,14 @@ void CDiskSequencer::OnUnmountDone(CVMUThreadTaskUnmountEX& task) {
                                                               MB_RETRYCANCEL | MB_ICONHAND)
                                       : m_host.ShowMessageBox(M::AppTitle(), task.Message, MB_RETRYCANCEL | MB_ICONHAND);
         SetIdle(path);
-        RunSettingsChain(answer == IDRETRY ? 1 : SETTINGS_STEP_ROLLBACK);
+        RunSettingsChain(answer == IDRETRY ? SettingsStep::Unmount : SettingsStep::Rollback);
         return;
     }
     if (operation == OP_DISABLE_UNMOUNT && imageError) {
         const int answer =
             m_host.ShowMessageBox(M::DiskTitle(), M::SaveFailedOnDisable(), MB_YESNO | MB_ICONHAND | MB_DEFBUTTON2);
         SetIdle(path);
-        if (answer == IDYES) PostUnmount(path, 0, OP_DISABLE_UNMOUNT);
+        if (answer == IDYES) PostUnmount(path, UnmountSave::Discard, OP_DISABLE_UNMOUNT);
         return;
     }
     if (operation == OP_SETTINGS_UNMOUNT) {
@@ -505,16 +500,15 @@ void CDiskSequencer::OnUnmountDone(CVMUThreadTaskUnmountEX& task) {
                                                  MB_YESNO | MB_ICONEXCLAMATION);
         SetIdle(path);
         if (m_pending && m_pending->NewSetting.SaveType != SAVE_NONE)
-            CreateFolderTree(m_pending->NewSetting.BackupBaseDir);
+            UFolderCreation::CreateFolderPath(m_pending->NewSetting.BackupBaseDir, nullptr);
         if (answer == IDYES) m_host.RestartWindows();
-        RunSettingsChain(SETTINGS_STEP_COMMIT);
+        RunSettingsChain(SettingsStep::Commit);
         return;
     }
     if (operation == OP_DELETE_UNMOUNT) {
         const int answer = m_host.ShowMessageBox(M::AppTitle(), UTaskMessages::RestartToFinishDeletion(),
                                                  MB_YESNO | MB_ICONEXCLAMATION);
-        ULoadSettings::UnregisterAtStartup(path);
-        MoveFileExW(path.c_str(), USettingsPaths::GetPendingDeletionPath(path).c_str(), MOVEFILE_REPLACE_EXISTING);
+        UPendingSettings::SetAsideForDeletion(path);
         RemoveFromLists(path);
         if (answer == IDYES) m_host.RestartWindows();
         return;
@@ -537,7 +531,7 @@ void CDiskSequencer::OnSettingsDone(CVMUThreadTaskSettingEx& task) {
         m_manager.DeletePendingSettings(path);
         m_manager.SetSetting(path, m_pending->NewSetting);
         SetIdle(path);
-        RunSettingsChain(3);
+        RunSettingsChain(SettingsStep::CachesOnOrMount);
         return;
     }
     // A failure without a text of its own still must not pass for success.
@@ -547,12 +541,12 @@ void CDiskSequencer::OnSettingsDone(CVMUThreadTaskSettingEx& task) {
     if (m_pending->FromSheet == 1) {
         const int answer = m_host.ShowMessageBox(M::AppTitle(), text, MB_RETRYCANCEL | MB_ICONHAND);
         SetIdle(path);
-        RunSettingsChain(answer == IDRETRY ? 2 : SETTINGS_STEP_ROLLBACK);
+        RunSettingsChain(answer == IDRETRY ? SettingsStep::Write : SettingsStep::Rollback);
         return;
     }
     m_host.ShowBalloon(text, M::AppTitle(), BALLOON_ERROR);
     SetIdle(path);
-    RunSettingsChain(SETTINGS_STEP_ROLLBACK);
+    RunSettingsChain(SettingsStep::Rollback);
 }
 
 void CDiskSequencer::OnSettingsDeleteDone(CVMUThreadTaskSettingDeleteEx& task) {
@@ -580,37 +574,39 @@ void CDiskSequencer::OnBrowserDone(const std::wstring& path, bool ieLocationChan
         Balloon(M::BrowserCacheMoved(), M::AppTitle(), BALLOON_INFO);
     switch (operation) {
     case OP_ENABLE_BROWSER:
-        RunEnableChain(path, 1, false);
+        RunEnableChain(path, EnableStep::Links, false);
         break;
     case OP_RESUME_BROWSER:
-        RunEnableChain(path, 1, true);
+        RunEnableChain(path, EnableStep::Links, true);
         break;
     case OP_SETTINGS_BROWSER_OFF:
-        RunSettingsChain(1);
+        RunSettingsChain(SettingsStep::Unmount);
         break;
     case OP_SETTINGS_BROWSER_ON:
-        RunSettingsChain(4);
+        RunSettingsChain(SettingsStep::RestartPrompt);
         break;
     case OP_DELETE_BROWSER:
-        RunDeleteChain(path, 2);
+        RunDeleteChain(path, DeleteStep::Unmount);
         break;
     default:
         break;
     }
 }
 
-void CDiskSequencer::OnLinksDone(const std::wstring& path, int32_t subOperation, int32_t result,
+void CDiskSequencer::OnLinksDone(const std::wstring& path, LinkOperation linkOperation, int32_t result,
                                  const std::vector<CVelmoraEXVlinkData>& links,
                                  const std::vector<std::wstring>& pendingLinks) {
     const int32_t operation = OperationOf(path);
-    if (subOperation == 1 || subOperation == 3) m_manager.SetVlinks(path, links);
-    if (subOperation == 3) m_manager.SetPendingVlinks(path, pendingLinks);
+    const bool removed = linkOperation == LinkOperation::Remove;
+    const bool createdPending = linkOperation == LinkOperation::CreatePending;
+    if (removed || createdPending) m_manager.SetVlinks(path, links);
+    if (createdPending) m_manager.SetPendingVlinks(path, pendingLinks);
     SetIdle(path);
-    if (subOperation == 1 && result == 0 && operation == OP_DELETE_LINKS) {
-        RunDeleteChain(path, 1);
-    } else if (subOperation == 2 && (operation == OP_ENABLE_LINKS || operation == OP_RESUME_LINKS)) {
-        RunEnableChain(path, 2, operation == OP_RESUME_LINKS);
-    } else if (subOperation == 3 && (operation == OP_ENABLE_PENDING_LINKS || operation == OP_RESUME_PENDING_LINKS)) {
-        RunEnableChain(path, 3, operation == OP_RESUME_PENDING_LINKS);
+    if (removed && result == 0 && operation == OP_DELETE_LINKS) {
+        RunDeleteChain(path, DeleteStep::Caches);
+    } else if (linkOperation == LinkOperation::Create && (operation == OP_ENABLE_LINKS || operation == OP_RESUME_LINKS)) {
+        RunEnableChain(path, EnableStep::PendingLinks, operation == OP_RESUME_LINKS);
+    } else if (createdPending && (operation == OP_ENABLE_PENDING_LINKS || operation == OP_RESUME_PENDING_LINKS)) {
+        RunEnableChain(path, EnableStep::RamFolder, operation == OP_RESUME_PENDING_LINKS);
     }
 }

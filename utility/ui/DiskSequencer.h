@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "utility/core/VelmoraEXCacheSettingData.h"
-#include "utility/core/VelmoraEXVlinkData.h"
 #include "utility/core/VelmoraEXPropertyData.h"
+#include "utility/core/VelmoraEXVlinkData.h"
 
 class CVelmoraEXManager;
 class CVMUThreadTaskHeader;
@@ -47,10 +47,61 @@ enum : int32_t {
     OP_RESUME_PENDING_LINKS = 23,
 };
 
-// Entry steps of the settings chain that finish it at once.
-enum : int {
-    SETTINGS_STEP_COMMIT = 10,
-    SETTINGS_STEP_ROLLBACK = 100,
+// Steps of each chain in order: a chain entered at a step skips the steps before it.
+enum class SettingsStep : int {
+    CachesOff = 0,        // switch off the browser caches the change turns off
+    Unmount = 1,          // unmount a disk that the change makes anew
+    Write = 2,            // write the settings, creating, moving or deleting the image
+    CachesOnOrMount = 3,  // switch on the caches the change turns on, or mount the disk again
+    RestartPrompt = 4,    // offer the restart that an Internet Explorer folder change needs
+    Commit = 10,          // end the change, keeping it
+    Rollback = 100,       // end the change, dropping a new disk's record
+};
+enum class EnableStep : int {  // after the mount
+    Caches = 0,
+    Links = 1,
+    PendingLinks = 2,
+    RamFolder = 3,
+};
+enum class DeleteStep : int {
+    Links = 0,  // links and browser folders go back before the disk goes
+    Caches = 1,
+    Unmount = 2,
+    Settings = 3,
+};
+
+// What a virtual-link task does (its sub-operation code).
+enum class LinkOperation : int32_t {
+    Remove = 1,
+    Create = 2,
+    CreatePending = 3,
+};
+
+// What a browser-cache task does with the caches it is given, and whether the disk keeps a
+// backup (the task's switch and no-backup values).
+enum class CacheSwitch : int32_t {
+    Off = 0,
+    On = 1,
+};
+enum class DiskBackup : int32_t {
+    Kept = 0,
+    None = 1,
+};
+
+// Flags of a mount task: a second attempt may follow (image mode after a memory shortage,
+// another try after an unreadable image), the disk was made anew, errors show in a box rather
+// than a balloon.
+enum MountFlags : uint32_t {
+    MOUNT_NO_FLAGS = 0,
+    MOUNT_RETRY_ALLOWED = 1u << 0,
+    MOUNT_RECREATED = 1u << 1,
+    MOUNT_ERROR_BOX = 1u << 2,
+};
+
+// Whether an unmount saves the disk's contents to its image first.
+enum class UnmountSave : uint8_t {
+    Discard = 0,
+    Save = 1,
 };
 
 // Results of PostTask.
@@ -94,36 +145,35 @@ protected:
     // Extension points for the steps whose worker tasks (browser caches, virtual links) this
     // build lacks. Each returns the PostTask result after deleting the task and reporting busy
     // on failure; the defaults tell the user the step is not available and return
-    // POST_UNAVAILABLE. Virtual-link subOperation: 1 remove, 2 create, 3 create pending links.
+    // POST_UNAVAILABLE.
     virtual int PostBrowserTask(const std::wstring& settingsPath, wchar_t driveLetter,
-                                const CVelmoraEXCacheSettingData& request, int32_t switchOn, int32_t noBackup,
+                                const CVelmoraEXCacheSettingData& request, CacheSwitch switchTo, DiskBackup backup,
                                 int32_t operation);
-    virtual int PostLinkTask(const std::wstring& settingsPath, int32_t subOperation, int32_t operation);
+    virtual int PostLinkTask(const std::wstring& settingsPath, LinkOperation linkOperation, int32_t operation);
     // A finished task of a type the sequencer does not know; true when it was handled (the
     // caller then destroys it).
     virtual bool OnOtherTaskDone(CVMUThreadTaskHeader& task);
     // What the browser and link tasks report back, for OnOtherTaskDone to pass on.
     void OnBrowserDone(const std::wstring& settingsPath, bool ieLocationChanged);
-    void OnLinksDone(const std::wstring& settingsPath, int32_t subOperation, int32_t result,
+    void OnLinksDone(const std::wstring& settingsPath, LinkOperation linkOperation, int32_t result,
                      const std::vector<CVelmoraEXVlinkData>& links, const std::vector<std::wstring>& pendingLinks);
-    void ReportStepNotAvailable(const std::wstring& what);
+    void ReportStepNotAvailable(const std::wstring& text);
     // PostTask; on failure deletes the task and reports busy.
     bool Submit(CVMUThreadTaskHeader* task, const std::wstring& path, int32_t operation);
 
 private:
-    bool PostMount(const std::wstring& path, int32_t kind, int32_t retryAllowed, int32_t recreated,
-                   int32_t showErrorBox, int32_t operation);
-    bool PostUnmount(const std::wstring& path, uint8_t saveOnRemove, int32_t operation);
+    bool PostMount(const std::wstring& path, int32_t kind, uint32_t flags, int32_t operation);
+    bool PostUnmount(const std::wstring& path, UnmountSave save, int32_t operation);
     bool PostSettingsDelete(const std::wstring& path);
     void SetIdle(const std::wstring& path);
     bool BalloonsAllowed() const;
     void Balloon(const std::wstring& text, const std::wstring& title, int iconKind);
     void RemoveFromLists(const std::wstring& path);
 
-    void RunSettingsChain(int step);
+    void RunSettingsChain(SettingsStep step);
     void FinishSettingsChange(bool commit);
-    void RunEnableChain(const std::wstring& path, int step, bool resume);
-    void RunDeleteChain(const std::wstring& path, int step);
+    void RunEnableChain(const std::wstring& path, EnableStep step, bool resume);
+    void RunDeleteChain(const std::wstring& path, DeleteStep step);
 
     void OnMountDone(CVMUThreadTaskMountEX& task);
     void OnUnmountDone(CVMUThreadTaskUnmountEX& task);

@@ -1,5 +1,5 @@
 #pragma once
-// "オプション": the utility's two options as check boxes. The caller sets TaskTray and
+// The option dialog: the utility's two options as check boxes. The caller sets TaskTray and
 // Indicator before DoModal and reads Options() after IDOK.
 #include <windows.h>
 
@@ -12,8 +12,8 @@ class COptionDlg : public CDialog {
 public:
     explicit COptionDlg(CWnd* parent = nullptr);
 
-    int32_t TaskTray = 0;   // "アイコンをタスクトレイに表示"
-    int32_t Indicator = 0;  // "タスクバーにポップアップウィンドウを表示する"
+    int32_t TaskTray = 0;   // show the icon in the task tray
+    int32_t Indicator = 0;  // show pop-up notices from the task bar
 
     CVelmoraEXOptionData Options() const;
 

@@ -5,10 +5,10 @@
 #include <climits>
 #include <cwchar>
 
+#include "utility/core/MessageText.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/OSVersion.h"
 #include "utility/disk/VelmoraAPI.h"
-#include "utility/ui/LoadString.h"
 #include "utility/ui/TaskTray.h"
 #include "utility/ui/TrayPrompt.h"
 #include "utility/ui/VMUTaskTrayWnd.h"
@@ -124,9 +124,7 @@ void CSaveDlg::UpdateProgress() {
         m_maximum = m_remaining;
         ::SendMessageW(bar, PBM_SETRANGE32, 0, m_maximum);
     }
-    wchar_t text[64];
-    swprintf(text, 64, L"%d/%dMB", m_maximum - m_remaining, m_maximum);
-    SetDlgItemText(IDC_SAVE_TEXT, text);
+    SetDlgItemText(IDC_SAVE_TEXT, UMessageText::Format(IDS_7005, {m_maximum - m_remaining, m_maximum}).c_str());
     ::SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(m_maximum - m_remaining), 0);
 }
 
@@ -163,7 +161,7 @@ void CSaveDlg::Finish(int result) {
         if (m_timer) KillTimer(kForegroundTimerId);
         m_timer = 0;
         m_noticeShown = true;
-        m_prompt.MessageBox(m_hWnd, ULoadString::Get(IDS_10001), ULoadString::Get(IDS_6066), MB_ICONINFORMATION);
+        m_prompt.MessageBox(m_hWnd, UMessageText::Load(IDS_10001), UMessageText::Load(IDS_6066), MB_ICONINFORMATION);
     }
     EndDialog(result);
 }

@@ -1,62 +1,35 @@
 #include "utility/ui/SequencerMessages.h"
 
-#include <cwchar>
-
+#include "utility/core/MessageText.h"
 #include "utility/disk/RamDiskStatus.h"
+#include "utility/ui/resource.h"
 
 namespace USequencerMessages {
 
-std::wstring AppTitle() { return L"VelmoraEX"; }
-std::wstring DiskTitle() { return L"VelmoraEX RAMディスク"; }
-std::wstring EnabledTitle() { return L"VelmoraEX RAMディスクを有効にしました"; }
-std::wstring CreatedTitle() { return L"VelmoraEX RAMディスクを作成しました"; }
-std::wstring RecreatedTitle() { return L"VelmoraEX RAMディスクを作成しました"; }
+using UMessageText::Format;
+using UMessageText::Load;
 
-std::wstring DiskMounted(wchar_t letter, int64_t sizeMiB) {
-    // "ドライブレター ： %c:\n容量 ： %I64dMB"
-    return std::wstring(L"ドライブレター ： ") + letter + L":\n容量 ： " + std::to_wstring(sizeMiB) + L"MB";
-}
-
-std::wstring Disabled() { return L"無効にしました"; }
-
-std::wstring BrowserCacheMoved() {
-    return L"インターネット一時ファイル、履歴の設定を変更しました。\n次回ログオン時から有効になります。";
-}
-
-std::wstring CannotDisable() { return L"無効にできません。"; }
-std::wstring CannotEnable() { return L"有効にできません。"; }
-std::wstring OutOfMemory() { return L"メモリーが不足しています。"; }
-std::wstring DiskInUse() { return L"RAMディスクを利用中のソフトウェアがあるため、無効にすることができません。"; }
-std::wstring ErrorOccurred(const std::wstring& detail) { return L"エラーがおきました\n" + detail; }
-
-std::wstring RestartForBrowserCache() {
-    return L"Internet Explorerのインターネット一時ファイル、履歴の設定を変更するには、コンピュータを再起動する必要があります。\n"
-           L"今すぐ再起動しますか？";
-}
-
-std::wstring ImageUnreadable() {
-    return L"RAMディスクを有効にできませんでした。\n再試行するか、バックアップを行わない設定に変更して続行してください。";
-}
-
-std::wstring MemoryShortNoImage() {
-    return L"メモリーが不足しているため、RAMディスクを有効にできませんでした。";
-}
-
-std::wstring SaveFailedOnDisable() {
-    return L"バックアップファイルを保存できませんでした。\n保存せずにRAMディスクを無効にしますか？";
-}
-
-std::wstring SaveFailedOnChange() {
-    return L"バックアップファイルを保存できませんでした。\n再試行しますか？";
-}
-
-std::wstring RetryingInImageMode() {
-    return L"メモリーが不足しています。\nバックアップファイルを使用してもう一度有効にします。";
-}
-
-std::wstring StepNotAvailable(const std::wstring& what) {
-    return what + L"の処理はまだ利用できません。";
-}
+std::wstring AppTitle() { return Load(IDS_10001); }
+std::wstring DiskTitle() { return Load(IDS_10005); }
+std::wstring EnabledTitle() { return Load(IDS_10006); }
+std::wstring CreatedTitle() { return Load(IDS_10007); }
+std::wstring RecreatedTitle() { return Load(IDS_10008); }
+std::wstring DiskMounted(wchar_t letter, int64_t sizeMiB) { return Format(IDS_3211, {letter, sizeMiB}); }
+std::wstring Disabled() { return Load(IDS_3212); }
+std::wstring BrowserCacheMoved() { return Load(IDS_3110); }
+std::wstring CannotDisable() { return Load(IDS_4100); }
+std::wstring CannotEnable() { return Load(IDS_4101); }
+std::wstring OutOfMemory() { return Load(IDS_4105); }
+std::wstring DiskInUse() { return Load(IDS_4106); }
+std::wstring ErrorOccurred(const std::wstring& detail) { return Format(IDS_3214, {detail}); }
+std::wstring RestartForBrowserCache() { return Load(IDS_4123); }
+std::wstring ImageUnreadable() { return Load(IDS_3217); }
+std::wstring MemoryShortNoImage() { return Load(IDS_4121); }
+std::wstring SaveFailedOnDisable() { return Load(IDS_4116); }
+std::wstring SaveFailedOnChange() { return Load(IDS_4118); }
+std::wstring RetryingInImageMode() { return Load(IDS_7000); }
+std::wstring BrowserCacheStepNotAvailable() { return Format(IDS_7001, {Load(IDS_7002)}); }
+std::wstring LinkStepNotAvailable() { return Format(IDS_7001, {Load(IDS_6005)}); }
 
 std::wstring DriverError(const std::wstring& base, int32_t result) {
     if (result == 0) return base;

@@ -1,6 +1,6 @@
 #pragma once
 // Texts the operation sequencer shows, one function per message-table id, with their inserts
-// filled in. Texts shared with the tasks and the manager come from UTaskMessages.
+// filled in (loaded through UMessageText). Texts shared with the tasks and the manager come from UTaskMessages.
 #include <cstdint>
 #include <string>
 
@@ -25,10 +25,10 @@ std::wstring ImageUnreadable();         // 3217
 std::wstring MemoryShortNoImage();      // 4121
 std::wstring SaveFailedOnDisable();     // 4116
 std::wstring SaveFailedOnChange();      // 4118
-// Notice before the second mount attempt after a memory shortage (no id of its own).
-std::wstring RetryingInImageMode();
-// A step needs a worker task this build does not have yet (browser caches, virtual links).
-std::wstring StepNotAvailable(const std::wstring& what);
+std::wstring RetryingInImageMode();  // 7000: notice before the second mount attempt
+// 7001: a step needs a worker task this build does not have yet (browser caches, virtual links).
+std::wstring BrowserCacheStepNotAvailable();
+std::wstring LinkStepNotAvailable();
 
 // A driver error as the user sees it: base for 0, 4105 for 0x1000, 4106 for 0x6001, otherwise
 // base followed by "(code)" inside 3214.

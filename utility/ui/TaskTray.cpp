@@ -4,6 +4,8 @@
 
 #include <map>
 
+#include "framework/Library.h"
+
 namespace {
 
 // Timer id -> the icon whose add is retried.
@@ -43,16 +45,13 @@ CTaskTray::~CTaskTray() {
 
 uint64_t CTaskTray::ReadShellVersion() {
     uint64_t version = 0;
-    HMODULE shell = LoadLibraryW(L"Shell32.dll");
+    const CLibrary shell(L"Shell32.dll");
     if (!shell) return 0;
-    auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
-        reinterpret_cast<void*>(GetProcAddress(shell, "DllGetVersion")));
-    if (getVersion) {
+    if (auto getVersion = shell.Proc<DLLGETVERSIONPROC>("DllGetVersion")) {
         DLLVERSIONINFO info = {};
         info.cbSize = sizeof(info);
         if (SUCCEEDED(getVersion(&info))) version = MakeVersion(info.dwMajorVersion, info.dwMinorVersion);
     }
-    FreeLibrary(shell);
     return version;
 }
 

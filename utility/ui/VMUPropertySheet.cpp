@@ -1,10 +1,10 @@
 #include "utility/ui/VMUPropertySheet.h"
 
+#include "utility/core/MessageText.h"
 #include "utility/core/SettingsFile.h"
 #include "utility/core/SettingsPaths.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/ui/DiskSequencer.h"
-#include "utility/ui/LoadString.h"
 #include "utility/ui/TrayPrompt.h"
 #include "utility/ui/resource.h"
 
@@ -13,7 +13,7 @@ namespace {
 // Posted to the sheet once it exists: its pages are made and shown one after the other.
 const UINT WM_ACTIVATE_PAGES = WM_APP + 0x201;
 
-std::wstring NewDiskCaption() { return ULoadString::Get(IDS_5101); }
+std::wstring NewDiskCaption() { return UMessageText::Load(IDS_5101); }
 
 }  // namespace
 
@@ -78,7 +78,7 @@ int CVMUPropertySheet::Prompt(const std::wstring& text, UINT style) const {
 
 BOOL CVMUPropertySheet::OnInitDialog() {
     // The sheet's buttons in the language of the pages, whatever the system's is.
-    ::SetDlgItemTextW(m_hWnd, IDCANCEL, L"キャンセル");
+    ::SetDlgItemTextW(m_hWnd, IDCANCEL, UMessageText::Load(IDS_7004).c_str());
     // The pages do not exist yet while the sheet initialises.
     PostMessage(WM_ACTIVATE_PAGES);
     return TRUE;

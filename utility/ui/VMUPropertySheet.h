@@ -17,7 +17,7 @@ class ITrayPrompt;
 
 class CVMUPropertySheet : public CPropertySheet {
 public:
-    // A new disk: caption "新規", a fresh disk from the manager.
+    // A new disk: caption 5101, a fresh disk from the manager.
     CVMUPropertySheet(CVelmoraEXManager& manager, CDiskSequencer& sequencer, ITrayPrompt& prompt, CWnd* parent);
     // The disk of settingsPath as the manager holds it, with its pending settings when it has any.
     CVMUPropertySheet(CVelmoraEXManager& manager, CDiskSequencer& sequencer, ITrayPrompt& prompt,

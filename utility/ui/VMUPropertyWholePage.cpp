@@ -5,37 +5,21 @@
 #include <algorithm>
 #include <climits>
 #include <cwctype>
-#include <initializer_list>
 
+#include "utility/core/MessageText.h"
 #include "utility/core/VelmoraEXSettingData.h"
 #include "utility/disk/DriveLetter.h"
-#include "utility/ui/LoadString.h"
 #include "utility/core/PhysicalMemory.h"
 #include "utility/ui/VMUPropertySheet.h"
 #include "utility/ui/resource.h"
 
 namespace {
 
-const wchar_t kAutomatic[] = L"自動";
 const wchar_t* const kFormatNames[] = {L"NTFS", L"FAT"};
 
 const uint64_t kMinimumTotalMB = 256;  // at most this much installed memory: no RAM disk
 const int64_t kReserveMB = 64;         // memory that must stay available
 const int64_t kLimitReserveMB = 128;   // kept out of the slider's range
-
-// Message-table text with its "%d" fields filled in order.
-std::wstring FormatText(UINT id, std::initializer_list<int64_t> numbers) {
-    std::wstring text = ULoadString::Get(id);
-    size_t from = 0;
-    for (int64_t number : numbers) {
-        const size_t at = text.find(L"%d", from);
-        if (at == std::wstring::npos) break;
-        const std::wstring value = std::to_wstring(number);
-        text.replace(at, 2, value);
-        from = at + value.size();
-    }
-    return text;
-}
 
 std::wstring LetterEntry(wchar_t letter) { return std::wstring(1, static_cast<wchar_t>(towupper(letter))) + L":"; }
 
@@ -83,17 +67,18 @@ BOOL CVMUPropertyWholePage::OnInitDialog() {
 }
 
 // Free letters, then the disk's own letter when it is not among them (it is in use by the disk
-// itself); "自動" for the automatic value and anything that is not a letter.
+// itself); the automatic entry (3100) for the automatic value and anything that is not a letter.
 void CVMUPropertyWholePage::FillDriveLetters(unsigned char letter) {
+    const std::wstring automatic = UMessageText::Load(IDS_3100);
     HWND combo = GetDlgItem(IDC_PROPERTY_LETTER);
     ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-    ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kAutomatic));
+    ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(automatic.c_str()));
     CDriveLetter letters;
     letters.Query();
     for (wchar_t free : letters.Letters())
         ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LetterEntry(free).c_str()));
 
-    const std::wstring wanted = IsLetter(letter) ? LetterEntry(static_cast<wchar_t>(letter)) : kAutomatic;
+    const std::wstring wanted = IsLetter(letter) ? LetterEntry(static_cast<wchar_t>(letter)) : automatic;
     LRESULT index = ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                    reinterpret_cast<LPARAM>(wanted.c_str()));
     if (index == CB_ERR) index = ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wanted.c_str()));
@@ -109,7 +94,7 @@ unsigned char CVMUPropertyWholePage::SelectedDriveLetter() const {
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
     text.resize(static_cast<size_t>(length));
-    if (text == kAutomatic) return kDriveLetterAutomatic;
+    if (text == UMessageText::Load(IDS_3100)) return kDriveLetterAutomatic;
     return text[0] < 0x80 ? static_cast<unsigned char>(text[0]) : 0;
 }
 
@@ -201,7 +186,7 @@ void CVMUPropertyWholePage::SwitchIECacheOff() {
 // The temporary files of Internet Explorer on this disk need it at start-up.
 void CVMUPropertyWholePage::OnStartupClicked() {
     if (IsStartupChecked() || !IsIECacheOn()) return;
-    if (Prompt(ULoadString::Get(IDS_4126), MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+    if (Prompt(UMessageText::Load(IDS_4126), MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
         SwitchIECacheOff();
     else
         SetStartupChecked(true);
@@ -263,25 +248,25 @@ BOOL CVMUPropertyWholePage::OnApply() {
         uint64_t available = figures.availPhys;
         if (mounted) available += disk.Status.DriverValue1;
         if ((figures.totalPhys >> 20) <= kMinimumTotalMB) {
-            Prompt(FormatText(IDS_4001, {static_cast<int64_t>(kMinimumTotalMB)}), MB_ICONINFORMATION);
+            Prompt(UMessageText::Format(IDS_4001, {static_cast<int64_t>(kMinimumTotalMB)}), MB_ICONINFORMATION);
             return FALSE;
         }
         if (static_cast<int64_t>(available >> 20) - kReserveMB < 1) {
-            Prompt(FormatText(IDS_4005, {kReserveMB}), MB_ICONINFORMATION);
+            Prompt(UMessageText::Format(IDS_4005, {kReserveMB}), MB_ICONINFORMATION);
             return FALSE;
         }
         if (size == 0) {
-            Prompt(FormatText(IDS_4004, {1, m_limit}), MB_ICONINFORMATION);
+            Prompt(UMessageText::Format(IDS_4004, {1, m_limit}), MB_ICONINFORMATION);
             return FALSE;
         }
         if (size > m_limit) {
-            Prompt(FormatText(IDS_4003, {m_limit}), MB_ICONINFORMATION);
+            Prompt(UMessageText::Format(IDS_4003, {m_limit}), MB_ICONINFORMATION);
             return FALSE;
         }
     }
 
     if (format == FORMAT_INDEX_NTFS && size == 1) {
-        if (Prompt(ULoadString::Get(IDS_6065), MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) return FALSE;
+        if (Prompt(UMessageText::Load(IDS_6065), MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) return FALSE;
         ::SendMessageW(formatCombo, CB_SETCURSEL, FORMAT_INDEX_FAT, 0);
         format = FORMAT_INDEX_FAT;
     }
@@ -300,7 +285,7 @@ BOOL CVMUPropertyWholePage::OnApply() {
 
     if (!sheet->IsNewDisk() &&
         (target.DriveSize != property.OldSetting.DriveSize || target.FormatType != property.OldSetting.FormatType)) {
-        if (Prompt(ULoadString::Get(IDS_3105), MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return FALSE;
+        if (Prompt(UMessageText::Load(IDS_3105), MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return FALSE;
     }
     return TRUE;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The RAM-disk page ("全般") of the settings sheet: drive letter, size (slider and text kept in
+// The RAM-disk page (general) of the settings sheet: drive letter, size (slider and text kept in
 // step), format and start with Windows. Its apply checks the size against the memory and writes
 // its part of the sheet's new settings.
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "utility/ui/VMUStatusAboutPage.h"
 
-#include "utility/ui/LoadString.h"
+#include "utility/core/MessageText.h"
 #include "utility/ui/resource.h"
 
 CVMUStatusAboutPage::CVMUStatusAboutPage() : CPropertyPage(IDD_STATUS_ABOUT) {
@@ -8,6 +8,6 @@ CVMUStatusAboutPage::CVMUStatusAboutPage() : CPropertyPage(IDD_STATUS_ABOUT) {
 }
 
 BOOL CVMUStatusAboutPage::OnInitDialog() {
-    SetDlgItemText(IDC_ABOUT_VERSION, ULoadString::Get(IDS_10000).c_str());
+    SetDlgItemText(IDC_ABOUT_VERSION, UMessageText::Load(IDS_10000).c_str());
     return TRUE;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The status sheet's "バージョン情報" page: icon, version text and banner.
+// The status sheet's version page: icon, version text and banner.
 #include "framework/PropertyPage.h"
 
 class CVMUStatusAboutPage : public CPropertyPage {

@@ -1,6 +1,6 @@
 #include "utility/ui/VMUStatusSheet.h"
 
-#include "utility/ui/LoadString.h"
+#include "utility/core/MessageText.h"
 #include "utility/ui/resource.h"
 
 namespace {
@@ -14,7 +14,7 @@ const UINT kFitPagesMessage = WM_APP + 0x50;
 
 CVMUStatusSheet::CVMUStatusSheet(CVMUTaskTrayWnd& tray, IPropertySheetFactory& factory, ITrayPrompt& prompt,
                                  CWnd* parent)
-    : CPropertySheet(ULoadString::Get(IDS_10003).c_str(), parent), m_whole(tray, factory, prompt) {
+    : CPropertySheet(UMessageText::Load(IDS_10003).c_str(), parent), m_whole(tray, factory, prompt) {
     m_psh.dwFlags |= PSH_NOAPPLYNOW;
     m_psh.dwFlags &= ~static_cast<DWORD>(PSH_HASHELP);
     AddPage(&m_whole);
@@ -32,7 +32,7 @@ CVMUStatusSheet* CVMUStatusSheet::Current() { return g_current; }
 BOOL CVMUStatusSheet::OnInitDialog() {
     g_current = this;
     if (HWND ok = GetDlgItem(IDOK)) ::DestroyWindow(ok);
-    SetDlgItemText(IDCANCEL, ULoadString::Get(IDS_3101).c_str());
+    SetDlgItemText(IDCANCEL, UMessageText::Load(IDS_3101).c_str());
     if (PropSheet_GetCurrentPageHwnd(m_hWnd)) {
         FitPagesToTemplates();
     } else {

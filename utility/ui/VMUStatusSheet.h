@@ -1,6 +1,6 @@
 #pragma once
-// "VelmoraEXの状態": the RAM-disk list page and the version page, without Apply and Help,
-// with a single "閉じる(&C)" button. While it is open Current() names it, so that the tray
+// The status sheet (caption 10003): the RAM-disk list page and the version page, without Apply and Help,
+// with a single close button (3101). While it is open Current() names it, so that the tray
 // window brings it forward instead of opening a second one and the sequencer can redraw rows.
 #include <windows.h>
 

@@ -6,11 +6,12 @@
 #include <memory>
 #include <vector>
 
+#include "framework/Handle.h"
 #include "framework/PropertySheet.h"
+#include "utility/core/MessageText.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/RamDiskStatus.h"
 #include "utility/ui/DiskSequencer.h"
-#include "utility/ui/LoadString.h"
 #include "utility/core/PhysicalMemory.h"
 #include "utility/ui/OptionDlg.h"
 #include "utility/ui/PropertySheetFactory.h"
@@ -48,14 +49,13 @@ std::wstring FolderPath(int csidl) {
 
 // The substitute name of a junction; empty when folder is none.
 std::wstring JunctionTarget(const std::wstring& folder) {
-    HANDLE handle = CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return std::wstring();
+    const CHandle handle(CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!handle) return std::wstring();
     std::vector<BYTE> buffer(kReparseBufferSize);
     DWORD got = 0;
-    const BOOL read = DeviceIoControl(handle, FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
+    const BOOL read = DeviceIoControl(handle.Get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
                                       static_cast<DWORD>(buffer.size()), &got, nullptr);
-    CloseHandle(handle);
     const auto* data = reinterpret_cast<const MountPointReparseData*>(buffer.data());
     if (!read || got < offsetof(MountPointReparseData, PathBuffer) || data->ReparseTag != IO_REPARSE_TAG_MOUNT_POINT)
         return std::wstring();
@@ -65,7 +65,7 @@ std::wstring JunctionTarget(const std::wstring& folder) {
                         data->SubstituteNameLength / sizeof(wchar_t));
 }
 
-std::wstring OrNotSet(const std::wstring& text) { return text.empty() ? ULoadString::Get(IDS_6026) : text; }
+std::wstring OrNotSet(const std::wstring& text) { return text.empty() ? UMessageText::Load(IDS_6026) : text; }
 
 }  // namespace
 
@@ -88,7 +88,7 @@ BOOL CVMUStatusWholePage::OnInitDialog() {
     UpdateMemory();
     UpdateListener();
     UpdateLocations();
-    SetDlgItemText(IDC_STATUS_GROUP, ULoadString::Get(IDS_10003).c_str());
+    SetDlgItemText(IDC_STATUS_GROUP, UMessageText::Load(IDS_10003).c_str());
     UpdateButtons();
     return TRUE;
 }
@@ -313,9 +313,8 @@ void CVMUStatusWholePage::OnNew() {
 void CVMUStatusWholePage::OnProperties() {
     const int row = m_list.GetFirstSelected();
     if (row < 0 || !m_tray.Manager().IsIdle()) return;
-    std::wstring caption = ULoadString::Get(IDS_5100);
-    const size_t at = caption.find(L"%s");
-    if (at != std::wstring::npos) caption.replace(at, 2, m_list.GetItemText(row, CVelmoraDiskListCtrl::COL_DISK));
+    const std::wstring caption =
+        UMessageText::Format(IDS_5100, {m_list.GetItemText(row, CVelmoraDiskListCtrl::COL_DISK)});
     RunPropertySheet(m_list.NameOf(row), caption);
 }
 
@@ -323,7 +322,7 @@ void CVMUStatusWholePage::OnDelete() {
     const int row = m_list.GetFirstSelected();
     if (row < 0 || !m_tray.Manager().IsIdle()) return;
     const std::wstring name = m_list.NameOf(row);
-    if (m_prompt.MessageBox(GetSheetHwnd(), ULoadString::Get(IDS_10001), ULoadString::Get(IDS_5105),
+    if (m_prompt.MessageBox(GetSheetHwnd(), UMessageText::Load(IDS_10001), UMessageText::Load(IDS_5105),
                             MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
     m_tray.Sequencer().DeleteDisk(name);
@@ -346,8 +345,8 @@ void CVMUStatusWholePage::OnDisable() {
 }
 
 void CVMUStatusWholePage::RunBrowsingDataDeletion() {
-    m_prompt.MessageBox(GetSheetHwnd(), ULoadString::Get(IDS_10001),
-                        L"この機能はこのバージョンでは利用できません。", MB_ICONINFORMATION);
+    m_prompt.MessageBox(GetSheetHwnd(), UMessageText::Load(IDS_10001), UMessageText::Load(IDS_7003),
+                        MB_ICONINFORMATION);
 }
 
 void CVMUStatusWholePage::OnOptions() {

@@ -1,5 +1,5 @@
 #pragma once
-// The status sheet's "全般" page: the RAM-disk list with the buttons that create, delete,
+// The status sheet's general page: the RAM-disk list with the buttons that create, delete,
 // enable, disable and edit disks, where the browser caches live, and the memory figures.
 // It only displays and starts things: every disk operation goes to the tray window's sequencer.
 #include <windows.h>
@@ -62,10 +62,10 @@ protected:
 
     // Drive parts ("C:") of the browser caches; empty when not found.
     virtual std::wstring InternetExplorerLocation() const;
-    // The Firefox cache location is not read in this build: always empty ("未設定").
+    // The Firefox cache location is not read in this build: always empty (shown as 6026).
     virtual std::wstring FirefoxLocation() const;
     virtual std::wstring ChromeLocation() const;
-    // "IE履歴の削除": the browsing-data deletion dialog. This build has none; the default tells
+    // The browsing-data deletion dialog (its button is IDC_STATUS_IE_DELETE). This build has none; the default tells
     // the user the function is not available.
     virtual void RunBrowsingDataDeletion();
 

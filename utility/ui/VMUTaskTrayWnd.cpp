@@ -1,10 +1,11 @@
 #include "utility/ui/VMUTaskTrayWnd.h"
 
+#include "framework/Library.h"
+#include "utility/core/MessageText.h"
 #include "utility/core/VMUThread.h"
 #include "utility/core/VMUThreadTaskGetStatusEX.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/ui/DiskSequencer.h"
-#include "utility/ui/LoadString.h"
 #include "utility/ui/SaveDlg.h"
 #include "utility/ui/VMUPropertySheetFactory.h"
 #include "utility/ui/VMUStatusSheet.h"
@@ -24,6 +25,7 @@ CVMUTaskTrayWnd::CVMUTaskTrayWnd(CVelmoraEXManager& manager)
 
 CVMUTaskTrayWnd::~CVMUTaskTrayWnd() {
     if (m_hWnd) DestroyWindow();
+    m_worker.reset();  // before the other members go
 }
 
 UINT CVMUTaskTrayWnd::TaskbarCreatedMessage() {
@@ -161,7 +163,7 @@ void CVMUTaskTrayWnd::ShowTrayIcon(bool show) {
         return;
     }
     m_tray.SetInstance(GetModuleHandleW(nullptr));
-    m_tray.Add(m_hWnd, 0, WM_TRAY_CALLBACK, IDI_VELMORAEX, ULoadString::Get(IDS_10002));
+    m_tray.Add(m_hWnd, 0, WM_TRAY_CALLBACK, IDI_VELMORAEX, UMessageText::Load(IDS_10002));
 }
 
 void CVMUTaskTrayWnd::ShowBalloon(const std::wstring& text, const std::wstring& title, int iconKind,
@@ -268,24 +270,12 @@ BOOL CVMUTaskTrayWnd::OnQueryEndSession(LPARAM lParam) {
 
     using BlockCreate = BOOL(WINAPI*)(HWND, LPCWSTR);
     using BlockDestroy = BOOL(WINAPI*)(HWND);
-    HMODULE user32 = LoadLibraryW(L"user32.dll");
-    if (user32) {
-        auto create = reinterpret_cast<BlockCreate>(
-            reinterpret_cast<void*>(GetProcAddress(user32, "ShutdownBlockReasonCreate")));
-        if (create) {
-            wchar_t reason[512] = {};
-            LoadStringW(GetModuleHandleW(nullptr), IDS_3006, reason, 512);
-            create(m_hWnd, reason);
-        }
-    }
+    const CLibrary user32(L"user32.dll");
+    if (auto create = user32.Proc<BlockCreate>("ShutdownBlockReasonCreate"))
+        create(m_hWnd, UMessageText::Load(IDS_3006).c_str());
     BOOL answer = TRUE;
     if (m_manager.HasDisksToSave()) answer = RunSaveDialog() == IDOK;
-    if (user32) {
-        auto destroy = reinterpret_cast<BlockDestroy>(
-            reinterpret_cast<void*>(GetProcAddress(user32, "ShutdownBlockReasonDestroy")));
-        if (destroy) destroy(m_hWnd);
-        FreeLibrary(user32);
-    }
+    if (auto destroy = user32.Proc<BlockDestroy>("ShutdownBlockReasonDestroy")) destroy(m_hWnd);
     return answer;
 }
 

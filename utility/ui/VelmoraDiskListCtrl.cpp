@@ -1,18 +1,11 @@
 #include "utility/ui/VelmoraDiskListCtrl.h"
 
+#include "utility/core/MessageText.h"
 #include "utility/core/VelmoraEXData.h"
 #include "utility/ui/DiskSequencer.h"
-#include "utility/ui/LoadString.h"
 #include "utility/ui/resource.h"
 
 namespace {
-
-// Replaces the first occurrence of token in text with value.
-std::wstring Fill(std::wstring text, const wchar_t* token, const std::wstring& value) {
-    const size_t at = text.find(token);
-    if (at != std::wstring::npos) text.replace(at, wcslen(token), value);
-    return text;
-}
 
 const std::wstring* NameData(DWORD_PTR data) { return reinterpret_cast<const std::wstring*>(data); }
 
@@ -21,31 +14,31 @@ const std::wstring* NameData(DWORD_PTR data) { return reinterpret_cast<const std
 bool CVelmoraDiskListCtrl::IsEnabled(const CVelmoraEXData& disk) { return disk.Status.Mode != MODE_NOT_MOUNTED; }
 
 std::wstring CVelmoraDiskListCtrl::MegabyteText(uint64_t bytes) {
-    return Fill(ULoadString::Get(IDS_3107), L"%I64d", std::to_wstring(static_cast<int64_t>(bytes >> 20)));
+    return UMessageText::Format(IDS_3107, {static_cast<int64_t>(bytes >> 20)});
 }
 
 std::wstring CVelmoraDiskListCtrl::OperationText(int32_t operation) {
-    if (operation >= OP_ENABLE_MOUNT && operation <= OP_ENABLE_PENDING_LINKS) return ULoadString::Get(IDS_3204);
+    if (operation >= OP_ENABLE_MOUNT && operation <= OP_ENABLE_PENDING_LINKS) return UMessageText::Load(IDS_3204);
     switch (operation) {
     case OP_DISABLE_UNMOUNT:
     case OP_SETTINGS_UNMOUNT:
-        return ULoadString::Get(IDS_3205);
+        return UMessageText::Load(IDS_3205);
     case OP_SAVING:
-        return ULoadString::Get(IDS_3207);
+        return UMessageText::Load(IDS_3207);
     case OP_ENABLE_MOUNT_IMAGE:
-        return ULoadString::Get(IDS_3206);
+        return UMessageText::Load(IDS_3206);
     case OP_ENABLE_MOUNT_RECREATED:
     case OP_SETTINGS_WRITE_NEW:
-        return ULoadString::Get(IDS_3215);
+        return UMessageText::Load(IDS_3215);
     case OP_SETTINGS_WRITE:
     case OP_SETTINGS_BROWSER_OFF:
     case OP_SETTINGS_BROWSER_ON:
-        return ULoadString::Get(IDS_3208);
+        return UMessageText::Load(IDS_3208);
     default:
         break;
     }
-    if (operation >= OP_DELETE_SETTINGS && operation <= OP_DELETE_LINKS) return ULoadString::Get(IDS_6001);
-    if (operation >= OP_RESUME_BROWSER && operation <= OP_RESUME_PENDING_LINKS) return ULoadString::Get(IDS_3208);
+    if (operation >= OP_DELETE_SETTINGS && operation <= OP_DELETE_LINKS) return UMessageText::Load(IDS_6001);
+    if (operation >= OP_RESUME_BROWSER && operation <= OP_RESUME_PENDING_LINKS) return UMessageText::Load(IDS_3208);
     return std::wstring();
 }
 
@@ -53,12 +46,12 @@ std::wstring CVelmoraDiskListCtrl::DiskText(const CVelmoraEXData& disk, bool ena
     const std::wstring step = OperationText(disk.Status.DiskOperation);
     if (!step.empty()) return step;
     if (enabled) {
-        const std::wstring letter(1, disk.Status.CurrentLetter ? disk.Status.CurrentLetter : L' ');
-        if (disk.Status.Mode == MODE_IMAGE) return Fill(ULoadString::Get(IDS_3210), L"%c", letter);
-        return letter + L":";
+        const wchar_t letter = disk.Status.CurrentLetter ? disk.Status.CurrentLetter : L' ';
+        if (disk.Status.Mode == MODE_IMAGE) return UMessageText::Format(IDS_3210, {letter});
+        return std::wstring(1, letter) + L":";
     }
-    if (disk.Setting.DriveSize != 0 && disk.Setting.DriveLetter != 0) return ULoadString::Get(IDS_3202);
-    return ULoadString::Get(IDS_3203);
+    if (disk.Setting.DriveSize != 0 && disk.Setting.DriveLetter != 0) return UMessageText::Load(IDS_3202);
+    return UMessageText::Load(IDS_3203);
 }
 
 std::wstring CVelmoraDiskListCtrl::SizeText(const CVelmoraEXData& disk, bool enabled) {
@@ -68,16 +61,16 @@ std::wstring CVelmoraDiskListCtrl::SizeText(const CVelmoraEXData& disk, bool ena
 }
 
 std::wstring CVelmoraDiskListCtrl::BackupText(const CVelmoraEXData& disk, bool enabled) {
-    if (enabled && disk.Status.Mode == MODE_IMAGE) return ULoadString::Get(IDS_3108);
+    if (enabled && disk.Status.Mode == MODE_IMAGE) return UMessageText::Load(IDS_3108);
     switch (disk.Setting.SaveType) {
     case SAVE_NONE:
-        return ULoadString::Get(IDS_3109);
+        return UMessageText::Load(IDS_3109);
     case SAVE_AT_LOGOFF:
-        return ULoadString::Get(IDS_3100);
+        return UMessageText::Load(IDS_3100);
     case SAVE_WRITE_BACK:
-        return ULoadString::Get(IDS_3103);
+        return UMessageText::Load(IDS_3103);
     case SAVE_WRITE_THROUGH:
-        return ULoadString::Get(IDS_3104);
+        return UMessageText::Load(IDS_3104);
     default:
         return std::wstring();
     }
@@ -101,8 +94,8 @@ void CVelmoraDiskListCtrl::InitColumns() {
         HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT));
         HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
         space = TextWidth(dc, L" ");
-        diskWidth = space + TextWidth(dc, ULoadString::Get(IDS_3205));
-        backupWidth = space + TextWidth(dc, ULoadString::Get(IDS_3104));
+        diskWidth = space + TextWidth(dc, UMessageText::Load(IDS_3205));
+        backupWidth = space + TextWidth(dc, UMessageText::Load(IDS_3104));
         if (old) SelectObject(dc, old);
         ReleaseDC(m_hWnd, dc);
     }
@@ -112,10 +105,10 @@ void CVelmoraDiskListCtrl::InitColumns() {
     if (remaining < 0) remaining = 0;
 
     while (GetColumnCount() > 0) DeleteColumn(0);
-    InsertColumn(COL_DISK, ULoadString::Get(IDS_5000).c_str(), LVCFMT_LEFT, diskWidth);
-    InsertColumn(COL_SIZE, ULoadString::Get(IDS_5001).c_str(), LVCFMT_RIGHT, space + remaining / 2);
-    InsertColumn(COL_BACKUP, ULoadString::Get(IDS_5003).c_str(), LVCFMT_LEFT, backupWidth);
-    InsertColumn(COL_UNSAVED, ULoadString::Get(IDS_5004).c_str(), LVCFMT_RIGHT, space + remaining / 2);
+    InsertColumn(COL_DISK, UMessageText::Load(IDS_5000).c_str(), LVCFMT_LEFT, diskWidth);
+    InsertColumn(COL_SIZE, UMessageText::Load(IDS_5001).c_str(), LVCFMT_RIGHT, space + remaining / 2);
+    InsertColumn(COL_BACKUP, UMessageText::Load(IDS_5003).c_str(), LVCFMT_LEFT, backupWidth);
+    InsertColumn(COL_UNSAVED, UMessageText::Load(IDS_5004).c_str(), LVCFMT_RIGHT, space + remaining / 2);
 }
 
 int CVelmoraDiskListCtrl::AddDisk(const CVelmoraEXData& disk) {
@@ -157,7 +150,7 @@ void CVelmoraDiskListCtrl::DrawRow(int row, const CVelmoraEXData& disk, bool ena
     SetItemText(row, COL_SIZE, SizeText(disk, enabled).c_str());
     SetItemText(row, COL_BACKUP, BackupText(disk, enabled).c_str());
     // A row that follows the status updates keeps its last figure.
-    if (!ShowsUnsaved(disk, enabled)) SetItemText(row, COL_UNSAVED, ULoadString::Get(IDS_3108).c_str());
+    if (!ShowsUnsaved(disk, enabled)) SetItemText(row, COL_UNSAVED, UMessageText::Load(IDS_3108).c_str());
 }
 
 void CVelmoraDiskListCtrl::SetUnsaved(int row, uint64_t unsavedBytes) {

@@ -157,6 +157,13 @@
 #define IDS_6064 6064
 #define IDS_6065 6065
 #define IDS_6066 6066
+// Further texts of this build.
+#define IDS_7000 7000  // retrying the mount in image mode
+#define IDS_7001 7001  // a step whose task this build lacks
+#define IDS_7002 7002  // "browser caches", for 7001
+#define IDS_7003 7003  // a function this build lacks
+#define IDS_7004 7004  // Cancel button of the settings sheet
+#define IDS_7005 7005  // saved and total MB of the save dialog
 #define IDS_10000 10000
 #define IDS_10001 10001
 #define IDS_10002 10002

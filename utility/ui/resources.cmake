@@ -1,12 +1,11 @@
 # vmx_resources: the utility's compiled resources (message table, icon, menu, bitmaps,
-# version) and the string accessor. An OBJECT library so that the resource objects land in
+# version). An OBJECT library so that the resource objects land in
 # every program that links it (a static library would drop them: nothing references them).
 if(WIN32)
     add_library(vmx_resources OBJECT
         utility/ui/Strings.rc
         utility/ui/Resources.rc
-        utility/ui/Version.rc
-        utility/ui/LoadString.cpp)
+        utility/ui/Version.rc)
     # Dialog templates, one script per window family.
     foreach(script StatusDialogs.rc PropertyDialogs.rc SaveDialogs.rc)
         if(EXISTS ${VMX_ROOT}/utility/ui/${script})
@@ -18,7 +17,7 @@ if(WIN32)
         VMX_VERSION_MINOR=${PROJECT_VERSION_MINOR}
         VMX_VERSION_PATCH=${PROJECT_VERSION_PATCH})
     target_include_directories(vmx_resources PRIVATE ${VMX_ROOT}/utility/ui)
-    target_link_libraries(vmx_resources INTERFACE user32)
+    target_link_libraries(vmx_resources INTERFACE vmx_messages)
 else()
     add_library(vmx_resources INTERFACE)
 endif()

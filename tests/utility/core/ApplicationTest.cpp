@@ -17,7 +17,7 @@
 #include "utility/core/VMUCommandLineInfo.h"
 #include "utility/core/VelmoraUtilityApp.h"
 #include "utility/disk/DataFolder.h"
-#include "utility/ui/LoadString.h"
+#include "utility/core/MessageText.h"
 #include "utility/ui/VMUTaskTrayWnd.h"
 #include "utility/ui/resource.h"
 

@@ -131,8 +131,8 @@ TEST_F(TaskSetting, ShortageGives4002AndWritesNothing) {
     task.Execute();
     UBackupImage::SetFreeSpaceQuery(previous);
     EXPECT_EQ(task.Result, -1);
-    EXPECT_EQ(task.Message, UBackupImage::NoSpaceMessage(backup[0]));
-    EXPECT_NE(task.Message.find(std::wstring(1, backup[0]) + L":ドライブ"), std::wstring::npos);
+    EXPECT_EQ(task.Message, L"ドライブの空き容量が不足しているためバックアップファイルが作成できません\n" +
+                                std::wstring(1, backup[0]) + L":ドライブの空き容量を増やしてください。");
     EXPECT_FALSE(Exists(settings));
     EXPECT_FALSE(Exists(backup + L"\\VelmoraEX0.dat"));
     EXPECT_FALSE(ULoadSettings::IsRegisteredAtStartup(settings));

@@ -48,36 +48,36 @@ protected:
     UBackupImage::FreeSpaceQuery m_previous = nullptr;
 };
 
-TEST_F(ImageFreeSpace, FreeSpaceEqualToTheDiskSizeIsRefusedWithMessage4002) {
+TEST_F(ImageFreeSpace, FreeSpaceEqualToTheDiskSizeIsRefusedNamingTheDrive) {
     g_free = 268435456;
-    std::wstring message = L"before";
-    EXPECT_THROW(UBackupImage::CheckFreeSpace(L"D:\\backup.v2", 268435456, message), UBackupImage::CNoSpaceError);
+    wchar_t fullDrive = L'?';
+    EXPECT_THROW(UBackupImage::CheckFreeSpace(L"D:\\backup.v2", 268435456, fullDrive), UBackupImage::CNoSpaceError);
     EXPECT_EQ(g_freeAskedFor, L"D:\\backup.v2");
-    EXPECT_EQ(message, L"ドライブの空き容量が不足しているためバックアップファイルが作成できません\nD:ドライブの空き容量を増やしてください。");
+    EXPECT_EQ(fullDrive, L'D');
 }
 
 TEST_F(ImageFreeSpace, OneByteMoreThanTheDiskSizeIsEnough) {
     g_free = 268435457;
-    std::wstring message = L"unchanged";
-    EXPECT_NO_THROW(UBackupImage::CheckFreeSpace(L"E:\\b", 268435456, message));
-    EXPECT_EQ(message, L"unchanged");
+    wchar_t fullDrive = L'?';
+    EXPECT_NO_THROW(UBackupImage::CheckFreeSpace(L"E:\\b", 268435456, fullDrive));
+    EXPECT_EQ(fullDrive, L'?');
 }
 
 TEST_F(ImageFreeSpace, AFailedQueryThrowsItsSystemError) {
     g_freeError = 21;  // device not ready
-    std::wstring message;
-    auto e = CatchFileException([&] { UBackupImage::CheckFreeSpace(L"F:\\b", 1, message); });
+    wchar_t fullDrive = 0;
+    auto e = CatchFileException([&] { UBackupImage::CheckFreeSpace(L"F:\\b", 1, fullDrive); });
     ASSERT_TRUE(e);
     EXPECT_EQ(e->m_lOsError, 21);
-    EXPECT_TRUE(message.empty());
+    EXPECT_EQ(fullDrive, 0);
 }
 
 TEST(ImageFreeSpaceOfTheRealVolume, AnImpossibleSizeIsRefusedAndATinyOneAccepted) {
     ScratchFolder dir;
-    std::wstring message;
-    EXPECT_THROW(UBackupImage::CheckFreeSpace(dir.Path(), UINT64_MAX / 2, message), UBackupImage::CNoSpaceError);
-    EXPECT_EQ(message, UBackupImage::NoSpaceMessage(dir.Path()[0]));
-    EXPECT_NO_THROW(UBackupImage::CheckFreeSpace(dir.Path(), 512, message));
+    wchar_t fullDrive = 0;
+    EXPECT_THROW(UBackupImage::CheckFreeSpace(dir.Path(), UINT64_MAX / 2, fullDrive), UBackupImage::CNoSpaceError);
+    EXPECT_EQ(fullDrive, dir.Path()[0]);
+    EXPECT_NO_THROW(UBackupImage::CheckFreeSpace(dir.Path(), 512, fullDrive));
 }
 
 // ---- create and format ----

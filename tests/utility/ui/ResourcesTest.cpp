@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "utility/ui/LoadString.h"
+#include "utility/core/MessageText.h"
 #include "utility/ui/resource.h"
 
 namespace {
@@ -125,6 +125,12 @@ const Expected kStrings[] = {
     {6064, L"仮想リンクが設定されているため、バックアップは必要です。"},
     {6065, L"NTFSを使用できないディスク容量です。\nフォーマットをFATに設定します。"},
     {6066, L"シャットダウン処理はキャンセルされました。"},
+    {7000, L"メモリーが不足しています。\nバックアップファイルを使用してもう一度有効にします。"},
+    {7001, L"%sの処理はまだ利用できません。"},
+    {7002, L"ブラウザキャッシュ"},
+    {7003, L"この機能はこのバージョンでは利用できません。"},
+    {7004, L"キャンセル"},
+    {7005, L"%d/%dMB"},
     {10000, L"VelmoraEX Version 1.1.0"},
     {10001, L"VelmoraEX"},
     {10002, L"VelmoraEX"},
@@ -137,39 +143,63 @@ const Expected kStrings[] = {
 
 TEST(MessageTable, EveryIdLoadsItsExactText) {
     for (const Expected& e : kStrings) {
-        EXPECT_EQ(ULoadString::Get(e.id), std::wstring(e.text)) << "string " << e.id;
+        EXPECT_EQ(UMessageText::Load(e.id), std::wstring(e.text)) << "string " << e.id;
     }
 }
 
 TEST(MessageTable, LineBreaksAreRealNewlines) {
-    const std::wstring text = ULoadString::Get(IDS_3211);
+    const std::wstring text = UMessageText::Load(IDS_3211);
     ASSERT_EQ(text.find(L'\\'), std::wstring::npos);
     EXPECT_EQ(text, L"ドライブレター ： %c:\n容量 ： %I64dMB");
     // 6060 has an empty line before its argument.
-    const std::wstring t6060 = ULoadString::Get(IDS_6060);
+    const std::wstring t6060 = UMessageText::Load(IDS_6060);
     EXPECT_NE(t6060.find(L"\n\n%s"), std::wstring::npos);
 }
 
 TEST(MessageTable, UnknownIdsAreEmptyAndTheTableHasNoStrays) {
-    EXPECT_TRUE(ULoadString::Get(4999).empty());
-    EXPECT_TRUE(ULoadString::Get(1).empty());
+    EXPECT_TRUE(UMessageText::Load(4999).empty());
+    EXPECT_TRUE(UMessageText::Load(1).empty());
     // Every id of the blocks the table occupies is either expected or absent.
     std::vector<UINT> expected;
     for (const Expected& e : kStrings) expected.push_back(e.id);
     for (UINT id = 3000; id < 10100; ++id) {
-        if (id == 7000) id = 10000;
+        if (id == 7100) id = 10000;
         const bool known = std::find(expected.begin(), expected.end(), id) != expected.end();
         if (!known) {
-            EXPECT_TRUE(ULoadString::Get(id).empty()) << "unexpected string " << id;
+            EXPECT_TRUE(UMessageText::Load(id).empty()) << "unexpected string " << id;
         }
     }
+}
+
+// The placeholder formatter over the table's own patterns and the edge cases around them.
+TEST(MessageTable, FormatFillsEachPlaceholderKindInOrder) {
+    using UMessageText::Fill;
+    using UMessageText::Format;
+    EXPECT_EQ(Format(IDS_3211, {L'R', int64_t{8192}}), L"ドライブレター ： R:\n容量 ： 8192MB");
+    EXPECT_EQ(Format(IDS_4004, {1, 3839}), L"1MB以上、3839MB以下を設定してください。");
+    EXPECT_EQ(Format(IDS_4002, {L'D'}),
+              L"ドライブの空き容量が不足しているためバックアップファイルが作成できません\nD:ドライブの空き容量を増やしてください。");
+    EXPECT_EQ(Format(IDS_3214, {L"有効にできません。(-1)"}), L"エラーがおきました\n有効にできません。(-1)");
+    EXPECT_EQ(Format(IDS_6052, {0x80070005u}), L"RAMディスクにコピーできません。(0x80070005)");
+    EXPECT_EQ(Format(IDS_6054, {-2147024891}), L"仮想リンクを作成できません。(0x80070005)");
+    EXPECT_EQ(Format(IDS_7001, {UMessageText::Load(IDS_6005)}), L"仮想リンクの処理はまだ利用できません。");
+
+    EXPECT_EQ(Fill(L"%d/%d", {7}), L"7/%d");                // missing inserts leave their placeholders
+    EXPECT_EQ(Fill(L"%d", {1, 2}), L"1");                   // extra inserts are ignored
+    EXPECT_EQ(Fill(L"100%% %s", {L"x"}), L"100% x");        // an escaped percent sign takes no insert
+    EXPECT_EQ(Fill(L"%q%s", {L"y"}), L"%qy");               // an unknown form is text
+    EXPECT_EQ(Fill(L"%s and %s", {L"%d", L"z"}), L"%d and z");  // inserted text is not read again
+    EXPECT_EQ(Fill(L"%c%c", {L'a', 98}), L"a98");           // a number in a character's place is written out
+    EXPECT_EQ(Fill(L"%I64d", {int64_t{-9000000000}}), L"-9000000000");
+    EXPECT_EQ(Fill(L"%s", {std::wstring()}), L"");
+    EXPECT_EQ(Fill(L"end %", {L"x"}), L"end %");
 }
 
 TEST(MessageTable, FixedBufferLoadMatchesAccessor) {
     wchar_t buffer[512] = {};
     const int n = LoadStringW(GetModuleHandleW(nullptr), IDS_3006, buffer, 512);
     ASSERT_GT(n, 0);
-    EXPECT_EQ(std::wstring(buffer, n), ULoadString::Get(IDS_3006));
+    EXPECT_EQ(std::wstring(buffer, n), UMessageText::Load(IDS_3006));
     EXPECT_EQ(std::wstring(buffer), L"現在バックアップ中のためボタンを押さずにそのままお待ちください");
 }
 

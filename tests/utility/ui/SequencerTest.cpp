@@ -61,20 +61,20 @@ public:
 
 protected:
     int PostBrowserTask(const std::wstring& path, wchar_t letter, const CVelmoraEXCacheSettingData& request,
-                        int32_t switchOn, int32_t noBackup, int32_t operation) override {
-        if (!fakeExtensions) return CDiskSequencer::PostBrowserTask(path, letter, request, switchOn, noBackup, operation);
+                        CacheSwitch switchTo, DiskBackup backup, int32_t operation) override {
+        if (!fakeExtensions) return CDiskSequencer::PostBrowserTask(path, letter, request, switchTo, backup, operation);
         auto* task = new FakeBrowserTask;
         task->SettingsPath = path;
         task->Request = request;
-        task->SwitchOn = switchOn;
-        task->NoBackup = noBackup;
+        task->SwitchOn = static_cast<int32_t>(switchTo);
+        task->NoBackup = static_cast<int32_t>(backup);
         return Submit(task, path, operation) ? POST_DONE : POST_BUSY;
     }
-    int PostLinkTask(const std::wstring& path, int32_t subOperation, int32_t operation) override {
-        if (!fakeExtensions) return CDiskSequencer::PostLinkTask(path, subOperation, operation);
+    int PostLinkTask(const std::wstring& path, LinkOperation linkOperation, int32_t operation) override {
+        if (!fakeExtensions) return CDiskSequencer::PostLinkTask(path, linkOperation, operation);
         auto* task = new FakeLinkTask;
         task->SettingsPath = path;
-        task->SubOperation = subOperation;
+        task->SubOperation = static_cast<int32_t>(linkOperation);
         CVelmoraEXData disk;
         if (m_disks.FindDisk(path, disk)) task->Links = disk.Vlinks, task->PendingLinks = disk.PendingVlinks;
         return Submit(task, path, operation) ? POST_DONE : POST_BUSY;
@@ -87,7 +87,8 @@ protected:
         }
         if (task.Type == TASK_VLINK) {
             auto& links = static_cast<FakeLinkTask&>(task);
-            OnLinksDone(links.SettingsPath, links.SubOperation, links.Result, links.Links, links.PendingLinks);
+            OnLinksDone(links.SettingsPath, static_cast<LinkOperation>(links.SubOperation), links.Result, links.Links,
+                        links.PendingLinks);
             return true;
         }
         return false;
@@ -424,7 +425,7 @@ TEST_F(SequencerTest, UnreadableImageOffersTryAgainContinueAndCancel) {
     EXPECT_EQ(ran[1].retry, 1);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].caption, kApp);
-    EXPECT_EQ(host.boxes[0].text, USequencerMessages::ImageUnreadable());
+    EXPECT_EQ(host.boxes[0].text, L"RAMディスクを有効にできませんでした。\n再試行するか、バックアップを行わない設定に変更して続行してください。");
     EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_CANCELTRYCONTINUE | MB_ICONHAND));
 
     // Cancel: nothing more, the disk idle and still off.
@@ -581,7 +582,7 @@ TEST_F(SequencerTest, DisableThatCannotSaveOffersToDropTheContents) {
     seq.DisableDisk(path);
     RunWorker();
     ASSERT_EQ(host.balloons.size(), 1u);
-    EXPECT_EQ(host.balloons[0].text, USequencerMessages::DiskInUse());
+    EXPECT_EQ(host.balloons[0].text, L"RAMディスクを利用中のソフトウェアがあるため、無効にすることができません。");
     EXPECT_EQ(host.balloons[0].icon, BALLOON_ERROR);
     EXPECT_EQ(Get(path).Status.Mode, MODE_MEMORY);
     EXPECT_EQ(Get(path).Status.DiskOperation, OP_IDLE);
@@ -753,7 +754,9 @@ TEST_F(SequencerTest, IECacheChangeOffersARestart) {
     seq.BeginSettingsChange(Change(disk, [](CVelmoraEXSettingData& s) { s.CacheSetting.IEHistory = 1; }));
     RunWorker();
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].text, USequencerMessages::RestartForBrowserCache());
+    EXPECT_EQ(host.boxes[0].text,
+              L"Internet Explorerのインターネット一時ファイル、履歴の設定を変更するには、コンピュータを再起動する必要が"
+              L"あります。\n今すぐ再起動しますか？");
     EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_YESNO | MB_ICONEXCLAMATION));
     EXPECT_EQ(host.restarts, 1);
 }
@@ -838,7 +841,7 @@ TEST_F(SequencerTest, UnmountFailureDuringAChangeRetriesOrDefersTheChange) {
     EXPECT_EQ(ran[0].save, 1);
     ASSERT_EQ(host.boxes.size(), 2u);
     EXPECT_EQ(host.boxes[0].caption, kDisk);
-    EXPECT_EQ(host.boxes[0].text, USequencerMessages::SaveFailedOnChange());
+    EXPECT_EQ(host.boxes[0].text, L"バックアップファイルを保存できませんでした。\n再試行しますか？");
     EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_RETRYCANCEL | MB_ICONHAND));
     EXPECT_EQ(seq.PendingChange(), nullptr);
     EXPECT_EQ(Get(path).Setting.DriveLetter, 'R');

@@ -23,7 +23,7 @@
 #include "utility/disk/DataFolder.h"
 #include "utility/disk/RamDiskStatus.h"
 #include "utility/ui/DiskSequencer.h"
-#include "utility/ui/LoadString.h"
+#include "utility/core/MessageText.h"
 #include "utility/core/PhysicalMemory.h"
 #include "utility/ui/OptionDlg.h"
 #include "utility/ui/PropertySheetFactory.h"

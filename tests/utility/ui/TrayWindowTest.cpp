@@ -16,7 +16,7 @@
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/DataFolder.h"
 #include "utility/ui/DiskSequencer.h"
-#include "utility/ui/LoadString.h"
+#include "utility/core/MessageText.h"
 #include "utility/ui/SliderCtrlEx.h"
 #include "utility/ui/TransparentBitmapStatic.h"
 #include "utility/ui/VMUTaskTrayWnd.h"
@@ -180,7 +180,7 @@ TEST_F(TrayWindow, BusyRefusalIsABalloonOnlyWithBothOptions) {
     ASSERT_TRUE(wnd.Create());
     wnd.Sequencer().ReportBusy();
     ASSERT_EQ(prompt.balloons.size(), 1u);
-    EXPECT_EQ(prompt.balloons[0].text, ULoadString::Get(IDS_6000));
+    EXPECT_EQ(prompt.balloons[0].text, UMessageText::Load(IDS_6000));
     EXPECT_EQ(prompt.balloons[0].caption, L"VelmoraEX");
     EXPECT_EQ(prompt.balloons[0].kind, NIIF_ERROR);
     EXPECT_EQ(prompt.balloons[0].style, 1u);  // time-out: the shell's minimum applies
@@ -334,7 +334,7 @@ TEST_F(TrayWindow, StatusSheetOpensOnceAndClosesWithTheWindow) {
     wnd.SetPrompt(&prompt);
     ASSERT_TRUE(wnd.Create());
     wnd.SetStartupComplete(true);
-    const std::wstring title = ULoadString::Get(IDS_10003);
+    const std::wstring title = UMessageText::Load(IDS_10003);
     int mostSheets = 0;
     bool askedAgain = false, closed = false;
     uidriver::Ticker watch([&] {

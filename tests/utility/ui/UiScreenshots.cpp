@@ -20,7 +20,7 @@
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/DataFolder.h"
 #include "utility/ui/DiskSequencer.h"
-#include "utility/ui/LoadString.h"
+#include "utility/core/MessageText.h"
 #include "utility/ui/VMUTaskTrayWnd.h"
 #include "utility/ui/resource.h"
 
@@ -81,7 +81,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring propertyTitle = L"RAMディスク(R:)のプロパティ";
     Script script;
     script.Add(L"status sheet", [&] {
-        sheet = FindOwnWindow(ULoadString::Get(IDS_10003));
+        sheet = FindOwnWindow(UMessageText::Load(IDS_10003));
         page = sheet ? FindPageWith(sheet, IDC_STATUS_LIST) : nullptr;
         return page && ListCount(GetDlgItem(page, IDC_STATUS_LIST)) == 2;
     }, [&] { shownAt = GetTickCount(); });
@@ -110,7 +110,7 @@ int wmain(int argc, wchar_t** argv) {
     tray->PostMessage(WM_COMMAND, ID_TRAY_STATUS, 0);
     WaitFor([&] { return script.Done() || script.Failed(); }, 120000);
     if (script.Failed()) fprintf(stderr, "vmx_ui_screenshots: timed out waiting for %ls\n", script.Pending().c_str());
-    WaitFor([&] { return FindOwnWindow(ULoadString::Get(IDS_10003)) == nullptr; }, 10000);
+    WaitFor([&] { return FindOwnWindow(UMessageText::Load(IDS_10003)) == nullptr; }, 10000);
 
     // The save dialog, once its bar has moved.
     if (!FillDisk(enabled, 64 * kMiB, 40 * kMiB)) return Fail("cannot write to the disk");

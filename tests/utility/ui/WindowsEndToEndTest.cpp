@@ -20,7 +20,7 @@
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/DataFolder.h"
 #include "utility/ui/DiskSequencer.h"
-#include "utility/ui/LoadString.h"
+#include "utility/core/MessageText.h"
 #include "utility/ui/VMUTaskTrayWnd.h"
 #include "utility/ui/resource.h"
 
@@ -159,16 +159,16 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
 
     Script script;
     script.Add(L"status sheet open", [&] {
-        sheet = FindOwnWindow(ULoadString::Get(IDS_10003));
+        sheet = FindOwnWindow(UMessageText::Load(IDS_10003));
         page = sheet ? FindPageWith(sheet, IDC_STATUS_LIST) : nullptr;
         list = page ? GetDlgItem(page, IDC_STATUS_LIST) : nullptr;
         return list != nullptr && ListCount(list) == 0;
     }, [&] { Click(page, IDC_STATUS_NEW); });
     script.Add(L"new-disk sheet open", [&] {
-        HWND props = FindOwnWindow(ULoadString::Get(IDS_5101));
+        HWND props = FindOwnWindow(UMessageText::Load(IDS_5101));
         return props && FindPageWith(props, IDC_PROPERTY_SIZE);
     }, [&] {
-        HWND props = FindOwnWindow(ULoadString::Get(IDS_5101));
+        HWND props = FindOwnWindow(UMessageText::Load(IDS_5101));
         HWND whole = FindPageWith(props, IDC_PROPERTY_SIZE);
         SetDlgItemTextW(whole, IDC_PROPERTY_SIZE, L"256");
         SendDlgItemMessageW(whole, IDC_PROPERTY_LETTER, CB_SELECTSTRING, static_cast<WPARAM>(-1),
@@ -185,7 +185,7 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
     });
     script.Add(L"disable available", [&] { return idleButton(IDC_STATUS_DISABLE) && !idleButton(IDC_STATUS_ENABLE); },
                [&] { Click(page, IDC_STATUS_DISABLE); });
-    script.Add(L"disk disabled", [&] { return rowIs(ULoadString::Get(IDS_3202)) && manager.IsIdle(); }, [&] {
+    script.Add(L"disk disabled", [&] { return rowIs(UMessageText::Load(IDS_3202)) && manager.IsIdle(); }, [&] {
         boxesAfterDisable = prompt.boxes.size();
         ListSelect(list, 0);
     });
@@ -207,24 +207,24 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
         }
     });
     script.Start(60000, [&] {
-        if (HWND props = FindOwnWindow(ULoadString::Get(IDS_5101))) PostMessageW(props, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        if (HWND props = FindOwnWindow(UMessageText::Load(IDS_5101))) PostMessageW(props, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
         if (sheet) PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     });
 
     tray->PostMessage(WM_COMMAND, ID_TRAY_STATUS, 0);
     ASSERT_TRUE(WaitFor([&] { return script.Done() || script.Failed(); }, 240000)) << "stuck at " << script.Pending();
     ASSERT_FALSE(script.Failed()) << "timed out waiting for: " << script.Pending() << Seen(rowTexts, prompt);
-    EXPECT_TRUE(WaitFor([&] { return FindOwnWindow(ULoadString::Get(IDS_10003)) == nullptr; }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return FindOwnWindow(UMessageText::Load(IDS_10003)) == nullptr; }, 10000));
 
     // The new disk showed its creation step, then its letter.
-    auto creating = std::find(rowTexts.begin(), rowTexts.end(), ULoadString::Get(IDS_3206));
-    auto creatingAgain = std::find(rowTexts.begin(), rowTexts.end(), ULoadString::Get(IDS_3215));
+    auto creating = std::find(rowTexts.begin(), rowTexts.end(), UMessageText::Load(IDS_3206));
+    auto creatingAgain = std::find(rowTexts.begin(), rowTexts.end(), UMessageText::Load(IDS_3215));
     EXPECT_TRUE(creating != rowTexts.end() || creatingAgain != rowTexts.end());
     ASSERT_FALSE(rowTexts.empty());
     EXPECT_NE(std::find(rowTexts.begin(), rowTexts.end(), L"R:"), rowTexts.end());
     // Then "無効" and the letter again, in this order.
     auto disabledRow = std::find(creating != rowTexts.end() ? creating : creatingAgain, rowTexts.end(),
-                                 ULoadString::Get(IDS_3202));
+                                 UMessageText::Load(IDS_3202));
     ASSERT_NE(disabledRow, rowTexts.end()) << Seen(rowTexts, prompt);
     EXPECT_NE(std::find(disabledRow, rowTexts.end(), L"R:"), rowTexts.end()) << Seen(rowTexts, prompt);
 

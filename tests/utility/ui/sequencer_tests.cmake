@@ -1,2 +1,2 @@
-vmx_test(NAME test_sequencer KIND win LIBS vmx_sequencer SOURCES
+vmx_test(NAME test_sequencer KIND win LIBS vmx_sequencer vmx_resources SOURCES
     tests/utility/ui/SequencerTest.cpp)
