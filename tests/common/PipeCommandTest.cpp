@@ -10,7 +10,6 @@
 #include "common/PipeCommandClient.h"
 #include "common/PipeCommandServer.h"
 #include "common/PipeSecurity.h"
-#include "common/ProcessPipeCmdServer.h"
 #include "framework/LocalMemory.h"
 
 namespace {
@@ -42,13 +41,6 @@ public:
     std::vector<bool> written;
     size_t next = 0;
 };
-
-std::wstring BuildDir() {
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring self(path, n);
-    return self.substr(0, self.find_last_of(L'\\') + 1);
-}
 
 }  // namespace
 
@@ -126,13 +118,6 @@ TEST(PipeCommand, ClientTimesOutOnASilentServerAndCannotOpenAMissingPipe) {
     EXPECT_FALSE(nobody.IsOpen());
 }
 
-TEST(PipeCommand, OneInstanceOnly) {
-    CEchoServer first(UniquePipeName(L"single")), second(first.PipeName());
-    ASSERT_TRUE(first.Create());
-    EXPECT_FALSE(second.Create());
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PIPE_BUSY)) << "231 for a second instance";
-}
-
 TEST(PipeSecurity, FourEntriesWithTheirMasksAndInheritance) {
     CPipeSecurity security;
     ASSERT_NE(security.Attributes(), nullptr) << security.Error();
@@ -167,24 +152,4 @@ TEST(PipeSecurity, FourEntriesWithTheirMasksAndInheritance) {
         }
         EXPECT_TRUE(found) << e.sid;
     }
-}
-
-// A peer that ends without connecting (the tools program finds no pipe of its name and ends).
-TEST(ProcessPipeCmdServer, PeerThatExitsBeforeConnectingGivesMinusTwo) {
-    class CServer : public CProcessPipeCmdServer {
-    public:
-        using CProcessPipeCmdServer::CProcessPipeCmdServer;
-        void OnMessage(const std::vector<uint8_t>&) override { ADD_FAILURE() << "no message expected"; }
-    };
-    CServer server(UniquePipeName(L"early-exit"), BuildDir() + L"VelmoraEXTools.exe");
-    const DWORD start = GetTickCount();
-    EXPECT_EQ(server.Run(), -2);
-    EXPECT_LT(GetTickCount() - start, 30000u);
-    EXPECT_TRUE(server.Stopped());
-    EXPECT_FALSE(server.IsOpen());
-    EXPECT_EQ(server.PeerProcess(), nullptr) << "the process handle is closed";
-
-    CServer missing(UniquePipeName(L"missing"), BuildDir() + L"NoSuchProgram.exe");
-    EXPECT_EQ(missing.Run(), -1);
-    EXPECT_FALSE(missing.IsOpen()) << "the pipe is closed again";
 }

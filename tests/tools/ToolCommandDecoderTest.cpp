@@ -49,26 +49,6 @@ TEST(ToolSwitches, ExactCaseSensitiveFirstMatchWins) {
     }
 }
 
-TEST(ToolCommandDecoder, EveryBuiltCommandArrivesAsBuilt) {
-    const std::wstring ramFolders[] = {L"", L"\\V", std::wstring(L"\\Vlink\\") + std::wstring(3000, L'x'),
-                                       L"\\Vlink\\データ\\\u20AC"};
-    for (EToolCommand number : {TOOL_CREATE_LINK, TOOL_REMOVE_LINK, TOOL_RELINK}) {
-        for (const std::wstring& ram : ramFolders) {
-            const CVelmoraEXVlinkData link(kLink.src, ram, kLink.backup);
-            UToolCommandDecoder::CCommand command;
-            ASSERT_EQ(UToolCommandDecoder::Decode(Answer(UToolCommandBuilder::Build(number, L'R', link)), command),
-                      EOutcome::Command);
-            EXPECT_EQ(command.number, number);
-            EXPECT_EQ(command.drive, u'R');
-            EXPECT_EQ(command.link, link);
-            EXPECT_EQ(UToolCommandDecoder::ResolvedLink(command).dst, L"R:" + ram);
-        }
-    }
-    UToolCommandDecoder::CCommand noDrive;
-    ASSERT_EQ(UToolCommandDecoder::Decode(Answer(UToolCommandBuilder::Relink(0, kLink)), noDrive), EOutcome::Command);
-    EXPECT_EQ(UToolCommandDecoder::ResolvedLink(noDrive).dst, kLink.dst) << "no drive: the path as received";
-}
-
 TEST(ToolCommandDecoder, BadAnswersGetStatusOneOrNoResult) {
     const std::vector<uint8_t> good = UToolCommandBuilder::CreateLink(L'R', kLink);
     const size_t w = sizeof(size_t);
@@ -134,20 +114,5 @@ TEST(ToolCommandDecoder, BadAnswersGetStatusOneOrNoResult) {
         command.number = 77;
         EXPECT_EQ(UToolCommandDecoder::Decode(row.answer, command), row.outcome) << row.what;
         EXPECT_EQ(command.number, 77) << row.what << ": a refused command leaves the output alone";
-    }
-}
-
-// Both programs of an installation share one width; a peer of the other width never decodes.
-TEST(ToolCommandDecoder, APeerOfTheOtherLengthWidthIsRefused) {
-    const unsigned other = sizeof(size_t) == 8 ? 4 : 8;
-    for (EToolCommand number : {TOOL_CREATE_LINK, TOOL_REMOVE_LINK, TOOL_RELINK}) {
-        const std::vector<uint8_t> payload = UToolCommandBuilder::Build(number, L'R', kLink, other);
-        UToolCommandDecoder::CCommand command;
-        EXPECT_NE(UToolCommandDecoder::Decode(UToolChannel::CommandAnswer(payload, other), command), EOutcome::Command);
-        const EOutcome inner = UToolCommandDecoder::Decode(UToolChannel::CommandAnswer(payload), command);
-        if (other == 4)
-            EXPECT_EQ(inner, EOutcome::Malformed) << "4-byte string lengths read as 8-byte ones";
-        else
-            EXPECT_NE(inner, EOutcome::Command);
     }
 }

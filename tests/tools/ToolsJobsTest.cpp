@@ -13,7 +13,7 @@
 #include "framework/RegKey.h"
 #include "tests/tools/ToolsRunner.h"
 #include "tools/TypedUrlsCleaner.h"
-#include "tools/UrlCacheCleaner.h"
+#include "tools/ToolSwitches.h"
 #include "tools/UrlHistoryCleaner.h"
 
 namespace {
@@ -25,6 +25,7 @@ struct CacheEntry {
     std::wstring url;
     DWORD type;
     bool withFile;
+    EToolJob deletedBy;  // TOOL_JOB_NONE: neither job
 };
 
 bool AddEntry(const CacheEntry& entry) {
@@ -40,6 +41,8 @@ bool AddEntry(const CacheEntry& entry) {
                                 0, nullptr, nullptr) != FALSE;
 }
 
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
 bool InCache(const std::wstring& url) {
     DWORD size = 0;
     if (GetUrlCacheEntryInfoW(url.c_str(), nullptr, &size)) return true;
@@ -47,12 +50,15 @@ bool InCache(const std::wstring& url) {
 }
 
 const CacheEntry kEntries[] = {
-    {L"http://page.example.test/index.html", NORMAL_CACHE_ENTRY, true},
-    {L"http://page.example.test/style.css", NORMAL_CACHE_ENTRY, true},
-    {L"http://sticky.example.test/logo.png", NORMAL_CACHE_ENTRY | STICKY_CACHE_ENTRY, true},
-    {L"Cookie:user@cookie.example.test/", COOKIE_CACHE_ENTRY | NORMAL_CACHE_ENTRY, true},
-    {L"Cookie:user@other.example.test/", COOKIE_CACHE_ENTRY, true},
-    {L"Visited: user@http://history.example.test/", URLHISTORY_CACHE_ENTRY | NORMAL_CACHE_ENTRY, false},
+    {L"http://page.example.test/index.html", NORMAL_CACHE_ENTRY, true, TOOL_JOB_DELETE_CACHE},
+    {L"http://page.example.test/style.css", NORMAL_CACHE_ENTRY, true, TOOL_JOB_DELETE_CACHE},
+    {L"http://sticky.example.test/logo.png", NORMAL_CACHE_ENTRY | STICKY_CACHE_ENTRY, true, TOOL_JOB_DELETE_CACHE},
+    {L"Cookie:user@cookie.example.test/", COOKIE_CACHE_ENTRY | NORMAL_CACHE_ENTRY, true, TOOL_JOB_DELETE_COOKIES},
+    {L"Cookie:user@other.example.test/", COOKIE_CACHE_ENTRY, true, TOOL_JOB_DELETE_COOKIES},
+    {L"Visited: user@http://history.example.test/", URLHISTORY_CACHE_ENTRY | NORMAL_CACHE_ENTRY, false, TOOL_JOB_NONE},
+    // Longer than the walk's first buffer: it has to grow.
+    {L"http://long.example.test/" + std::wstring(3000, L'a'), NORMAL_CACHE_ENTRY, true, TOOL_JOB_DELETE_CACHE},
+    {L"Cookie:user@long.example.test/" + std::wstring(2500, L'c'), COOKIE_CACHE_ENTRY, true, TOOL_JOB_DELETE_COOKIES},
 };
 
 class CRegValues {
@@ -78,41 +84,23 @@ public:
 }  // namespace
 
 TEST(ToolsJobs, CacheAndCookieJobsDeleteOnlyTheirKind) {
-    for (const CacheEntry& entry : kEntries) ASSERT_TRUE(AddEntry(entry)) << std::string(entry.url.begin(), entry.url.end());
+    for (const CacheEntry& entry : kEntries) ASSERT_TRUE(AddEntry(entry)) << Narrow(entry.url);
     for (const CacheEntry& entry : kEntries) ASSERT_TRUE(InCache(entry.url));
 
-    ASSERT_EQ(toolsrun::Run(toolsrun::ToolsPath(), L"/Del_Cache"), kToolsExit);
-    for (const CacheEntry& entry : kEntries) {
-        const bool kept = !UUrlCacheCleaner::Deletes(TOOL_JOB_DELETE_CACHE, entry.type);
-        EXPECT_EQ(InCache(entry.url), kept) << "after Del_Cache: " << std::string(entry.url.begin(), entry.url.end());
+    // The cache job, the cookie job, then both again on what is left (nothing of their kind).
+    const struct {
+        const wchar_t* commandLine;
+        bool cacheDone, cookiesDone;
+    } runs[] = {{L"/Del_Cache", true, false}, {L"-Del_Cookie", true, true}, {L"/Del_Cache", true, true},
+                {L"/Del_Cookie", true, true}};
+    for (const auto& run : runs) {
+        ASSERT_EQ(toolsrun::Run(toolsrun::ToolsPath(), run.commandLine), kToolsExit);
+        for (const CacheEntry& entry : kEntries) {
+            const bool gone = (run.cacheDone && entry.deletedBy == TOOL_JOB_DELETE_CACHE) ||
+                              (run.cookiesDone && entry.deletedBy == TOOL_JOB_DELETE_COOKIES);
+            EXPECT_EQ(InCache(entry.url), !gone) << Narrow(run.commandLine) << " " << Narrow(entry.url.substr(0, 40));
+        }
     }
-    EXPECT_FALSE(InCache(kEntries[0].url)) << "normal entries go";
-    EXPECT_TRUE(InCache(kEntries[3].url) && InCache(kEntries[5].url)) << "cookies and history stay";
-
-    ASSERT_EQ(toolsrun::Run(toolsrun::ToolsPath(), L"-Del_Cookie"), kToolsExit);
-    EXPECT_FALSE(InCache(kEntries[3].url));
-    EXPECT_FALSE(InCache(kEntries[4].url));
-    EXPECT_TRUE(InCache(kEntries[5].url)) << "the history entry is no cookie";
-
-    // Again on what is left (nothing of its kind), and the cookie job on a cache without cookies.
-    EXPECT_EQ(toolsrun::Run(toolsrun::ToolsPath(), L"/Del_Cache"), kToolsExit);
-    EXPECT_EQ(toolsrun::Run(toolsrun::ToolsPath(), L"/Del_Cookie"), kToolsExit);
-    EXPECT_TRUE(InCache(kEntries[5].url));
-}
-
-TEST(ToolsJobs, CacheWalkGrowsItsBufferForLongEntries) {
-    // A URL longer than the walk's first buffer.
-    const std::wstring longUrl = L"http://long.example.test/" + std::wstring(3000, L'a');
-    const std::wstring cookie = L"Cookie:user@long.example.test/" + std::wstring(2500, L'c');
-    ASSERT_TRUE(AddEntry({longUrl, NORMAL_CACHE_ENTRY, true}));
-    ASSERT_TRUE(AddEntry({cookie, COOKIE_CACHE_ENTRY, true}));
-    ASSERT_TRUE(AddEntry({L"http://short.example.test/", NORMAL_CACHE_ENTRY, true}));
-    EXPECT_EQ(UUrlCacheCleaner::Run(TOOL_JOB_DELETE_CACHE), 1);
-    EXPECT_FALSE(InCache(longUrl));
-    EXPECT_FALSE(InCache(L"http://short.example.test/"));
-    EXPECT_TRUE(InCache(cookie));
-    EXPECT_EQ(UUrlCacheCleaner::Run(TOOL_JOB_DELETE_COOKIES), 1);
-    EXPECT_FALSE(InCache(cookie));
 }
 
 TEST(ToolsJobs, TypedUrlsJobDeletesEveryValueAndLeavesAMissingKeyAlone) {
