@@ -1,5 +1,6 @@
 #include "common/ToolResultRecords.h"
 
+#include <cstring>
 #include <type_traits>
 
 namespace UToolResultRecords {
@@ -8,13 +9,14 @@ namespace {
 // A record is a run of 32-bit fields without padding.
 template <typename Record>
 constexpr size_t FieldCount() {
-    static_assert(std::is_standard_layout<Record>::value && sizeof(Record) == Record::kSize, "packed int32 fields");
+    static_assert(std::is_trivially_copyable<Record>::value && sizeof(Record) == Record::kSize, "packed int32 fields");
     return Record::kSize / 4;
 }
 
 template <typename Record>
 std::vector<uint8_t> EncodeFields(const Record& record) {
-    const int32_t* fields = reinterpret_cast<const int32_t*>(&record);
+    int32_t fields[FieldCount<Record>()];
+    std::memcpy(fields, &record, Record::kSize);
     std::vector<uint8_t> bytes;
     bytes.reserve(Record::kSize);
     for (size_t i = 0; i < FieldCount<Record>(); ++i) {
@@ -27,12 +29,13 @@ std::vector<uint8_t> EncodeFields(const Record& record) {
 template <typename Record>
 bool DecodeFields(const std::vector<uint8_t>& bytes, Record& record) {
     if (bytes.size() != Record::kSize) return false;
-    int32_t* fields = reinterpret_cast<int32_t*>(&record);
+    int32_t fields[FieldCount<Record>()];
     for (size_t i = 0; i < FieldCount<Record>(); ++i) {
         uint32_t value = 0;
         for (int b = 0; b < 4; ++b) value |= static_cast<uint32_t>(bytes[4 * i + b]) << (8 * b);
         fields[i] = static_cast<int32_t>(value);
     }
+    std::memcpy(&record, fields, Record::kSize);
     return true;
 }
 
