@@ -6,6 +6,7 @@ vmx_library(vmx_traywindow
         utility/ui/TaskTray.cpp
         utility/ui/TrayPrompt.cpp
         utility/ui/ShieldMessageBox.cpp
+        utility/ui/TrayToolCmdPrompt.cpp
         utility/ui/SliderCtrlEx.cpp
         utility/ui/TransparentBitmapStatic.cpp
         utility/ui/VMUTaskTrayWnd.cpp

@@ -1,0 +1,5 @@
+#include "tools/VelmoraToolCmdClient.h"
+
+#include "common/ToolChannel.h"
+
+CVelmoraToolCmdClient::CVelmoraToolCmdClient() : CPipeCommandClient(UToolChannel::kPipeName) {}
