@@ -33,7 +33,7 @@ bool Create(const std::wstring& link, const std::wstring& target) {
     if (!CreateDirectoryW(link.c_str(), nullptr)) return false;
     if (SetMountPoint(link, kNtPrefix + target, target)) return true;
     const DWORD error = GetLastError();
-    RemoveDirectoryW(link.c_str());
+    UReparsePoints::Current().Remove(link.c_str());
     SetLastError(error);
     return false;
 }
@@ -82,7 +82,7 @@ bool IsJunction(const std::wstring& path, std::wstring* target) {
 
 bool Remove(const std::wstring& link) {
     if (!IsJunction(link)) return true;
-    if (!RemoveDirectoryW(link.c_str())) return false;
+    if (!UReparsePoints::Current().Remove(link.c_str())) return false;
     SHChangeNotify(SHCNE_RMDIR, SHCNF_PATHW | SHCNF_FLUSH, link.c_str(), nullptr);
     return true;
 }

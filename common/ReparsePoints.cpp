@@ -28,6 +28,8 @@ public:
                                static_cast<DWORD>(buffer.size()), &returned, nullptr);
     }
 
+    BOOL Remove(const wchar_t* directory) override { return RemoveDirectoryW(directory); }
+
 private:
     // The directory itself, not what it points at; no sharing.
     static HANDLE Open(const wchar_t* path, DWORD access) {

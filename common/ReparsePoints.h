@@ -17,6 +17,8 @@ public:
     // Opens `path` for reading and issues FSCTL_GET_REPARSE_POINT into `buffer` (zero-filled,
     // its size is the capacity); `returned` is the byte count. GetLastError set on failure.
     virtual BOOL Get(const wchar_t* path, std::vector<uint8_t>& buffer, DWORD& returned) = 0;
+    // RemoveDirectoryW: a junction goes with its reparse data, its target stays.
+    virtual BOOL Remove(const wchar_t* directory) = 0;
 };
 
 namespace UReparsePoints {

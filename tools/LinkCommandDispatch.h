@@ -1,8 +1,8 @@
 #pragma once
 #include "tools/ToolCommandHandler.h"
 
-// The link procedures. Until they exist every command is answered with the all-zero record of
-// its size, which the utility treats as failed: nothing reports success.
+// Carries a decoded virtual-link command out with the link procedures, each with its own shell
+// file operations, and answers with the record the procedure filled.
 class CLinkCommandDispatch : public IToolCommandHandler {
 public:
     std::vector<uint8_t> Carry(const UToolCommandDecoder::CCommand& command) override;

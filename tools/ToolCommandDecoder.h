@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "utility/core/VelmoraEXVlinkData.h"
+#include "common/VelmoraEXVlinkData.h"
 
 namespace UToolCommandDecoder {
 

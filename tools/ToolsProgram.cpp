@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "framework/LocalMemory.h"
+#include "tools/SHCreateItemFromParsingNameInterface.h"
 #include "tools/ToolCommandExchange.h"
 #include "tools/ToolSwitches.h"
 #include "tools/TypedUrlsCleaner.h"
@@ -17,11 +18,15 @@ namespace {
 
 void RunPipeMode(IToolCommandHandler& handler) {
     const HRESULT com = CoInitialize(nullptr);
+    // Resolved once for the command's file operations (freed again when the system lacks it).
+    CSHCreateItemFromParsingNameInterface& shell = CSHCreateItemFromParsingNameInterface::Instance();
+    shell.Load();
     {
         CVelmoraToolCmdClient client;
         if (client.Open()) UToolCommandExchange::Run(client, handler);
         client.Close();
     }
+    shell.Unload();
     if (SUCCEEDED(com)) CoUninitialize();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Reparse points kept in memory for the real directories they are set on (Wine cannot set them):
-// such a directory reads as a reparse point until it is removed. Installed while the object lives.
+// such a directory reads as a reparse point until it is removed through the seam. Installed while
+// the object lives.
 #include <windows.h>
 
 #include <map>
@@ -34,6 +35,12 @@ public:
         if (found->second.size() > buffer.size()) return Fail(ERROR_INSUFFICIENT_BUFFER);
         std::copy(found->second.begin(), found->second.end(), buffer.begin());
         returned = static_cast<DWORD>(found->second.size());
+        return TRUE;
+    }
+
+    BOOL Remove(const wchar_t* directory) override {
+        if (!RemoveDirectoryW(directory)) return FALSE;
+        m_points.erase(Key(directory));
         return TRUE;
     }
 

@@ -12,10 +12,15 @@
 #include <string>
 
 #include "common/DataConverter.h"
-#include "tools/LinkCommandDispatch.h"
+#include "common/ToolResultRecords.h"
+#include "tools/ToolCommandHandler.h"
 #include "tools/ToolsProgram.h"
 
 namespace {
+
+std::vector<uint8_t> ZeroRecord(const UToolCommandDecoder::CCommand& command) {
+    return std::vector<uint8_t>(UToolResultRecords::RecordSize(command.number), 0);
+}
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -24,7 +29,7 @@ public:
     std::vector<uint8_t> Carry(const UToolCommandDecoder::CCommand& command) override {
         wchar_t folder[MAX_PATH];
         const DWORD n = GetEnvironmentVariableW(L"VMX_TOOLS_PROBE_DIR", folder, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return CLinkCommandDispatch().Carry(command);
+        if (n == 0 || n >= MAX_PATH) return ZeroRecord(command);
         const std::wstring dir(folder, n);
         int index = 0;
         while (Exists(dir + L"\\command-" + std::to_wstring(index) + L".bin")) ++index;
@@ -37,7 +42,7 @@ public:
         std::ofstream((dir + L"\\command-" + std::to_wstring(index) + L".bin").c_str(), std::ios::binary)
             .write(reinterpret_cast<const char*>(record.Data()), static_cast<std::streamsize>(record.Size()));
         std::ifstream answer((dir + L"\\answer-" + std::to_wstring(index) + L".bin").c_str(), std::ios::binary);
-        if (!answer) return CLinkCommandDispatch().Carry(command);
+        if (!answer) return ZeroRecord(command);
         return std::vector<uint8_t>(std::istreambuf_iterator<char>(answer), std::istreambuf_iterator<char>());
     }
 };

@@ -12,3 +12,6 @@ if(WIN32)
     target_link_options(VelmoraEXToolsProbe PRIVATE -municode -mwindows)
     add_dependencies(test_tools_jobs VelmoraEXTools)
 endif()
+
+vmx_test(NAME test_vlink_procedures KIND win LIBS vmx_tools_core SOURCES
+    tests/tools/VlinkProceduresTest.cpp)

@@ -1,7 +1,5 @@
 #include "utility/core/MessageText.h"
 
-#include <windows.h>
-
 #include <cwchar>
 
 namespace UMessageText {
@@ -24,14 +22,6 @@ std::wstring Insert::As(wchar_t kind) const {
     wchar_t buffer[24];
     swprintf(buffer, 24, L"%llX", static_cast<unsigned long long>(static_cast<uint32_t>(m_number)));
     return buffer;
-}
-
-std::wstring Load(unsigned id) {
-    // A zero buffer size hands out a read-only pointer to the resource text (not terminated).
-    const wchar_t* text = nullptr;
-    const int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-    if (length <= 0 || !text) return std::wstring();
-    return std::wstring(text, static_cast<size_t>(length));
 }
 
 std::wstring Fill(const std::wstring& pattern, std::initializer_list<Insert> inserts) {
@@ -58,7 +48,5 @@ std::wstring Fill(const std::wstring& pattern, std::initializer_list<Insert> ins
     }
     return out;
 }
-
-std::wstring Format(unsigned id, std::initializer_list<Insert> inserts) { return Fill(Load(id), inserts); }
 
 }  // namespace UMessageText

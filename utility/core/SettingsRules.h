@@ -10,7 +10,7 @@
 
 #include "utility/core/VelmoraEXOptionData.h"
 #include "utility/core/VelmoraEXSettingData.h"
-#include "utility/core/VelmoraEXVlinkData.h"
+#include "common/VelmoraEXVlinkData.h"
 #include "utility/core/VelmoraIEDeleteSettingData.h"
 
 namespace USettingsRules {

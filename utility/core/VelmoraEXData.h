@@ -5,7 +5,7 @@
 
 #include "utility/core/VelmoraEXSettingData.h"
 #include "utility/core/VelmoraEXStatus.h"
-#include "utility/core/VelmoraEXVlinkData.h"
+#include "common/VelmoraEXVlinkData.h"
 
 class CVelmoraEXData {
 public:

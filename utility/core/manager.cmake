@@ -1,8 +1,10 @@
 # vmx_messages: the message-table loader and its placeholder formatter (the table itself is
 # vmx_resources, linked into each program).
 vmx_library(vmx_messages
-    WIN
+    PORTABLE
         utility/core/MessageText.cpp
+    WIN
+        utility/core/MessageTextLoad.cpp
     WIN_LIBS user32)
 
 # vmx_manager: the RAM-disk manager. vmx_tasks: the worker thread, its tasks and their texts.

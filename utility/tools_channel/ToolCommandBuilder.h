@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/ToolResultRecords.h"
-#include "utility/core/VelmoraEXVlinkData.h"
+#include "common/VelmoraEXVlinkData.h"
 
 namespace UToolCommandBuilder {
 

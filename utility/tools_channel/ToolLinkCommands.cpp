@@ -1,12 +1,12 @@
 #include "utility/tools_channel/ToolLinkCommands.h"
 
+#include "utility/core/MessageText.h"
 #include "utility/disk/OSVersion.h"
 #include "utility/tools_channel/ElevatedStart.h"
 #include "utility/tools_channel/ToolCmdPrompt.h"
 #include "utility/tools_channel/ToolCommandBuilder.h"
 #include "utility/tools_channel/ToolResultDecision.h"
 #include "utility/tools_channel/VelmoraToolCmdServer.h"
-#include "utility/ui/LoadString.h"
 #include "utility/ui/resource.h"
 
 using namespace UToolResultDecision;
@@ -59,7 +59,7 @@ int CToolLinkCommands::Execute(EToolCommand command, HWND owner, wchar_t drive, 
     context.vistaOrLater = m_settings.vistaOrLater;
     context.drive = drive;
     context.ramFolder = link.dst;
-    const std::wstring caption = ULoadString::Get(IDS_10001);
+    const std::wstring caption = UMessageText::Load(IDS_10001);
     for (;;) {
         const CDecision decision = Decide(command, result, context);
         switch (decision.action) {
@@ -69,18 +69,18 @@ int CToolLinkCommands::Execute(EToolCommand command, HWND owner, wchar_t drive, 
             case EAction::Done:
                 return 1;
             case EAction::AskDefer:
-                return m_prompt.MessageBox(owner, caption, ULoadString::Get(IDS_6051), MB_YESNO | MB_ICONWARNING,
+                return m_prompt.MessageBox(owner, caption, UMessageText::Load(IDS_6051), MB_YESNO | MB_ICONWARNING,
                                            false) == IDYES
                            ? 2
                            : 0;
             case EAction::ShowError: {
-                const std::wstring text = Compose(decision.parts, [](unsigned id) { return ULoadString::Get(id); });
+                const std::wstring text = Compose(decision.parts, UMessageText::Load);
                 if (!text.empty()) m_prompt.MessageBox(owner, caption, text, MB_ICONERROR, false);
                 return 0;
             }
             case EAction::AskElevation:
                 context.elevationAsked = true;
-                if (m_prompt.MessageBox(owner, caption, ULoadString::Get(IDS_6050), MB_YESNO | MB_ICONWARNING,
+                if (m_prompt.MessageBox(owner, caption, UMessageText::Load(IDS_6050), MB_YESNO | MB_ICONWARNING,
                                         true) != IDYES)
                     return 0;
                 if (RunOnce(payload, true, result) != 0) return 0;

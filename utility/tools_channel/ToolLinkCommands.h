@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/ToolResultRecords.h"
-#include "utility/core/VelmoraEXVlinkData.h"
+#include "common/VelmoraEXVlinkData.h"
 
 class IElevatedStart;
 class IToolCmdPrompt;

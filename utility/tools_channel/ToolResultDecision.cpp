@@ -1,5 +1,7 @@
 #include "utility/tools_channel/ToolResultDecision.h"
 
+#include "utility/core/MessageText.h"
+
 namespace UToolResultDecision {
 namespace {
 
@@ -94,33 +96,14 @@ CDecision Decide(EToolCommand command, const std::vector<uint8_t>& result, const
     return Act(EAction::NoResult);
 }
 
-std::wstring Fill(const std::wstring& pattern, uint32_t value, const std::wstring& text) {
-    static const wchar_t kDigits[] = L"0123456789ABCDEF";
-    std::wstring hex;
-    do {
-        hex.insert(hex.begin(), kDigits[value & 0xF]);
-        value >>= 4;
-    } while (value);
-    std::wstring out;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == L'%' && i + 1 < pattern.size()) {
-            const wchar_t kind = pattern[i + 1];
-            if (kind == L'X' || kind == L's' || kind == L'%') {
-                out += kind == L'X' ? hex : kind == L's' ? text : std::wstring(L"%");
-                ++i;
-                continue;
-            }
-        }
-        out += pattern[i];
-    }
-    return out;
-}
 
 std::wstring Compose(const std::vector<CTextPart>& parts, const std::function<std::wstring(unsigned)>& load) {
     std::wstring text;
     for (const CTextPart& part : parts) {
         if (!text.empty()) text += L"\r\n";
-        text += Fill(load(part.id), part.value, part.text);
+        // Each text has one placeholder: "%s" takes the part's text, "%X" its value.
+        text += UMessageText::Fill(load(part.id), {part.text.empty() ? UMessageText::Insert(part.value)
+                                                                     : UMessageText::Insert(part.text)});
     }
     return text;
 }

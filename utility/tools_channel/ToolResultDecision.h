@@ -46,7 +46,5 @@ CDecision Decide(EToolCommand command, const std::vector<uint8_t>& result, const
 
 // The parts' texts, each loaded by id and filled in, joined by "\r\n".
 std::wstring Compose(const std::vector<CTextPart>& parts, const std::function<std::wstring(unsigned)>& load);
-// A message-table text with "%X" replaced by the value in upper-case hex and "%s" by text.
-std::wstring Fill(const std::wstring& pattern, uint32_t value, const std::wstring& text);
 
 }  // namespace UToolResultDecision

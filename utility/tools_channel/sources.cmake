@@ -10,5 +10,5 @@ vmx_library(vmx_tools_channel
         utility/tools_channel/VelmoraToolCmdServer.cpp
         utility/tools_channel/ToolLinkCommands.cpp
         utility/tools_channel/UserContextLaunch.cpp
-    DEPS vmx_common vmx_system
+    DEPS vmx_common vmx_system vmx_messages
     WIN_LIBS advapi32 shell32)

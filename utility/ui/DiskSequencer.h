@@ -9,7 +9,7 @@
 
 #include "utility/core/VelmoraEXCacheSettingData.h"
 #include "utility/core/VelmoraEXPropertyData.h"
-#include "utility/core/VelmoraEXVlinkData.h"
+#include "common/VelmoraEXVlinkData.h"
 
 class CVelmoraEXManager;
 class CVMUThreadTaskHeader;

@@ -266,9 +266,11 @@ TEST(ToolLinkCommands, DecisionTablesWithTheirMessages) {
     }
 }
 
-// The real tools program answers every command with the all-zero record of its size, which the
-// utility treats as failed.
-TEST(ToolLinkCommands, RealToolsProgramAnswersWithAllZeroRecords) {
+// The real tools program carries each command out on real folders. Wine's IFileOperation refuses
+// its set-up (E_NOTIMPL), so a new link fails before anything is touched and the utility shows
+// 6052 with that HRESULT; removing the link of a plain folder whose RAM-disk folder is missing
+// leaves the folder and counts as removed; re-linking over a real folder is refused silently.
+TEST(ToolLinkCommands, RealToolsProgramCarriesOutEachCommand) {
     class CRecordingServer : public CVelmoraToolCmdServer {
     public:
         using CVelmoraToolCmdServer::CVelmoraToolCmdServer;
@@ -278,30 +280,40 @@ TEST(ToolLinkCommands, RealToolsProgramAnswersWithAllZeroRecords) {
         }
         std::vector<std::vector<uint8_t>> received;
     };
+    ScratchFolder scratch;
+    ASSERT_EQ(scratch.Path().compare(0, 2, L"C:"), 0);
+    const CVelmoraEXVlinkData link(scratch / L"Docs", (scratch / L"ram\\Vlink\\Docs").substr(2),
+                                   scratch / L"Docs_Backup");
+    const std::wstring note = scratch / L"Docs\\note.txt";
+    ASSERT_TRUE(ScratchFolder::MakeFolder(link.src));
+    ASSERT_TRUE(ScratchFolder::Write(note, {'d', 'a', 't', 'a'}));
+
     CTestElevatedStart elevated;
-    for (EToolCommand command : {TOOL_CREATE_LINK, TOOL_REMOVE_LINK, TOOL_RELINK}) {
-        CRecordingServer server(toolsrun::ToolsPath(), false, UToolCommandBuilder::Build(command, L'R', kLink), elevated,
-                                true);
-        ASSERT_EQ(server.Run(), 0) << command;
-        const std::vector<uint8_t> zero(UToolResultRecords::RecordSize(command), 0);
-        EXPECT_EQ(server.Result(), zero) << command;
-        ASSERT_EQ(server.received.size(), 2u);
-        EXPECT_EQ(server.received[0], UToolChannel::Request());
-        EXPECT_EQ(server.received[1], UToolChannel::Result(0, zero));
-    }
+    CRecordingServer server(toolsrun::ToolsPath(), false, UToolCommandBuilder::Build(TOOL_CREATE_LINK, L'C', link),
+                            elevated, true);
+    ASSERT_EQ(server.Run(), 0);
+    ASSERT_EQ(server.received.size(), 2u);
+    EXPECT_EQ(server.received[0], UToolChannel::Request());
+    EXPECT_EQ(server.received[1], UToolChannel::Result(0, server.Result()));
+    CCreateLinkRecord created;
+    ASSERT_TRUE(UToolResultRecords::Decode(server.Result(), created));
+    EXPECT_EQ(created.method, 2);
+    EXPECT_EQ(static_cast<uint32_t>(created.hresult), 0x80004001u);
+    EXPECT_EQ(created.copied + created.renamed + created.junctioned + created.linked, 0);
 
     CRecordingToolPrompt prompt;
     CToolLinkCommands::CSettings settings;
     settings.toolsPath = toolsrun::ToolsPath();
     settings.elevatedStart = &elevated;
     CToolLinkCommands commands(prompt, settings);
-    EXPECT_EQ(commands.CreateLink(nullptr, L'R', kLink), 0);
-    EXPECT_EQ(commands.RemoveLink(nullptr, L'R', kLink), 0);
-    EXPECT_EQ(commands.Relink(nullptr, L'R', kLink), 0);
-    ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[0], ErrorBox(NoCopy(L"0")));
-    EXPECT_EQ(prompt.boxes[1], ErrorBox(NoRemove(L"0")));
+    EXPECT_EQ(commands.CreateLink(nullptr, L'C', link), 0);
+    EXPECT_EQ(commands.RemoveLink(nullptr, L'C', link), 1);
+    EXPECT_EQ(commands.Relink(nullptr, L'C', link), 0);
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(prompt.boxes[0], ErrorBox(NoCopy(L"80004001")));
     EXPECT_EQ(elevated.starts, 0);
+    EXPECT_EQ(ScratchFolder::Size(note), 4);
+    EXPECT_FALSE(ScratchFolder::Exists(link.backup));
 }
 
 // Commands whose kind-0 message is around and at multiples of the chunk size arrive whole.
