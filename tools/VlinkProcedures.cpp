@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "common/Junction.h"
+#include "framework/FindHandle.h"
 
 namespace UVelmoraVlink {
 
@@ -37,6 +38,30 @@ bool MakeFolderTree(const std::wstring& folder, bool& created) {
     return true;
 }
 
+// True when every file under `source` is under `copy` with the same size. A copy can report
+// success and still skip a file another program holds open.
+bool CopyIsComplete(const std::wstring& source, const std::wstring& copy) {
+    WIN32_FIND_DATAW data;
+    CFindHandle find;
+    if (!find.First((source + L"\\*").c_str(), data)) return true;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring from = source + L"\\" + name, to = copy + L"\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!IsFolder(to)) return false;
+            // A junction inside is copied as what it points at; its target is not ours to walk.
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !CopyIsComplete(from, to)) return false;
+            continue;
+        }
+        WIN32_FILE_ATTRIBUTE_DATA copied;
+        if (!GetFileAttributesExW(to.c_str(), GetFileExInfoStandard, &copied) ||
+            copied.nFileSizeHigh != data.nFileSizeHigh || copied.nFileSizeLow != data.nFileSizeLow)
+            return false;
+    } while (find.Next(data));
+    return true;
+}
+
 // Where a step's result goes: the HRESULT field for method 2, the SHFileOperationW one for 1.
 void Store(const IShellFileOperations& operations, LONG result, int32_t& hresult, int32_t& shResult) {
     (operations.Method() == 2 ? hresult : shResult) = static_cast<int32_t>(result);
@@ -68,6 +93,9 @@ CCreateLinkRecord CreateLink(IShellFileOperations& operations, const CVelmoraEXV
     if (MakeFolderTree(ramParent, parentCreated) && parentCreated) Notify(SHCNE_MKDIR, ramParent);
 
     LONG result = operations.Copy(source, ram);
+    // A short copy is a folder in use: the source must not be renamed over it.
+    if (operations.Succeeded(result) && !CopyIsComplete(source, ram))
+        result = operations.Method() == 2 ? kFolderInUse : ERROR_SHARING_VIOLATION;
     Store(operations, result, record.hresult, record.shResult);
     record.copied = operations.Succeeded(result);
     if (record.copied) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/Junction.h"
+#include "framework/Handle.h"
 #include "framework/ScratchFolder.h"
 #include "tests/common/FakeReparsePoints.h"
 #include "tools/VlinkProcedures.h"
@@ -75,6 +76,28 @@ TEST(VlinkProceduresTest, ARefusedJunctionRollsBackToTheUntouchedFolder) {
     EXPECT_FALSE(f.Exists(f.link.backup));
     EXPECT_FALSE(f.Exists(f.link.dst));
     EXPECT_FALSE(f.Exists(f.scratch / L"ram\\Vlink"));  // the parent made for the copy goes too
+}
+
+TEST(VlinkProceduresTest, AFileHeldOpenIsTheInUseCaseAndTheSourceStaysWhole) {
+    LinkFixture f;
+    FakeReparsePoints points;
+    const std::wstring held = ScratchFolder::Join(f.link.src, L"held.bin");
+    ASSERT_TRUE(ScratchFolder::Write(held, std::vector<char>(5000, 'h')));
+    CHandle open(CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(open.IsValid());
+
+    const CCreateLinkRecord r = UVelmoraVlink::CreateLink(f.method1, f.link);
+    EXPECT_EQ(0, r.linked);
+    EXPECT_EQ(0, r.copied);
+    EXPECT_EQ(32, r.shResult);  // what the utility reads as a folder in use
+    EXPECT_EQ(0, r.renamed);
+    EXPECT_EQ(1, r.copyDeleted);
+    open.Reset();
+    EXPECT_TRUE(f.HasData(f.link.src));
+    EXPECT_EQ(5000, ScratchFolder::Size(held));
+    EXPECT_EQ(L"(none)", f.Target(f.link.src));
+    EXPECT_FALSE(f.Exists(f.link.backup));
+    EXPECT_FALSE(f.Exists(f.scratch / L"ram\\Vlink"));
 }
 
 TEST(VlinkProceduresTest, RemoveWithTheRamDiskOffRestoresFromTheBackup) {
