@@ -2,17 +2,15 @@
 
 #include <shlobj.h>
 
-#include <cstddef>
 #include <memory>
-#include <vector>
 
-#include "framework/Handle.h"
+#include "common/Junction.h"
 #include "framework/PropertySheet.h"
 #include "utility/core/MessageText.h"
+#include "utility/core/PhysicalMemory.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/RamDiskStatus.h"
 #include "utility/ui/DiskSequencer.h"
-#include "utility/core/PhysicalMemory.h"
 #include "utility/ui/OptionDlg.h"
 #include "utility/ui/PropertySheetFactory.h"
 #include "utility/ui/TrayPrompt.h"
@@ -20,20 +18,6 @@
 #include "utility/ui/resource.h"
 
 namespace {
-
-// Mount-point reparse data (the part of REPARSE_DATA_BUFFER a junction uses).
-struct MountPointReparseData {
-    DWORD ReparseTag;
-    WORD ReparseDataLength;
-    WORD Reserved;
-    WORD SubstituteNameOffset;
-    WORD SubstituteNameLength;
-    WORD PrintNameOffset;
-    WORD PrintNameLength;
-    WCHAR PathBuffer[1];
-};
-
-const size_t kReparseBufferSize = 16 * 1024;
 
 // The drive part ("C:") of a path; a leading "\??\" of a junction target is skipped.
 std::wstring DrivePart(std::wstring path) {
@@ -45,24 +29,6 @@ std::wstring FolderPath(int csidl) {
     wchar_t path[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return std::wstring();
     return path;
-}
-
-// The substitute name of a junction; empty when folder is none.
-std::wstring JunctionTarget(const std::wstring& folder) {
-    const CHandle handle(CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!handle) return std::wstring();
-    std::vector<BYTE> buffer(kReparseBufferSize);
-    DWORD got = 0;
-    const BOOL read = DeviceIoControl(handle.Get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
-                                      static_cast<DWORD>(buffer.size()), &got, nullptr);
-    const auto* data = reinterpret_cast<const MountPointReparseData*>(buffer.data());
-    if (!read || got < offsetof(MountPointReparseData, PathBuffer) || data->ReparseTag != IO_REPARSE_TAG_MOUNT_POINT)
-        return std::wstring();
-    const size_t start = offsetof(MountPointReparseData, PathBuffer) + data->SubstituteNameOffset;
-    if (start + data->SubstituteNameLength > got) return std::wstring();
-    return std::wstring(reinterpret_cast<const wchar_t*>(buffer.data() + start),
-                        data->SubstituteNameLength / sizeof(wchar_t));
 }
 
 std::wstring OrNotSet(const std::wstring& text) { return text.empty() ? UMessageText::Load(IDS_6026) : text; }
@@ -164,10 +130,8 @@ std::wstring CVMUStatusWholePage::ChromeLocation() const {
     const std::wstring folder = local + L"\\Google\\Chrome\\User Data\\Default\\Cache";
     const DWORD attributes = GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return std::wstring();
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        const std::wstring target = JunctionTarget(folder);
-        if (!target.empty()) return DrivePart(target);
-    }
+    std::wstring target;
+    if (UJunction::IsJunction(folder, &target) && !target.empty()) return DrivePart(target);
     return DrivePart(folder);
 }
 

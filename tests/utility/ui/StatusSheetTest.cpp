@@ -23,6 +23,8 @@
 #include "utility/disk/DataFolder.h"
 #include "utility/disk/RamDiskStatus.h"
 #include "utility/ui/DiskSequencer.h"
+#include "common/Junction.h"
+#include "tests/common/FakeReparsePoints.h"
 #include "utility/core/MessageText.h"
 #include "utility/core/PhysicalMemory.h"
 #include "utility/ui/OptionDlg.h"
@@ -374,6 +376,15 @@ TEST_F(StatusSheet, ChromeLocationIsTheDriveOfItsCacheFolder) {
         CVMUStatusSheet sheet(tray, factory, prompt);
         Open(sheet);
         EXPECT_EQ(sheet.WholePage().GetDlgItemText(IDC_STATUS_CHROME_DRIVE), std::wstring(local, 2));
+        sheet.DestroyWindow();
+    }
+    // A cache folder that is a junction shows the drive it points at.
+    {
+        FakeReparsePoints points;
+        ASSERT_TRUE(UJunction::SetMountPoint(folder, L"\\??\\R:\\Chrome", L"R:\\Chrome"));
+        CVMUStatusSheet sheet(tray, factory, prompt);
+        Open(sheet);
+        EXPECT_EQ(sheet.WholePage().GetDlgItemText(IDC_STATUS_CHROME_DRIVE), L"R:");
         sheet.DestroyWindow();
     }
     for (auto it = created.rbegin(); it != created.rend(); ++it) RemoveDirectoryW(it->c_str());
