@@ -2,16 +2,14 @@
 # version). An OBJECT library so that the resource objects land in
 # every program that links it (a static library would drop them: nothing references them).
 if(WIN32)
+    # The dialog templates come one script per window family.
     add_library(vmx_resources OBJECT
         utility/ui/Strings.rc
         utility/ui/Resources.rc
-        utility/ui/Version.rc)
-    # Dialog templates, one script per window family.
-    foreach(script StatusDialogs.rc PropertyDialogs.rc SaveDialogs.rc)
-        if(EXISTS ${VMX_ROOT}/utility/ui/${script})
-            target_sources(vmx_resources PRIVATE utility/ui/${script})
-        endif()
-    endforeach()
+        utility/ui/Version.rc
+        utility/ui/StatusDialogs.rc
+        utility/ui/PropertyDialogs.rc
+        utility/ui/SaveDialogs.rc)
     target_compile_definitions(vmx_resources PRIVATE
         VMX_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
         VMX_VERSION_MINOR=${PROJECT_VERSION_MINOR}
