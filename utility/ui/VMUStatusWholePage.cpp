@@ -10,6 +10,8 @@
 #include "utility/core/PhysicalMemory.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/RamDiskStatus.h"
+#include "utility/ui/BrowsingDataJobs.h"
+#include "utility/ui/DeleteIECacheDlg.h"
 #include "utility/ui/DiskSequencer.h"
 #include "utility/ui/OptionDlg.h"
 #include "utility/ui/PropertySheetFactory.h"
@@ -309,8 +311,9 @@ void CVMUStatusWholePage::OnDisable() {
 }
 
 void CVMUStatusWholePage::RunBrowsingDataDeletion() {
-    m_prompt.MessageBox(GetSheetHwnd(), UMessageText::Load(IDS_10001), UMessageText::Load(IDS_7003),
-                        MB_ICONINFORMATION);
+    CToolsJobLauncher launcher;
+    CDeleteIECacheDlg dialog(m_prompt, launcher, SheetWnd());
+    dialog.DoModal();
 }
 
 void CVMUStatusWholePage::OnOptions() {

@@ -65,8 +65,7 @@ protected:
     // The Firefox cache location is not read in this build: always empty (shown as 6026).
     virtual std::wstring FirefoxLocation() const;
     virtual std::wstring ChromeLocation() const;
-    // The browsing-data deletion dialog (its button is IDC_STATUS_IE_DELETE). This build has none; the default tells
-    // the user the function is not available.
+    // The browsing-data deletion dialog (its button is IDC_STATUS_IE_DELETE), modal above the sheet.
     virtual void RunBrowsingDataDeletion();
 
     // Buttons.

@@ -18,6 +18,8 @@
 #define IDD_PROPERTY_WHOLE 108    // disk settings: RAM disk
 #define IDD_SAVE 136              // save progress at shutdown
 #define IDD_OPTION 146            // utility options
+#define IDD_IE_DELETE 139         // browsing data to delete
+#define IDD_IE_DELETE_PROGRESS 140  // browsing-data deletion under way
 
 // Status page (106).
 #define IDC_STATUS_ENABLE 1010
@@ -46,6 +48,13 @@
 #define IDC_SAVE_TEXT 1002
 #define IDC_SAVE_PICTURE 1003
 #define IDC_SAVE_PROGRESS 1027
+// Browsing-data deletion (139, 140): the four choices, the status line and the marquee.
+#define IDC_IEDELETE_CACHE 1009
+#define IDC_IEDELETE_COOKIE 1010
+#define IDC_IEDELETE_HISTORY 1011
+#define IDC_IEDELETE_TYPEDURLS 1012
+#define IDC_IEDELETE_STATUS 1002
+#define IDC_IEDELETE_PROGRESS 1027
 // Option dialog (146).
 #define IDC_OPTION_TASKTRAY 1003
 #define IDC_OPTION_INDICATOR 1026

@@ -9,7 +9,8 @@ if(WIN32)
         utility/ui/Version.rc
         utility/ui/StatusDialogs.rc
         utility/ui/PropertyDialogs.rc
-        utility/ui/SaveDialogs.rc)
+        utility/ui/SaveDialogs.rc
+        utility/ui/IEDeleteDialogs.rc)
     target_compile_definitions(vmx_resources PRIVATE
         VMX_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
         VMX_VERSION_MINOR=${PROJECT_VERSION_MINOR}
