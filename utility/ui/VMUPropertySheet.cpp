@@ -53,7 +53,12 @@ void CVMUPropertySheet::Setup() {
     m_psh.dwFlags &= ~static_cast<DWORD>(PSH_HASHELP);
     m_wholePage.m_psp.dwFlags &= ~static_cast<DWORD>(PSP_HASHELP);
     AddPage(&m_wholePage);
+    AddPage(&m_backupPage);
 }
+
+bool CVMUPropertySheet::ChromeCacheChosen() const { return m_disk.Setting.CacheSetting.ChromeCache == 1; }
+
+bool CVMUPropertySheet::HasVirtualLinks() const { return !IsNewDisk() && !m_disk.Vlinks.empty(); }
 
 // A change that needed the disk re-created is waiting in the ".bak" file for the next enable;
 // the sheet edits from there. A file without a size or a letter is of no use and goes.
@@ -94,13 +99,7 @@ void CVMUPropertySheet::ActivateEveryPage() {
 
 void CVMUPropertySheet::FillSettingsOfMissingPages() {
     CVelmoraEXSettingData& target = m_property.NewSetting;
-    const CVelmoraEXSettingData& source = m_disk.Setting;
-    // Backup page.
-    target.SaveType = source.SaveType;
-    target.LoadType = source.LoadType;
-    target.BackupBaseDir = source.BackupBaseDir;
-    // Browser-cache page.
-    target.CacheSetting = source.CacheSetting;
+    target.CacheSetting = m_disk.Setting.CacheSetting;
 }
 
 bool CVMUPropertySheet::AcceptOk() {

@@ -9,6 +9,7 @@
 #include "framework/PropertySheet.h"
 #include "utility/core/VelmoraEXData.h"
 #include "utility/core/VelmoraEXPropertyData.h"
+#include "utility/ui/VMUPropertyBackupPage.h"
 #include "utility/ui/VMUPropertyWholePage.h"
 
 class CDiskSequencer;
@@ -46,6 +47,12 @@ public:
     bool ChangeStarted() const { return m_changeStarted; }
 
     CVMUPropertyWholePage& WholePage() { return m_wholePage; }
+    CVMUPropertyBackupPage& BackupPage() { return m_backupPage; }
+
+    // What the other pages have chosen, for the backup page's checks: the Chrome cache on, and
+    // virtual links on an existing disk.
+    bool ChromeCacheChosen() const;
+    bool HasVirtualLinks() const;
 
 protected:
     BOOL OnInitDialog() override;
@@ -56,8 +63,8 @@ private:
     void ApplyPendingSettings(const std::wstring& settingsPath);
     // OK up to handing on the change: false when a page refused and the sheet stays open.
     bool AcceptOk();
-    // The backup, browser-cache and virtual-link pages write these parts of the new settings once
-    // they exist; until then the working copy's values pass through unchanged.
+    // The browser-cache page writes this part of the new settings once it exists; until then the
+    // working copy's values pass through unchanged.
     void FillSettingsOfMissingPages();
     void ActivateEveryPage();
 
@@ -68,6 +75,7 @@ private:
     CVelmoraEXData m_disk;
     CVelmoraEXPropertyData m_property;
     CVMUPropertyWholePage m_wholePage;
+    CVMUPropertyBackupPage m_backupPage;
     bool m_hasDisk = true;
     bool m_closing = false;
     bool m_changeStarted = false;

@@ -4,6 +4,7 @@ vmx_library(vmx_propertysheet
     WIN
         utility/ui/VMUPropertySheet.cpp
         utility/ui/VMUPropertyWholePage.cpp
+        utility/ui/VMUPropertyBackupPage.cpp
         utility/ui/VMUPropertySheetFactory.cpp
     DEPS vmx_traywindow vmx_sequencer vmx_manager vmx_settings_files vmx_system vmx_framework_ui
     WIN_LIBS user32 comctl32)

@@ -16,6 +16,7 @@
 #define IDD_STATUS_WHOLE 106      // status sheet: disks, memory, browser locations
 #define IDD_STATUS_ABOUT 107      // status sheet: version
 #define IDD_PROPERTY_WHOLE 108    // disk settings: RAM disk
+#define IDD_PROPERTY_BACKUP 109   // disk settings: backup
 #define IDD_SAVE 136              // save progress at shutdown
 #define IDD_OPTION 146            // utility options
 #define IDD_IE_DELETE 139         // browsing data to delete
@@ -44,6 +45,16 @@
 #define IDC_PROPERTY_SIZE 1006
 #define IDC_PROPERTY_LETTER 1009
 #define IDC_PROPERTY_FORMAT 1010
+// Backup page (109): timing radios, creation radios, folder.
+#define IDC_BACKUP_NONE 1006
+#define IDC_BACKUP_LOGOFF 1007
+#define IDC_BACKUP_WRITEBACK 1008
+#define IDC_BACKUP_WRITETHROUGH 1009
+#define IDC_BACKUP_LOAD_NORMAL 1040
+#define IDC_BACKUP_LOAD_FAST 1041
+#define IDC_BACKUP_FOLDER 1031
+#define IDC_BACKUP_BROWSE 1032
+#define IDC_BACKUP_DEFAULT 1033
 // Save dialog (136).
 #define IDC_SAVE_TEXT 1002
 #define IDC_SAVE_PICTURE 1003

@@ -16,6 +16,7 @@
 #include "utility/core/SettingsPaths.h"
 #include "utility/core/VMUThreadTaskHeader.h"
 #include "utility/core/VelmoraEXManager.h"
+#include "utility/disk/DataFolder.h"
 #include "utility/ui/DiskSequencer.h"
 #include "utility/core/PhysicalMemory.h"
 #include "utility/ui/SequencerHost.h"
@@ -456,3 +457,94 @@ TEST_F(PropertySheetTest, PageLayoutFits) {
 }
 
 }  // namespace
+
+// The backup page: its values from the disk, the timing that snaps back while the Chrome cache or
+// a link needs the backup, the folder checks of its apply, and the question before the backup
+// of an existing disk goes off.
+TEST_F(PropertySheetTest, BackupPageGuardsTheTimingAndTheFolder) {
+    const std::wstring title = L"RAMディスク(R:)のプロパティ";
+    CVelmoraEXData other;
+    other.Status.SettingsPath = scratch.Path() + L"\\VelmoraEX1.ini";
+    other.Status.Mode = MODE_MEMORY;
+    other.Status.DiskOperation = OP_IDLE;
+    other.Status.CurrentLetter = L'S';
+    other.Setting.SaveType = SAVE_AT_LOGOFF;
+    other.Setting.BackupBaseDir = scratch.Path() + L"\\Taken";
+    manager.AddDisk(other);
+    CVelmoraEXData& disk = AddDisk(256);
+    disk.Setting.CacheSetting.ChromeCache = 1;
+    Open();
+    HWND backup = sheet->BackupPage().m_hWnd;
+    ASSERT_NE(backup, nullptr);
+    auto checked = [&](int id) { return IsDlgButtonChecked(backup, id) == BST_CHECKED; };
+    EXPECT_TRUE(checked(IDC_BACKUP_WRITEBACK));
+    EXPECT_TRUE(checked(IDC_BACKUP_LOAD_FAST));
+    wchar_t folder[MAX_PATH] = {};
+    GetDlgItemTextW(backup, IDC_BACKUP_FOLDER, folder, MAX_PATH);
+    EXPECT_EQ(std::wstring(folder), scratch.Path() + L"\\Backup0");
+    // "デフォルト" for a folder outside the data folder: the next free default folder.
+    SendDlgItemMessageW(backup, IDC_BACKUP_DEFAULT, BM_CLICK, 0, 0);
+    GetDlgItemTextW(backup, IDC_BACKUP_FOLDER, folder, MAX_PATH);
+    EXPECT_EQ(std::wstring(folder), USettingsPaths::GetNewBackupFolder());
+    EXPECT_EQ(std::wstring(folder).rfind(GetDataFolder(), 0), 0u);
+
+    // No backup while the Chrome cache is on: 6063, and the timing snaps back.
+    SendDlgItemMessageW(backup, IDC_BACKUP_NONE, BM_CLICK, 0, 0);
+    ExpectBox(0, L"Google Chromeのキャッシュが設定されているため、バックアップは必要です。", MB_ICONINFORMATION, title);
+    EXPECT_TRUE(checked(IDC_BACKUP_WRITEBACK));
+    EXPECT_FALSE(checked(IDC_BACKUP_NONE));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(backup, IDC_BACKUP_FOLDER)));
+    sheet->DestroyWindow();
+
+    // With links instead: 6064. With neither: the folder controls go grey.
+    disk.Setting.CacheSetting.ChromeCache = 0;
+    disk.Vlinks.push_back(CVelmoraEXVlinkData(L"C:\\a", L"\\Vlink\\a", L"C:\\a_Backup"));
+    Open();
+    backup = sheet->BackupPage().m_hWnd;
+    SendDlgItemMessageW(backup, IDC_BACKUP_NONE, BM_CLICK, 0, 0);
+    ExpectBox(1, L"仮想リンクが設定されているため、バックアップは必要です。", MB_ICONINFORMATION, title);
+    EXPECT_TRUE(checked(IDC_BACKUP_WRITEBACK));
+    sheet->DestroyWindow();
+    disk.Vlinks.clear();
+    Open();
+    backup = sheet->BackupPage().m_hWnd;
+    SendDlgItemMessageW(backup, IDC_BACKUP_NONE, BM_CLICK, 0, 0);
+    EXPECT_EQ(prompt.boxes.size(), 2u);
+    for (int id : {IDC_BACKUP_FOLDER, IDC_BACKUP_BROWSE, IDC_BACKUP_DEFAULT, IDC_BACKUP_LOAD_NORMAL})
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(backup, id))) << id;
+
+    // Backup off for an existing disk asks 4111; Cancel keeps the sheet open.
+    prompt.answers.push_back(IDCANCEL);
+    EXPECT_FALSE(PressOk());
+    ExpectBox(2, L"バックアップを行わない設定が選択されました。ログオフ時にディスク内のデータは全て失われます。\nまた、"
+                 L"RAMディスクにソフトをインストールした場合は、アンインストールできなくなる場合があります。\n続行しますか？",
+              MB_OKCANCEL | MB_ICONEXCLAMATION, title);
+    ExpectNothingStarted();
+
+    // The folder checks, each refusing with its message, in their order.
+    SendDlgItemMessageW(backup, IDC_BACKUP_LOGOFF, BM_CLICK, 0, 0);
+    const struct {
+        std::wstring folder, message;
+    } refusals[] = {
+        {L"", L"バックアップ先を指定してください"},
+        {L"s:\\backup", L"RAMディスクをバックアップ先として指定することはできません。\n他のドライブを指定してください。"},
+        {scratch.Path() + L"\\Taken", L"バックアップ先は他の設定と同じ場所にはできません。"},
+    };
+    size_t shown = prompt.boxes.size();
+    for (const auto& refusal : refusals) {
+        SetDlgItemTextW(backup, IDC_BACKUP_FOLDER, refusal.folder.c_str());
+        EXPECT_FALSE(PressOk());
+        ExpectBox(shown++, refusal.message, MB_ICONINFORMATION, title);
+    }
+    ExpectNothingStarted();
+
+    // A free folder and normal creation: accepted, carried into the change.
+    SetDlgItemTextW(backup, IDC_BACKUP_FOLDER, (scratch.Path() + L"\\Elsewhere").c_str());
+    SendDlgItemMessageW(backup, IDC_BACKUP_LOAD_NORMAL, BM_CLICK, 0, 0);
+    EXPECT_TRUE(PressOk());
+    EXPECT_EQ(prompt.boxes.size(), shown);
+    ASSERT_NE(sequencer.PendingChange(), nullptr);
+    EXPECT_EQ(sequencer.PendingChange()->NewSetting.SaveType, SAVE_AT_LOGOFF);
+    EXPECT_EQ(sequencer.PendingChange()->NewSetting.LoadType, LOAD_NORMAL);
+    EXPECT_EQ(sequencer.PendingChange()->NewSetting.BackupBaseDir, scratch.Path() + L"\\Elsewhere");
+}
