@@ -10,7 +10,7 @@ vmx_log() { printf '== %s\n' "$*" >&2; }
 vmx_build_tree() {
     local tree="$1" dir="$VMX_BUILD/$1"
     local -a args=(-G Ninja -DCMAKE_BUILD_TYPE=Release)
-    mkdir -p "$VMX_BUILD"
+    mkdir -p "$VMX_BUILD" "$(dirname "$VMX_WINEPREFIX")"
     # Compiler cache keyed on paths relative to the checkout, so another clone reuses it.
     if command -v ccache >/dev/null 2>&1; then
         args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -49,7 +49,7 @@ vmx_start_display() {
 # wineserver has written it out: the test programs run in copies of it.
 vmx_prepare_wine_prefix() {
     local changed=0
-    mkdir -p "$VMX_BUILD"
+    mkdir -p "$VMX_BUILD" "$(dirname "$VMX_WINEPREFIX")"
     if [ ! -f "$VMX_WINEPREFIX/system.reg" ]; then
         changed=1
         vmx_log "creating Wine prefix $VMX_WINEPREFIX"

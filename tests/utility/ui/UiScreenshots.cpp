@@ -1,8 +1,10 @@
 // Takes pictures of the utility's windows as a person sees them: the status sheet with one
-// enabled and one disabled disk, the settings sheet of the enabled disk, and the save dialog
-// during a shutdown. Runs the real windows against the driver stand-in in a prefix of its own.
+// enabled and one disabled disk, the settings sheet of the enabled disk with its backup page, the
+// browsing-data deletion's choice and progress, and the save dialog during a shutdown. Runs the
+// real windows against the driver stand-in in a prefix of its own.
 //   vmx_ui_screenshots <output folder>
-// Writes status.bmp, settings.bmp and save.bmp; exit code 0 when all three were taken.
+// Writes status.bmp, settings.bmp, backup.bmp, iedelete.bmp, iedelete-progress.bmp and save.bmp;
+// exit code 0 when all six were taken.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -99,9 +101,35 @@ int wmain(int argc, wchar_t** argv) {
     script.Add(L"settings sheet drawn", [&] { return GetTickCount() - settingsAt > 500; }, [&] {
         HWND props = FindOwnWindow(propertyTitle);
         taken += SaveWindowBitmap(props, out + L"\\settings.bmp");
+        PostMessageW(props, PSM_SETCURSEL, 1, 0);
+        settingsAt = GetTickCount();
+    });
+    script.Add(L"backup page drawn", [&] { return GetTickCount() - settingsAt > 500; }, [&] {
+        HWND props = FindOwnWindow(propertyTitle);
+        taken += SaveWindowBitmap(props, out + L"\\backup.bmp");
         PostMessageW(props, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     });
     script.Add(L"settings sheet closed", [&] { return FindOwnWindow(propertyTitle) == nullptr; },
+               [&] { Click(page, IDC_STATUS_IE_DELETE); });
+    // The browsing-data deletion: the choice, then the progress while the tools program runs.
+    const std::wstring deleteTitle = L"インターネット閲覧の履歴の削除  ";
+    HWND choice = nullptr;
+    script.Add(L"deletion choice", [&] { return (choice = FindOwnWindow(deleteTitle)) != nullptr; },
+               [&] { settingsAt = GetTickCount(); });
+    script.Add(L"deletion choice drawn", [&] { return GetTickCount() - settingsAt > 300; }, [&] {
+        for (int id : {IDC_IEDELETE_CACHE, IDC_IEDELETE_COOKIE, IDC_IEDELETE_HISTORY, IDC_IEDELETE_TYPEDURLS})
+            if (IsDlgButtonChecked(choice, id) != BST_CHECKED) SendDlgItemMessageW(choice, id, BM_CLICK, 0, 0);
+        settingsAt = GetTickCount();
+    });
+    script.Add(L"deletion choice ticked", [&] { return GetTickCount() - settingsAt > 300; }, [&] {
+        taken += SaveWindowBitmap(choice, out + L"\\iedelete.bmp");
+        Click(choice, IDOK);
+    });
+    script.Add(L"deletion progress", [&] {
+        HWND progress = FindOwnWindow(deleteTitle);
+        return progress && progress != choice && GetDlgItem(progress, IDC_IEDELETE_PROGRESS);
+    }, [&] { taken += SaveWindowBitmap(FindOwnWindow(deleteTitle), out + L"\\iedelete-progress.bmp"); });
+    script.Add(L"deletion done", [&] { return FindOwnWindow(deleteTitle) == nullptr; },
                [&] { PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
     script.Start(60000, [&] {
         if (HWND props = FindOwnWindow(propertyTitle)) PostMessageW(props, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
@@ -135,6 +163,6 @@ int wmain(int argc, wchar_t** argv) {
     standin.End();
     UDriverPipeFrame::SetPipeName(nullptr);
     ScratchFolder::RemoveTree(ramDir);
-    fprintf(stderr, "vmx_ui_screenshots: %d of 3 pictures\n", taken);
-    return taken == 3 ? 0 : 1;
+    fprintf(stderr, "vmx_ui_screenshots: %d of 6 pictures\n", taken);
+    return taken == 6 ? 0 : 1;
 }
