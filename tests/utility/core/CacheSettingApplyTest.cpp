@@ -77,6 +77,11 @@ TEST(CacheSettingApply, EveryBrowserMovesToTheDiskAndBackToItsDefault) {
     SHCreateDirectoryExW(nullptr, chrome.c_str(), nullptr);
     Write(chrome + L"\\index", "chrome");
 
+    std::wstring ieHome;
+    ASSERT_TRUE(UShellFolder::GetDefault(CSIDL_INTERNET_CACHE, ieHome));
+    ScratchFolder::MakeFolder(ieHome + L"\\Low");
+    Write(ieHome + L"\\Low\\a.htm", "a");
+
     CVelmoraEXCacheSettingData all, result;
     all.IECache = all.IEHistory = all.FirefoxCache = all.ChromeCache = 1;
     all.ApplyToDrive(L'Q', result, 1);
@@ -88,6 +93,10 @@ TEST(CacheSettingApply, EveryBrowserMovesToTheDiskAndBackToItsDefault) {
     ASSERT_TRUE(UShellFolder::GetCurrent(CSIDL_HISTORY, path));
     EXPECT_EQ(path, L"Q:\\History");
     EXPECT_EQ(UBrowserFirefox::GetCacheParent(firefox + L"\\Profiles\\p.default"), L"Q:\\Cache");
+    const std::wstring ieDisk = disk / L"Temporary Internet Files";
+    EXPECT_EQ(ScratchFolder::Read(ieDisk + L"\\Low\\a.htm"), std::vector<char>{'a'}) << "the old content is copied";
+    EXPECT_EQ(GetFileAttributesW(ieDisk.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     std::wstring target;
     EXPECT_TRUE(UJunction::IsJunction(chrome, &target));
     EXPECT_EQ(target, L"\\??\\Q:\\Chrome Cache");
@@ -103,6 +112,8 @@ TEST(CacheSettingApply, EveryBrowserMovesToTheDiskAndBackToItsDefault) {
     EXPECT_EQ(std::vector<int>({again.IECache, again.IEHistory, again.FirefoxCache, again.ChromeCache}),
               std::vector<int>({0, 0, 0, 0}));
     for (const std::wstring& name : names) EXPECT_TRUE(ScratchFolder::Exists(disk / name));
+    EXPECT_TRUE(ScratchFolder::Exists(ieDisk + L"\\low"));
+    Write(ieDisk + L"\\today.htm", "t");
 
     CVelmoraEXCacheSettingData reverted;
     all.RevertToDefault(reverted);
@@ -112,15 +123,11 @@ TEST(CacheSettingApply, EveryBrowserMovesToTheDiskAndBackToItsDefault) {
     ASSERT_TRUE(UShellFolder::GetCurrent(CSIDL_HISTORY, path));
     ASSERT_TRUE(UShellFolder::GetDefault(CSIDL_HISTORY, defaultPath));
     EXPECT_EQ(path, defaultPath);
+    EXPECT_EQ(ScratchFolder::Read(ieHome + L"\\today.htm"), std::vector<char>{'t'}) << "copied back home";
+    EXPECT_FALSE(ScratchFolder::Exists(ieDisk));
     EXPECT_EQ(UBrowserFirefox::GetCacheParent(firefox + L"\\Profiles\\p.default"), L"");
     EXPECT_FALSE(UJunction::IsJunction(chrome));
     EXPECT_TRUE(UBrowserChrome::BackupFolders(chrome).empty());
 
-    // Only the fields that are on are touched.
-    CVelmoraEXCacheSettingData none, untouched;
-    untouched.IECache = 7;
-    none.ApplyToDrive(L'Q', untouched, 0);
-    none.RevertToDefault(untouched);
-    EXPECT_EQ(untouched.IECache, 7);
     EXPECT_EQ(setter.sets, 4);
 }

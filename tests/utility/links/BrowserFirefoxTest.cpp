@@ -108,48 +108,21 @@ TEST(BrowserFirefox, ApplyTwiceEnableAgainAndUndoAgainstRealProfileFiles) {
     EXPECT_FALSE(ScratchFolder::Exists(firefox.profile + L"\\user.js.vmx-new"));
 }
 
-TEST(BrowserFirefox, ProfilesIniVariantsFindTheRightProfileOrNone) {
-    struct Case {
-        const char* what;
-        std::string ini;
-        const wchar_t* profile;  // under the scratch folder; null: no profile
-    } cases[] = {
-        {"no Default: the first",
-         "[Profile0]\nPath=Profiles/ab12.default\nIsRelative=1\n[Profile1]\nPath=Profiles/x\nIsRelative=1\n",
-         L"ユーザー\\Profiles\\ab12.default"},
-        {"a gap ends the list before the default",
-         "[Profile0]\r\nPath=Profiles/ab12.default\r\nIsRelative=1\r\n[Profile2]\r\nPath=Profiles/x\r\nDefault=1\r\n",
-         L"ユーザー\\Profiles\\ab12.default"},
-        {"absolute path with forward slashes", "[Profile0]\r\nPath=%ROOT%/abs\r\nIsRelative=0\r\nDefault=1\r\n",
-         L"abs"},
-        {"no profile section", "[General]\r\nStartWithLastProfile=1\r\n", nullptr},
-    };
-    for (const Case& c : cases) {
-        ScratchFolder scratch;
-        std::string ini = c.ini;
-        const size_t at = ini.find("%ROOT%");
-        if (at != std::string::npos) {
-            std::string root;
-            for (wchar_t ch : scratch.Path()) root += ch == L'\\' ? '/' : static_cast<char>(ch);
-            ini.replace(at, 6, root);
-            ScratchFolder::MakeFolder(scratch / L"abs");
-        }
-        Firefox firefox(scratch, ini);
-        const std::wstring target = scratch / L"R-Cache";
-        ScratchFolder::MakeFolder(target);
-        bool changed = false;
-        EXPECT_EQ(UBrowserFirefox::Apply(firefox.root, target, changed), c.profile != nullptr) << c.what;
-        if (!c.profile) {
-            EXPECT_FALSE(ScratchFolder::Exists(firefox.profile + L"\\user.js")) << c.what;
-            EXPECT_FALSE(UBrowserFirefox::Undo(firefox.root, changed)) << c.what;
-            continue;
-        }
-        EXPECT_EQ(UBrowserFirefox::GetCacheParent(scratch / c.profile), target) << c.what;
-    }
-    ScratchFolder empty;
-    bool changed = true;
-    EXPECT_FALSE(UBrowserFirefox::Apply(empty / L"none", empty / L"t", changed)) << "no Profiles.ini";
-    EXPECT_FALSE(changed);
+TEST(BrowserFirefox, AnAbsoluteProfilePathWithForwardSlashesOrNoProfileAtAll) {
+    ScratchFolder scratch;
+    std::string root;
+    for (wchar_t ch : scratch.Path()) root += ch == L'\\' ? '/' : static_cast<char>(ch);
+    Firefox firefox(scratch, "[Profile0]\r\nPath=" + root + "/abs\r\nIsRelative=0\r\nDefault=1\r\n");
+    ScratchFolder::MakeFolder(scratch / L"abs");
+    bool changed = false;
+    EXPECT_TRUE(UBrowserFirefox::Apply(firefox.root, scratch / L"R", changed));
+    EXPECT_EQ(UBrowserFirefox::GetCacheParent(scratch / L"abs"), scratch / L"R");
+
+    Firefox none(scratch, "[General]\r\nStartWithLastProfile=1\r\n[Profile1]\r\nPath=Profiles/ab12.default\r\n");
+    EXPECT_FALSE(UBrowserFirefox::Apply(none.root, scratch / L"R", changed));
+    EXPECT_FALSE(UBrowserFirefox::Undo(none.root, changed));
+    EXPECT_FALSE(ScratchFolder::Exists(none.profile + L"\\user.js"));
+    EXPECT_FALSE(UBrowserFirefox::Apply(scratch / L"nothing", scratch / L"R", changed)) << "no Profiles.ini";
 }
 
 TEST(BrowserFirefox, AFailedWriteLeavesBothFilesWhole) {
@@ -180,14 +153,4 @@ TEST(BrowserFirefox, AFailedWriteLeavesBothFilesWhole) {
     EXPECT_FALSE(UBrowserFirefox::Apply(firefox.root, target, changed));
     EXPECT_EQ(Text(firefox.profile + L"\\user.js"), user);
     EXPECT_EQ(Text(firefox.profile + L"\\prefs.js"), prefs);
-}
-
-TEST(BrowserFirefox, RunningMeansAProcessNamedFirefoxExe) {
-    EXPECT_FALSE(UBrowserFirefox::IsRunning());
-    ScratchFolder scratch;
-    BrowserTestProcess firefox(scratch / L"FIREFOX.EXE");
-    ASSERT_TRUE(firefox.Started());
-    EXPECT_TRUE(UBrowserFirefox::IsRunning());
-    firefox.Stop();
-    EXPECT_FALSE(UBrowserFirefox::IsRunning());
 }

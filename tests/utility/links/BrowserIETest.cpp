@@ -61,48 +61,6 @@ std::wstring Expanded(const std::wstring& text) {
 
 }  // namespace
 
-TEST(BrowserIE, TemporaryFilesMoveToTheRamDiskComeBackOnEveryEnableAndGoHomeOnUndo) {
-    FakeShellFolderSetter setter;
-    ScratchFolder ram;
-    const std::wstring home = Default(CSIDL_INTERNET_CACHE), root = ram.Path() + L"\\";
-    const std::wstring target = root + L"Temporary Internet Files";
-    ASSERT_EQ(Current(CSIDL_INTERNET_CACHE), home);
-    ScratchFolder::MakeFolder(home + L"\\Content.IE5");
-    ScratchFolder::MakeFolder(home + L"\\Low");
-    ASSERT_TRUE(Put(home + L"\\Content.IE5\\a.htm", "a"));
-    ASSERT_TRUE(Put(home + L"\\Low\\b.dat", "bb"));
-
-    bool changed = false;
-    ASSERT_TRUE(UBrowserIE::ApplyCache(root, changed));
-    EXPECT_TRUE(changed);
-    EXPECT_EQ(Current(CSIDL_INTERNET_CACHE), target);
-    EXPECT_EQ(ScratchFolder::Read(target + L"\\Content.IE5\\a.htm"), std::vector<char>{'a'});
-    EXPECT_EQ(ScratchFolder::Read(target + L"\\Low\\b.dat"), (std::vector<char>{'b', 'b'}));
-    EXPECT_EQ(GetFileAttributesW(target.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
-              DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-
-    // The disk comes back empty: the folder and its "low" subfolder are made again, nothing moves.
-    ScratchFolder::RemoveTree(target);
-    const int setsBefore = setter.sets;
-    ASSERT_TRUE(UBrowserIE::ApplyCache(root, changed));
-    EXPECT_FALSE(changed);
-    EXPECT_EQ(setter.sets, setsBefore);
-    EXPECT_TRUE(ScratchFolder::Exists(target + L"\\low"));
-    EXPECT_FALSE(ScratchFolder::Exists(target + L"\\desktop.ini"));
-
-    ASSERT_TRUE(Put(target + L"\\new.htm", "n"));
-    ASSERT_TRUE(UBrowserIE::UndoCache(changed));
-    EXPECT_TRUE(changed);
-    EXPECT_EQ(Current(CSIDL_INTERNET_CACHE), home);
-    EXPECT_EQ(ScratchFolder::Read(home + L"\\new.htm"), std::vector<char>{'n'});
-    EXPECT_EQ(ScratchFolder::Read(home + L"\\Content.IE5\\a.htm"), std::vector<char>{'a'});
-    EXPECT_FALSE(ScratchFolder::Exists(target));
-    EXPECT_TRUE(ScratchFolder::Exists(root));
-
-    ASSERT_TRUE(UBrowserIE::UndoCache(changed));
-    EXPECT_FALSE(changed) << "a folder at its default stays";
-}
-
 TEST(BrowserIE, HistoryMovesWithItsContainersAndOnlyThoseInsideTheOldFolder) {
     FakeShellFolderSetter setter;
     ScratchFolder ram, elsewhere;

@@ -1,7 +1,6 @@
 // Firefox's preference lines and Profiles.ini rules, byte for byte.
 #include <gtest/gtest.h>
 
-#include "utility/links/FirefoxProfileRules.h"
 #include "utility/links/PreferenceLines.h"
 #include "utility/links/Utf8Text.h"
 
@@ -112,55 +111,11 @@ TEST(PreferenceLines, AHugeFileChangesInOneLineOnly) {
     EXPECT_EQ(found, "E:\\old");
 }
 
-TEST(Utf8Text, RoundTripsPathsAndMarksMalformedBytes) {
-    const std::wstring path = L"C:\\ユーザー\\\U0001F600\\ü";
-    EXPECT_EQ(UUtf8Text::FromWide(path),
-              "C:\\\xE3\x83\xA6\xE3\x83\xBC\xE3\x82\xB6\xE3\x83\xBC\\\xF0\x9F\x98\x80\\\xC3\xBC");
-    EXPECT_EQ(UUtf8Text::ToWide(UUtf8Text::FromWide(path)), path);
+TEST(Utf8Text, MalformedBytesNeverDecodeToARealPath) {
     EXPECT_EQ(UUtf8Text::ToWide("a\x80"
                                 "b\xC0\xAF"
                                 "c\xE3\x83"
                                 "d\xED\xA0\x80"
                                 "e\xF4\x90\x80\x80"),
               L"a\uFFFDb\uFFFD\uFFFDc\uFFFDd\uFFFDe\uFFFD");
-}
-
-TEST(FirefoxProfileRules, ProfilesDefaultAndFolders) {
-    using Ini = std::map<std::wstring, std::map<std::wstring, std::wstring>>;
-    struct Case {
-        const char* what;
-        Ini ini;
-        size_t profiles;
-        std::wstring folder;  // of the default; empty: none
-    } cases[] = {
-        {"no profile", {{L"General", {{L"StartWithLastProfile", L"1"}}}}, 0, L""},
-        {"relative with forward slashes, default second",
-         {{L"Profile0", {{L"Path", L"Profiles/a.one"}, {L"IsRelative", L"1"}}},
-          {L"Profile1", {{L"Path", L"Profiles/b.two"}, {L"IsRelative", L"1"}, {L"Default", L"1"}}}},
-         2,
-         L"R\\Profiles\\b.two"},
-        {"no default takes the first; absolute path as it is",
-         {{L"Profile0", {{L"Path", L"D:/ff/x"}, {L"IsRelative", L"0"}, {L"Default", L"yes"}}},
-          {L"Profile1", {{L"Path", L"y"}, {L"IsRelative", L"1"}}}},
-         2,
-         L"D:/ff/x"},
-        {"a gap ends the list",
-         {{L"Profile0", {{L"Path", L"a"}, {L"IsRelative", L"1 "}}},
-          {L"Profile2", {{L"Path", L"c"}, {L"IsRelative", L"1"}, {L"Default", L"1"}}}},
-         1,
-         L"a"},
-    };
-    for (const Case& c : cases) {
-        auto value = [&c](const std::wstring& section, const std::wstring& key) {
-            auto s = c.ini.find(section);
-            if (s == c.ini.end()) return std::wstring();
-            auto k = s->second.find(key);
-            return k == s->second.end() ? std::wstring() : k->second;
-        };
-        const std::vector<CFirefoxProfile> profiles = ReadProfiles(value);
-        EXPECT_EQ(profiles.size(), c.profiles) << c.what;
-        const int index = DefaultProfileIndex(profiles);
-        EXPECT_EQ(index < 0 ? std::wstring() : ProfileFolder(L"R", profiles[static_cast<size_t>(index)]), c.folder)
-            << c.what;
-    }
 }
