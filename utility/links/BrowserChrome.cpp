@@ -33,6 +33,7 @@ std::wstring CacheFolder() {
 }
 
 std::wstring BackupName(const std::wstring& cache) {
+    if (cache.empty()) return std::wstring();
     std::wstring name = cache + kBackupSuffix;
     for (unsigned n = 1; Exists(name); ++n) name = cache + kBackupSuffix + std::to_wstring(n);
     return name;
@@ -52,6 +53,7 @@ std::vector<std::wstring> BackupFolders(const std::wstring& cache) {
 
 bool Apply(const std::wstring& cache, const std::wstring& ramFolder, const std::wstring& backup, bool& changed) {
     changed = false;
+    if (cache.empty() || backup.empty()) return false;
     std::wstring target;
     if (UJunction::IsJunction(cache, &target)) {
         if (UFolderTree::SamePath(UJunction::StripNtPrefix(target), ramFolder)) return true;
@@ -73,6 +75,7 @@ bool Apply(const std::wstring& cache, const std::wstring& ramFolder, const std::
 
 bool Undo(const std::wstring& cache, bool& changed) {
     changed = false;
+    if (cache.empty()) return false;
     const std::vector<std::wstring> backups = BackupFolders(cache);
     std::wstring target;
     if (UJunction::IsJunction(cache, &target)) {

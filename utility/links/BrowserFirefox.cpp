@@ -70,16 +70,25 @@ bool ReadPreferenceFile(const std::wstring& path, std::string& bytes) {
                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x40000000) return false;
+    if (!GetFileSizeEx(file.Get(), &size)) return false;
+    if (size.QuadPart > 0x40000000) {
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
     bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
     size_t done = 0;
     while (done < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 24));
+        DWORD read = 0;
         if (!ReadFile(file.Get(), &bytes[done], chunk, &read, nullptr) || read == 0) break;
         done += read;
     }
-    bytes.resize(done);
+    if (done != bytes.size()) {
+        // A text read only in part must never be written back.
+        bytes.clear();
+        SetLastError(ERROR_READ_FAULT);
+        return false;
+    }
     return true;
 }
 
