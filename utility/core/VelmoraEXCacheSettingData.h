@@ -12,6 +12,14 @@ public:
     CVelmoraEXCacheSettingData& operator=(const CVelmoraEXCacheSettingData&) = default;
     virtual ~CVelmoraEXCacheSettingData() = default;
 
+    // For each field that is 1: creates the field's folder on the RAM disk at `drive` and moves
+    // the browser's folder there; `result` gets 1 for each browser whose place changed. `noBackup`
+    // is 1 when the disk keeps no backup (the history folder then gets the default "desktop.ini").
+    void ApplyToDrive(wchar_t drive, CVelmoraEXCacheSettingData& result, int32_t noBackup) const;
+
+    // For each field that is 1: gives the browser its default place back; `result` as above.
+    void RevertToDefault(CVelmoraEXCacheSettingData& result) const;
+
     // Appends the RAM-disk folder names of the fields that are 1, in field order.
     void GetFolderNames(std::vector<std::wstring>& names) const;
 

@@ -15,6 +15,7 @@
 #include "utility/disk/ProcessMgr.h"
 #include "utility/disk/ProcessMgrFactory.h"
 #include "utility/disk/VelmoraAPI.h"
+#include "utility/links/BrowserIE.h"
 #include "utility/ui/DiskSequencer.h"
 #include "utility/ui/VMUTaskTrayWnd.h"
 #include "utility/ui/resource.h"
@@ -144,4 +145,8 @@ int CVelmoraUtilityApp::ShowMessageBox(const std::wstring& caption, const std::w
     return MessageBoxW(nullptr, text.c_str(), caption.c_str(), style);
 }
 
-bool CVelmoraUtilityApp::RestoreIEHistoryLocation(const CVelmoraEXData&) { return false; }
+bool CVelmoraUtilityApp::RestoreIEHistoryLocation(const CVelmoraEXData&) {
+    int restored = 0;
+    UBrowserIE::CheckHistoryForIE10(restored);
+    return restored == 1;
+}
