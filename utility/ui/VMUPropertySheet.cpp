@@ -54,9 +54,29 @@ void CVMUPropertySheet::Setup() {
     m_wholePage.m_psp.dwFlags &= ~static_cast<DWORD>(PSP_HASHELP);
     AddPage(&m_wholePage);
     AddPage(&m_backupPage);
+    AddPage(&m_browserCachePage);
 }
 
-bool CVMUPropertySheet::ChromeCacheChosen() const { return m_disk.Setting.CacheSetting.ChromeCache == 1; }
+bool CVMUPropertySheet::ChromeCacheChosen() const {
+    if (m_browserCachePage.m_hWnd) return m_browserCachePage.IsChromeChecked();
+    return m_disk.Setting.CacheSetting.ChromeCache == 1;
+}
+
+bool CVMUPropertySheet::IECacheChosen() const {
+    if (m_browserCachePage.m_hWnd) return m_browserCachePage.IsIECacheChecked();
+    return m_disk.Setting.CacheSetting.IECache == 1;
+}
+
+void CVMUPropertySheet::SwitchIECacheOff() {
+    m_disk.Setting.CacheSetting.IECache = 0;
+    m_browserCachePage.UncheckIECache();
+}
+
+IBrowserFacts& CVMUPropertySheet::BrowserFacts() {
+    if (m_facts) return *m_facts;
+    if (!m_systemFacts) m_systemFacts = CreateSystemBrowserFacts();
+    return *m_systemFacts;
+}
 
 bool CVMUPropertySheet::HasVirtualLinks() const { return !IsNewDisk() && !m_disk.Vlinks.empty(); }
 
@@ -97,15 +117,9 @@ void CVMUPropertySheet::ActivateEveryPage() {
     FitPagesToTemplates();
 }
 
-void CVMUPropertySheet::FillSettingsOfMissingPages() {
-    CVelmoraEXSettingData& target = m_property.NewSetting;
-    target.CacheSetting = m_disk.Setting.CacheSetting;
-}
-
 bool CVMUPropertySheet::AcceptOk() {
     m_property.NewSetting = CVelmoraEXSettingData();
     if (!SendMessage(PSM_APPLY, 0, 0)) return false;
-    FillSettingsOfMissingPages();
     m_property.FromSheet = 1;
     if (!IsNewDisk()) m_property.ComputeChanges(m_disk.Status.Mode != MODE_NOT_MOUNTED ? 1 : 0);
     if (IsNewDisk() || m_property.ChangeFlags != 0) {

@@ -4,12 +4,15 @@
 // sequencer, which carries the change out after the sheet has closed. Cancel changes nothing.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "framework/PropertySheet.h"
 #include "utility/core/VelmoraEXData.h"
 #include "utility/core/VelmoraEXPropertyData.h"
+#include "utility/ui/BrowserFacts.h"
 #include "utility/ui/VMUPropertyBackupPage.h"
+#include "utility/ui/VMUPropertyBrowserCachePage.h"
 #include "utility/ui/VMUPropertyWholePage.h"
 
 class CDiskSequencer;
@@ -48,11 +51,19 @@ public:
 
     CVMUPropertyWholePage& WholePage() { return m_wholePage; }
     CVMUPropertyBackupPage& BackupPage() { return m_backupPage; }
+    CVMUPropertyBrowserCachePage& BrowserCachePage() { return m_browserCachePage; }
 
-    // What the other pages have chosen, for the backup page's checks: the Chrome cache on, and
-    // virtual links on an existing disk.
+    // What the other pages have chosen, for each page's checks: the Chrome cache and the Internet
+    // Explorer temporary files on (the browser-cache page's boxes once it exists), and virtual
+    // links on an existing disk.
     bool ChromeCacheChosen() const;
+    bool IECacheChosen() const;
+    void SwitchIECacheOff();
     bool HasVirtualLinks() const;
+
+    // What the browser-cache page asks of the system; tests put their own facts in.
+    IBrowserFacts& BrowserFacts();
+    void SetBrowserFacts(IBrowserFacts* facts) { m_facts = facts; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -63,9 +74,6 @@ private:
     void ApplyPendingSettings(const std::wstring& settingsPath);
     // OK up to handing on the change: false when a page refused and the sheet stays open.
     bool AcceptOk();
-    // The browser-cache page writes this part of the new settings once it exists; until then the
-    // working copy's values pass through unchanged.
-    void FillSettingsOfMissingPages();
     void ActivateEveryPage();
 
     CVelmoraEXManager& m_manager;
@@ -76,6 +84,9 @@ private:
     CVelmoraEXPropertyData m_property;
     CVMUPropertyWholePage m_wholePage;
     CVMUPropertyBackupPage m_backupPage;
+    CVMUPropertyBrowserCachePage m_browserCachePage;
+    std::unique_ptr<IBrowserFacts> m_systemFacts;
+    IBrowserFacts* m_facts = nullptr;
     bool m_hasDisk = true;
     bool m_closing = false;
     bool m_changeStarted = false;

@@ -176,11 +176,11 @@ void CVMUPropertyWholePage::OnSliderPosition(int position) {
 
 bool CVMUPropertyWholePage::IsIECacheOn() const {
     CVMUPropertySheet* sheet = Sheet();
-    return sheet && sheet->WorkingCopy().Setting.CacheSetting.IECache == 1;
+    return sheet && sheet->IECacheChosen();
 }
 
 void CVMUPropertyWholePage::SwitchIECacheOff() {
-    if (CVMUPropertySheet* sheet = Sheet()) sheet->WorkingCopy().Setting.CacheSetting.IECache = 0;
+    if (CVMUPropertySheet* sheet = Sheet()) sheet->SwitchIECacheOff();
 }
 
 // The temporary files of Internet Explorer on this disk need it at start-up.

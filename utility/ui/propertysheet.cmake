@@ -5,6 +5,9 @@ vmx_library(vmx_propertysheet
         utility/ui/VMUPropertySheet.cpp
         utility/ui/VMUPropertyWholePage.cpp
         utility/ui/VMUPropertyBackupPage.cpp
+        utility/ui/VMUPropertyBrowserCachePage.cpp
+        utility/ui/BrowserFacts.cpp
         utility/ui/VMUPropertySheetFactory.cpp
-    DEPS vmx_traywindow vmx_sequencer vmx_manager vmx_settings_files vmx_system vmx_framework_ui
+    DEPS vmx_traywindow vmx_sequencer vmx_manager vmx_settings_files vmx_system vmx_framework_ui vmx_links
+        vmx_junction
     WIN_LIBS user32 comctl32)

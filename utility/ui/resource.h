@@ -17,6 +17,7 @@
 #define IDD_STATUS_ABOUT 107      // status sheet: version
 #define IDD_PROPERTY_WHOLE 108    // disk settings: RAM disk
 #define IDD_PROPERTY_BACKUP 109   // disk settings: backup
+#define IDD_PROPERTY_BROWSER_CACHE 110  // disk settings: browser caches
 #define IDD_SAVE 136              // save progress at shutdown
 #define IDD_OPTION 146            // utility options
 #define IDD_IE_DELETE 139         // browsing data to delete
@@ -55,6 +56,11 @@
 #define IDC_BACKUP_FOLDER 1031
 #define IDC_BACKUP_BROWSE 1032
 #define IDC_BACKUP_DEFAULT 1033
+// Browser-cache page (110).
+#define IDC_CACHE_IE_FILES 1039
+#define IDC_CACHE_IE_HISTORY 1001
+#define IDC_CACHE_FIREFOX 1040
+#define IDC_CACHE_CHROME 1042
 // Save dialog (136).
 #define IDC_SAVE_TEXT 1002
 #define IDC_SAVE_PICTURE 1003

@@ -7,11 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/Junction.h"
 #include "framework/ScratchFolder.h"
+#include "tests/common/FakeReparsePoints.h"
 #include "utility/core/SettingsFile.h"
 #include "utility/core/SettingsPaths.h"
 #include "utility/core/VMUThreadTaskHeader.h"
@@ -23,6 +26,7 @@
 #include "utility/ui/TrayPrompt.h"
 #include "RecordingPrompt.h"
 #include "UiDriver.h"
+#include "utility/ui/BrowserFacts.h"
 #include "utility/ui/VMUPropertySheet.h"
 #include "utility/ui/VMUPropertySheetFactory.h"
 #include "utility/ui/resource.h"
@@ -547,4 +551,135 @@ TEST_F(PropertySheetTest, BackupPageGuardsTheTimingAndTheFolder) {
     EXPECT_EQ(sequencer.PendingChange()->NewSetting.SaveType, SAVE_AT_LOGOFF);
     EXPECT_EQ(sequencer.PendingChange()->NewSetting.LoadType, LOAD_NORMAL);
     EXPECT_EQ(sequencer.PendingChange()->NewSetting.BackupBaseDir, scratch.Path() + L"\\Elsewhere");
+}
+
+namespace {
+// The browser facts a test chooses.
+class ChosenBrowserFacts : public IBrowserFacts {
+public:
+    bool IsInternetExplorer10() override { return ie10; }
+    bool IsWindows2000() override { return windows2000; }
+    bool IsFirefoxRunning() override { return firefoxRunning; }
+    bool IsFirefoxInstalled() override { return firefoxInstalled; }
+    bool IsChromeRunning() override { return chromeRunning; }
+    std::wstring ChromeCacheFolder() override { return chromeCache; }
+    bool ie10 = false, windows2000 = false, firefoxRunning = false, firefoxInstalled = true, chromeRunning = false;
+    std::wstring chromeCache;
+};
+}  // namespace
+
+// Each check of the browser-cache page's boxes, in its order, with its message and its effect.
+TEST_F(PropertySheetTest, BrowserCachePageChecksEachBoxAgainstTheSystem) {
+    const std::wstring title = L"RAMディスク(R:)のプロパティ";
+    CVelmoraEXData other;
+    other.Status.SettingsPath = scratch.Path() + L"\\VelmoraEX1.ini";
+    other.Status.DiskOperation = OP_IDLE;
+    other.Setting.CacheSetting.IEHistory = 1;
+    manager.AddDisk(other);
+    CVelmoraEXData& disk = AddDisk(256);
+    disk.Setting.CacheSetting.FirefoxCache = 0;
+    const std::wstring chromeCache = scratch.Path() + L"\\ChromeCache";
+    ASSERT_TRUE(ScratchFolder::MakeFolder(chromeCache));
+
+    struct Case {
+        const char* name;
+        int box;
+        std::function<void(ChosenBrowserFacts&)> set;
+        std::wstring message;  // empty: accepted without a box
+        bool checkedAfter;
+    };
+    const std::wstring running = L"起動中は設定を変更できません。";
+    const Case cases[] = {
+        {"IE history taken by another disk", IDC_CACHE_IE_HISTORY, [](ChosenBrowserFacts&) {},
+         L"Internet Explorerの履歴は他のドライブに設定されています。", false},
+        {"Firefox running", IDC_CACHE_FIREFOX, [](ChosenBrowserFacts& f) { f.firefoxRunning = true; },
+         L"Mozilla Firefox" + running, false},
+        {"Firefox not installed", IDC_CACHE_FIREFOX, [](ChosenBrowserFacts& f) { f.firefoxInstalled = false; },
+         L"Mozilla Firefoxをインストールしてから設定してください。", false},
+        {"Firefox accepted", IDC_CACHE_FIREFOX, [](ChosenBrowserFacts&) {}, L"", true},
+        {"Chrome running", IDC_CACHE_CHROME, [](ChosenBrowserFacts& f) { f.chromeRunning = true; },
+         L"Google Chrome" + running, false},
+        {"Windows 2000", IDC_CACHE_CHROME, [](ChosenBrowserFacts& f) { f.windows2000 = true; },
+         L"このOSはGoogle Chromeのキャッシュを設定できません。", false},
+        {"no Chrome cache folder", IDC_CACHE_CHROME, [](ChosenBrowserFacts& f) { f.chromeCache.clear(); },
+         L"Google Chromeのキャッシュフォルダが見つかりません。", false},
+        {"Chrome accepted", IDC_CACHE_CHROME, [](ChosenBrowserFacts&) {}, L"", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ChosenBrowserFacts facts;
+        facts.chromeCache = chromeCache;
+        c.set(facts);
+        prompt.boxes.clear();
+        Open();
+        sheet->SetBrowserFacts(&facts);
+        HWND cache = sheet->BrowserCachePage().m_hWnd;
+        ASSERT_NE(cache, nullptr);
+        SendDlgItemMessageW(cache, c.box, BM_CLICK, 0, 0);
+        if (c.message.empty()) {
+            EXPECT_TRUE(prompt.boxes.empty());
+        } else {
+            ExpectBox(0, c.message, MB_ICONINFORMATION, title);
+        }
+        EXPECT_EQ(IsDlgButtonChecked(cache, c.box) == BST_CHECKED, c.checkedAfter);
+        sheet->DestroyWindow();
+    }
+
+    // Running Firefox undoes a click that turns the cache off too.
+    disk.Setting.CacheSetting.FirefoxCache = 1;
+    ChosenBrowserFacts facts;
+    facts.firefoxRunning = true;
+    prompt.boxes.clear();
+    Open();
+    sheet->SetBrowserFacts(&facts);
+    HWND cache = sheet->BrowserCachePage().m_hWnd;
+    SendDlgItemMessageW(cache, IDC_CACHE_FIREFOX, BM_CLICK, 0, 0);
+    EXPECT_EQ(IsDlgButtonChecked(cache, IDC_CACHE_FIREFOX), BST_CHECKED);
+    ExpectBox(0, L"Mozilla Firefox" + running, MB_ICONINFORMATION, title);
+    sheet->DestroyWindow();
+
+    // Chrome needs the backup; a cache folder that already is a junction belongs to a link.
+    facts = ChosenBrowserFacts();
+    facts.chromeCache = chromeCache;
+    prompt.boxes.clear();
+    Open();
+    sheet->SetBrowserFacts(&facts);
+    cache = sheet->BrowserCachePage().m_hWnd;
+    SendDlgItemMessageW(sheet->BackupPage().m_hWnd, IDC_BACKUP_NONE, BM_CLICK, 0, 0);
+    SendDlgItemMessageW(cache, IDC_CACHE_CHROME, BM_CLICK, 0, 0);
+    ExpectBox(0, L"Google Chromeのキャッシュを設定するには、バックアップをする設定に変更してください。", MB_ICONINFORMATION,
+              title);
+    SendDlgItemMessageW(sheet->BackupPage().m_hWnd, IDC_BACKUP_LOGOFF, BM_CLICK, 0, 0);
+    {
+        FakeReparsePoints points;
+        ASSERT_TRUE(UJunction::SetMountPoint(chromeCache, L"\\??\\Q:\\x", L"Q:\\x"));
+        SendDlgItemMessageW(cache, IDC_CACHE_CHROME, BM_CLICK, 0, 0);
+        ExpectBox(1, L"Google Chromeのキャッシュは他で仮想リンクに設定されています。", MB_ICONINFORMATION, title);
+        EXPECT_NE(IsDlgButtonChecked(cache, IDC_CACHE_CHROME), BST_CHECKED);
+    }
+
+    // Temporary files need the disk at start-up: No leaves them off, Yes checks the start-up box;
+    // then the start-up box off asks 4126 and Yes unchecks them here.
+    ClickStartup();
+    ASSERT_FALSE(StartupChecked());
+    prompt.answers = {IDNO, IDYES};
+    SendDlgItemMessageW(cache, IDC_CACHE_IE_FILES, BM_CLICK, 0, 0);
+    EXPECT_NE(IsDlgButtonChecked(cache, IDC_CACHE_IE_FILES), BST_CHECKED);
+    SendDlgItemMessageW(cache, IDC_CACHE_IE_FILES, BM_CLICK, 0, 0);
+    EXPECT_EQ(IsDlgButtonChecked(cache, IDC_CACHE_IE_FILES), BST_CHECKED);
+    EXPECT_TRUE(StartupChecked());
+    ExpectBox(2, L"Internet Explorerのインターネット一時ファイルをRAMディスクに設定する場合、起動時にRAMディスクを有効にする必"
+                 L"要があります。\n起動時にRAMディスクを有効にしますか？",
+              MB_YESNO | MB_ICONEXCLAMATION, title);
+    prompt.answers = {IDYES};
+    ClickStartup();
+    EXPECT_NE(IsDlgButtonChecked(cache, IDC_CACHE_IE_FILES), BST_CHECKED);
+
+    // OK writes the boxes into the change.
+    SendDlgItemMessageW(cache, IDC_CACHE_FIREFOX, BM_CLICK, 0, 0);
+    EXPECT_TRUE(PressOk());
+    EXPECT_TRUE(sheet->ChangeStarted());
+    const CVelmoraEXCacheSettingData& chosen = sheet->Property().NewSetting.CacheSetting;
+    EXPECT_EQ(chosen.FirefoxCache, 0);
+    EXPECT_EQ(chosen.IECache + chosen.IEHistory + chosen.ChromeCache, 0);
 }
