@@ -22,6 +22,7 @@
 #include "utility/ui/TrayPrompt.h"
 #include "RecordingPrompt.h"
 #include "UiDriver.h"
+#include "tests/utility/core/RecordingVlinkCommands.h"
 #include "utility/ui/VMUPropertySheet.h"
 #include "utility/ui/VMUPropertySheetFactory.h"
 #include "utility/ui/resource.h"
@@ -49,8 +50,10 @@ public:
     bool AddDiskRow(const CVelmoraEXData&) override { return true; }
     void RemoveDiskRow(const std::wstring&) override {}
     void RestartWindows() override {}
+    IVlinkCommands& LinkCommands() override { return links; }
     std::vector<CVMUThreadTaskHeader*> queue;
     int notices = 0;
+    CRecordingVlinkCommands links;
 };
 
 MemoryFigures g_memory;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/ScratchFolder.h"
+#include "tests/utility/core/RecordingVlinkCommands.h"
 #include "utility/core/SettingsFile.h"
 #include "utility/core/SettingsPaths.h"
 #include "utility/core/VMUThreadTaskMountEX.h"
@@ -19,6 +20,7 @@
 #include "utility/core/VMUThreadTaskSettingDeleteEx.h"
 #include "utility/core/VMUThreadTaskSettingEx.h"
 #include "utility/core/VMUThreadTaskUnmountEX.h"
+#include "utility/core/VMUThreadTaskVlinkEX.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/DeviceNotifier.h"
 #include "utility/ui/DiskSequencer.h"
@@ -30,7 +32,7 @@ namespace {
 const std::wstring kApp = L"VelmoraEX";
 const std::wstring kDisk = L"VelmoraEX RAMディスク";
 
-// Stand-ins for the browser-cache and virtual-link tasks.
+// Stand-in for the browser-cache task.
 class FakeBrowserTask : public CVMUThreadTaskHeader {
 public:
     FakeBrowserTask() : CVMUThreadTaskHeader(TASK_BROWSER_SETTING) {}
@@ -42,21 +44,10 @@ public:
     bool IeMoved = false;
 };
 
-class FakeLinkTask : public CVMUThreadTaskHeader {
-public:
-    FakeLinkTask() : CVMUThreadTaskHeader(TASK_VLINK) {}
-    void Execute() override {}
-    std::wstring SettingsPath;
-    int32_t SubOperation = 0;
-    std::vector<CVelmoraEXVlinkData> Links;
-    std::vector<std::wstring> PendingLinks;
-};
-
-// The sequencer with the two missing task kinds supplied by the fakes above.
+// The sequencer with the missing task kind supplied by the fake above.
 class TestSequencer : public CDiskSequencer {
 public:
-    TestSequencer(CVelmoraEXManager& manager, ISequencerHost& host)
-        : CDiskSequencer(manager, host), m_disks(manager) {}
+    TestSequencer(CVelmoraEXManager& manager, ISequencerHost& host) : CDiskSequencer(manager, host) {}
     bool fakeExtensions = true;
 
 protected:
@@ -70,32 +61,14 @@ protected:
         task->NoBackup = static_cast<int32_t>(backup);
         return Submit(task, path, operation) ? POST_DONE : POST_BUSY;
     }
-    int PostLinkTask(const std::wstring& path, LinkOperation linkOperation, int32_t operation) override {
-        if (!fakeExtensions) return CDiskSequencer::PostLinkTask(path, linkOperation, operation);
-        auto* task = new FakeLinkTask;
-        task->SettingsPath = path;
-        task->SubOperation = static_cast<int32_t>(linkOperation);
-        CVelmoraEXData disk;
-        if (m_disks.FindDisk(path, disk)) task->Links = disk.Vlinks, task->PendingLinks = disk.PendingVlinks;
-        return Submit(task, path, operation) ? POST_DONE : POST_BUSY;
-    }
     bool OnOtherTaskDone(CVMUThreadTaskHeader& task) override {
         if (task.Type == TASK_BROWSER_SETTING) {
             auto& browser = static_cast<FakeBrowserTask&>(task);
             OnBrowserDone(browser.SettingsPath, browser.IeMoved);
             return true;
         }
-        if (task.Type == TASK_VLINK) {
-            auto& links = static_cast<FakeLinkTask&>(task);
-            OnLinksDone(links.SettingsPath, static_cast<LinkOperation>(links.SubOperation), links.Result, links.Links,
-                        links.PendingLinks);
-            return true;
-        }
         return false;
     }
-
-private:
-    CVelmoraEXManager& m_disks;
 };
 
 struct Box {
@@ -138,6 +111,7 @@ public:
     }
     void RemoveDiskRow(const std::wstring& path) override { removedRows.push_back(path); }
     void RestartWindows() override { ++restarts; }
+    IVlinkCommands& LinkCommands() override { return links; }
 
     std::deque<CVMUThreadTaskHeader*> queue;
     bool refusePost = false;
@@ -148,6 +122,7 @@ public:
     std::vector<BalloonShown> balloons;
     std::vector<std::wstring> refreshed, rows, removedRows;
     int restarts = 0;
+    CRecordingVlinkCommands links;
 };
 
 // Volume notices the sequencer raises.
@@ -168,6 +143,10 @@ struct Ran {
     int32_t mountKind = 0, retry = 0, recreated = 0, errorBox = 0;
     int32_t save = 0, toNewImage = 0;
     int32_t switchOn = -1, noBackup = -1, sub = 0;
+    wchar_t drive = 0;
+    std::vector<CVelmoraEXVlinkData> links;
+    std::vector<std::wstring> pending;
+    IVlinkCommands* commands = nullptr;
     CVelmoraEXCacheSettingData request;
     CVelmoraEXPropertyData property;
 };
@@ -215,7 +194,7 @@ protected:
         case TASK_SETTING_DELETE: return static_cast<CVMUThreadTaskSettingDeleteEx&>(t).SettingsPath;
         case TASK_RAM_FOLDER: return static_cast<CVMUThreadTaskRAMFolderEX&>(t).SettingsPath;
         case TASK_BROWSER_SETTING: return static_cast<FakeBrowserTask&>(t).SettingsPath;
-        case TASK_VLINK: return static_cast<FakeLinkTask&>(t).SettingsPath;
+        case TASK_VLINK: return static_cast<CVMUThreadTaskVlinkEX&>(t).SettingsPath;
         }
         return L"";
     }
@@ -250,7 +229,9 @@ protected:
                 auto& b = static_cast<FakeBrowserTask&>(*t);
                 r.switchOn = b.SwitchOn, r.noBackup = b.NoBackup, r.request = b.Request;
             } else if (t->Type == TASK_VLINK) {
-                r.sub = static_cast<FakeLinkTask&>(*t).SubOperation;
+                auto& l = static_cast<CVMUThreadTaskVlinkEX&>(*t);
+                r.sub = l.SubOperation, r.drive = l.DriveLetter, r.links = l.Links, r.pending = l.PendingLinks;
+                r.commands = l.Commands;
             }
             ran.push_back(r);
             auto& queued = scripts[t->Type];
@@ -313,6 +294,14 @@ TEST_F(SequencerTest, EnableRunsCachesLinksAndPendingLinksInOrder) {
     disk.Setting.CacheSetting.ChromeCache = 1;
     disk.Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
     disk.PendingVlinks.push_back(L"C:\\b");
+    disk.PendingVlinks.push_back(L"C:\\c");
+    // The pending-link task creates b and defers c; the manager takes both lists back.
+    On(TASK_VLINK, [](CVMUThreadTaskHeader&) {});
+    On(TASK_VLINK, [](CVMUThreadTaskHeader& t) {
+        auto& links = static_cast<CVMUThreadTaskVlinkEX&>(t);
+        links.Links.emplace_back(L"C:\\b", L"\\Vlink\\b", L"C:\\b_Backup");
+        links.PendingLinks = {L"C:\\c"};
+    });
     seq.EnableDisk(path);
     RunWorker();
     EXPECT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT_IMAGE},
@@ -325,13 +314,22 @@ TEST_F(SequencerTest, EnableRunsCachesLinksAndPendingLinksInOrder) {
     EXPECT_EQ(ran[1].noBackup, 0);
     EXPECT_EQ(ran[1].request.ChromeCache, 1);
     EXPECT_EQ(ran[1].request.IECache, 0);
-    EXPECT_EQ(ran[2].sub, 2);
-    EXPECT_EQ(ran[3].sub, 3);
+    for (size_t i : {2u, 3u}) {
+        EXPECT_EQ(ran[i].sub, i == 2 ? 2 : 3);
+        EXPECT_EQ(ran[i].drive, L'R');
+        EXPECT_EQ(ran[i].commands, &host.links);
+        EXPECT_EQ(ran[i].pending, (std::vector<std::wstring>{L"C:\\b", L"C:\\c"}));
+    }
+    EXPECT_EQ(ran[2].links, (std::vector<CVelmoraEXVlinkData>{{L"C:\\a", L"R:\\a", L"C:\\a.bak"}}));
+    CVelmoraEXData after = Get(path);
+    ASSERT_EQ(after.Vlinks.size(), 2u);
+    EXPECT_EQ(after.Vlinks[1].src, L"C:\\b");
+    EXPECT_EQ(after.PendingVlinks, std::vector<std::wstring>{L"C:\\c"});
     ASSERT_FALSE(host.balloons.empty());
     EXPECT_EQ(host.balloons[0].title, L"VelmoraEX RAMディスクを作成しました");
 }
 
-TEST_F(SequencerTest, WithoutBrowserAndLinkTasksEnableSaysSoAndStillCleansUp) {
+TEST_F(SequencerTest, WithoutBrowserTaskEnableSaysSoAndStillLinksAndCleansUp) {
     seq.fakeExtensions = false;
     host.balloonsAllowed = false;
     const std::wstring path = PathOf(L"VelmoraEX0.ini");
@@ -340,10 +338,11 @@ TEST_F(SequencerTest, WithoutBrowserAndLinkTasksEnableSaysSoAndStillCleansUp) {
     disk.Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
     seq.EnableDisk(path);
     RunWorker();
-    EXPECT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT}, {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
-    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT},
+                              {TASK_VLINK, OP_ENABLE_LINKS},
+                              {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, L"ブラウザキャッシュの処理はまだ利用できません。");
-    EXPECT_EQ(host.boxes[1].text, L"仮想リンクの処理はまだ利用できません。");
     EXPECT_TRUE(host.balloons.empty());
 
     // Caches that cannot be switched off leave the settings as they were.
@@ -358,7 +357,7 @@ TEST_F(SequencerTest, WithoutBrowserAndLinkTasksEnableSaysSoAndStillCleansUp) {
     seq.BeginSettingsChange(p);
     RunWorker();
     EXPECT_TRUE(ran.empty());
-    EXPECT_EQ(host.boxes.size(), 3u);
+    EXPECT_EQ(host.boxes.size(), 2u);
     EXPECT_EQ(Get(path).Setting.CacheSetting.FirefoxCache, 1);
     EXPECT_EQ(seq.PendingChange(), nullptr);
 }
@@ -594,9 +593,10 @@ TEST_F(SequencerTest, DeleteRemovesLinksThenCachesThenUnmountsThenDeletesSetting
     const std::wstring path = PathOf(L"VelmoraEX0.ini");
     CVelmoraEXData& disk = AddDisk(path, SAVE_AT_LOGOFF, MODE_MEMORY, L'R');
     disk.Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
+    disk.PendingVlinks.push_back(L"C:\\p");
     disk.Setting.CacheSetting.IEHistory = 1;
     disk.Setting.CacheSetting.ChromeCache = 1;
-    On(TASK_VLINK, [](CVMUThreadTaskHeader& t) { static_cast<FakeLinkTask&>(t).Links.clear(); });
+    On(TASK_VLINK, [](CVMUThreadTaskHeader& t) { static_cast<CVMUThreadTaskVlinkEX&>(t).Links.clear(); });
     seq.DeleteDisk(path);
     RunWorker();
     ASSERT_EQ(Order(), (Steps{{TASK_VLINK, OP_DELETE_LINKS},
@@ -604,6 +604,9 @@ TEST_F(SequencerTest, DeleteRemovesLinksThenCachesThenUnmountsThenDeletesSetting
                               {TASK_UNMOUNT, OP_DELETE_UNMOUNT},
                               {TASK_SETTING_DELETE, OP_DELETE_SETTINGS}}));
     EXPECT_EQ(ran[0].sub, 1);
+    // The removal gets the pending link as a record with only its source folder.
+    EXPECT_EQ(ran[0].links, (std::vector<CVelmoraEXVlinkData>{{L"C:\\a", L"R:\\a", L"C:\\a.bak"}, {L"C:\\p", L"", L""}}));
+    EXPECT_TRUE(ran[0].pending.empty());
     EXPECT_EQ(ran[1].switchOn, 0);
     EXPECT_EQ(ran[1].request.IEHistory, 1);
     EXPECT_EQ(ran[1].request.ChromeCache, 1);
@@ -633,23 +636,36 @@ TEST_F(SequencerTest, DeleteOfABareDisabledDiskOnlyDeletesSettings) {
     EXPECT_TRUE(manager.Disks().empty());
 }
 
-TEST_F(SequencerTest, DeleteStopsWhenLinksCannotBeRemovedOrTheTaskIsMissing) {
+TEST_F(SequencerTest, DeleteStopsWhenLinksCannotBeRemovedOrTheBrowserTaskIsMissing) {
     const std::wstring path = PathOf(L"VelmoraEX0.ini");
-    AddDisk(path, SAVE_NONE, MODE_MEMORY, L'R').Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
-    On(TASK_VLINK, [](CVMUThreadTaskHeader& t) { t.Result = -1; });
+    CVelmoraEXData& disk = AddDisk(path, SAVE_NONE, MODE_MEMORY, L'R');
+    disk.Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
+    disk.Vlinks.emplace_back(L"C:\\b", L"R:\\b", L"C:\\b.bak");
+    disk.Setting.CacheSetting.FirefoxCache = 1;
+    // a went, b did not: the disk keeps b and nothing else is deleted.
+    On(TASK_VLINK, [](CVMUThreadTaskHeader& t) {
+        auto& links = static_cast<CVMUThreadTaskVlinkEX&>(t);
+        links.Links.erase(links.Links.begin());
+        t.Result = -1;
+    });
+    seq.DeleteDisk(path);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_VLINK, OP_DELETE_LINKS}}));
+    ASSERT_EQ(manager.Disks().size(), 1u);
+    EXPECT_EQ(Get(path).Vlinks, (std::vector<CVelmoraEXVlinkData>{{L"C:\\b", L"R:\\b", L"C:\\b.bak"}}));
+    EXPECT_EQ(Get(path).Status.DiskOperation, OP_IDLE);
+    EXPECT_TRUE(host.removedRows.empty());
+
+    seq.fakeExtensions = false;
+    ran.clear();
+    On(TASK_VLINK, [](CVMUThreadTaskHeader& t) { static_cast<CVMUThreadTaskVlinkEX&>(t).Links.clear(); });
     seq.DeleteDisk(path);
     RunWorker();
     EXPECT_EQ(Order(), (Steps{{TASK_VLINK, OP_DELETE_LINKS}}));
     EXPECT_EQ(manager.Disks().size(), 1u);
-
-    seq.fakeExtensions = false;
-    ran.clear();
-    seq.DeleteDisk(path);
-    RunWorker();
-    EXPECT_TRUE(ran.empty());
-    EXPECT_EQ(manager.Disks().size(), 1u);
+    EXPECT_TRUE(Get(path).Vlinks.empty());
     ASSERT_FALSE(host.balloons.empty());
-    EXPECT_EQ(host.balloons.back().text, L"仮想リンクの処理はまだ利用できません。");
+    EXPECT_EQ(host.balloons.back().text, L"ブラウザキャッシュの処理はまだ利用できません。");
 }
 
 TEST_F(SequencerTest, DeleteOfADiskInUseIsFinishedAtTheNextStart) {
