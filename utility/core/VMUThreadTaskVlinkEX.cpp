@@ -26,17 +26,17 @@ void CVMUThreadTaskVlinkEX::Execute() {
         return;
     }
     switch (SubOperation) {
-    case VLINK_REMOVE:
-        RemoveLinks();
-        break;
-    case VLINK_CREATE:
-        CreateLinks();
-        break;
-    case VLINK_CREATE_PENDING:
-        CreatePendingLinks();
-        break;
-    default:
-        break;
+        case VLINK_REMOVE:
+            RemoveLinks();
+            break;
+        case VLINK_CREATE:
+            CreateLinks();
+            break;
+        case VLINK_CREATE_PENDING:
+            CreatePendingLinks();
+            break;
+        default:
+            break;
     }
 }
 

@@ -24,8 +24,9 @@ protected:
         settings = scratch / L"VelmoraEX0.ini";
         pending = scratch / L"VelmoraEX0.bak";
         // Both files start with stale sections that the task must replace.
-        const std::wstring stale = L"[Vlink]\r\nsrc0=C:\\old\r\ndst0=\\Vlink\\old\r\nbackup0=C:\\old_Backup\r\n"
-                                   L"[RVlink]\r\nsrc0=C:\\stale\r\n";
+        const std::wstring stale =
+            L"[Vlink]\r\nsrc0=C:\\old\r\ndst0=\\Vlink\\old\r\nbackup0=C:\\old_Backup\r\n"
+            L"[RVlink]\r\nsrc0=C:\\stale\r\n";
         ASSERT_TRUE(WriteIni(settings, RamDiskIni(L"1048576", L"R") + stale));
         ASSERT_TRUE(WriteIni(pending, RamDiskIni(L"2097152", L"R") + stale));
     }
@@ -91,7 +92,7 @@ TEST_F(TaskVlink, RemovalOfADiskThatIsOffRestoresFromTheBackup) {
         EXPECT_FALSE(call.link.backup.empty());
     }
     EXPECT_EQ(task.Result, -1);
-    ExpectRecorded({kDocs}, {}) ;  // the link kept still names its RAM-disk folder
+    ExpectRecorded({kDocs}, {});  // the link kept still names its RAM-disk folder
 }
 
 TEST_F(TaskVlink, RelinkKeepsEveryLinkAndReportsThoseNotInPlace) {

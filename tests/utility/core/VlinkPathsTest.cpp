@@ -12,8 +12,12 @@ TEST(VlinkPaths, FolderNameIsTheLastComponent) {
         const wchar_t* source;
         const wchar_t* name;
     } cases[] = {
-        {L"C:\\Users\\me\\Docs", L"Docs"}, {L"C:\\Users\\me\\Docs\\\\", L"Docs"}, {L"D:/a/b c", L"b c"},
-        {L"C:Docs", L"Docs"},              {L"C:\\", L""},                         {L"", L""},
+        {L"C:\\Users\\me\\Docs", L"Docs"},
+        {L"C:\\Users\\me\\Docs\\\\", L"Docs"},
+        {L"D:/a/b c", L"b c"},
+        {L"C:Docs", L"Docs"},
+        {L"C:\\", L""},
+        {L"", L""},
     };
     for (const auto& c : cases) EXPECT_EQ(FolderName(c.source), c.name) << c.source;
 }
