@@ -66,33 +66,26 @@ const CVelmoraEXVlinkData kMusic(L"C:\\u\\Music", L"\\Vlink\\Music", L"C:\\u\\Mu
 }  // namespace
 
 TEST_F(TaskVlink, RemovalKeepsOnlyTheLinksThatStayedAndDropsPendingOnes) {
-    Task(VLINK_REMOVE, L'R').Links = {kDocs, {L"C:\\u\\Later", L"", L""}, kMusic};
-    task.PendingLinks = {L"C:\\u\\Later"};
-    commands.answers[CRecordingVlinkCommands::kRemove] = {1, 0};
-    task.Execute();
-    ASSERT_EQ(commands.calls.size(), 2u) << "a pending link is dropped without a command";
-    EXPECT_EQ(commands.calls[0].command, CRecordingVlinkCommands::kRemove);
-    EXPECT_EQ(commands.calls[0].drive, L'R');
-    EXPECT_EQ(commands.calls[0].link, kDocs);
-    EXPECT_EQ(commands.calls[1].link, kMusic);
-    EXPECT_EQ(task.Result, -1);
-    EXPECT_EQ(task.Done, 1);
-    EXPECT_EQ(task.Failed, 1);
-    ExpectRecorded({kMusic}, {});
-}
-
-TEST_F(TaskVlink, RemovalOfADiskThatIsOffRestoresFromTheBackup) {
-    Task(VLINK_REMOVE, 0).Links = {kDocs, kMusic};
-    commands.answers[CRecordingVlinkCommands::kRemove] = {0, 1};
-    task.Execute();
-    ASSERT_EQ(commands.calls.size(), 2u);
-    for (const auto& call : commands.calls) {
-        EXPECT_EQ(call.drive, 0);
-        EXPECT_TRUE(call.link.dst.empty()) << "no RAM-disk folder to copy back from";
-        EXPECT_FALSE(call.link.backup.empty());
+    // With the disk on, each link goes with its RAM-disk folder; with the disk off (no letter),
+    // without one, so that the tools program restores it from its backup folder.
+    for (wchar_t drive : {L'R', L'\0'}) {
+        commands.calls.clear();
+        Task(VLINK_REMOVE, drive).Links = {kDocs, {L"C:\\u\\Later", L"", L""}, kMusic};
+        task.PendingLinks = {L"C:\\u\\Later"};
+        commands.answers[CRecordingVlinkCommands::kRemove] = {0, 1};
+        task.Execute();
+        ASSERT_EQ(commands.calls.size(), 2u) << "a pending link is dropped without a command";
+        for (size_t i = 0; i < 2; ++i) {
+            const CVelmoraEXVlinkData& link = i == 0 ? kDocs : kMusic;
+            EXPECT_EQ(commands.calls[i].command, CRecordingVlinkCommands::kRemove);
+            EXPECT_EQ(commands.calls[i].drive, drive);
+            EXPECT_EQ(commands.calls[i].link, CVelmoraEXVlinkData(link.src, drive ? link.dst : L"", link.backup));
+        }
+        EXPECT_EQ(task.Result, -1);
+        EXPECT_EQ(task.Done, 1);
+        EXPECT_EQ(task.Failed, 1);
+        ExpectRecorded({kDocs}, {});  // the link kept still names its RAM-disk folder
     }
-    EXPECT_EQ(task.Result, -1);
-    ExpectRecorded({kDocs}, {});  // the link kept still names its RAM-disk folder
 }
 
 TEST_F(TaskVlink, RelinkKeepsEveryLinkAndReportsThoseNotInPlace) {

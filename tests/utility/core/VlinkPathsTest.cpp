@@ -7,21 +7,6 @@
 
 using namespace UVlinkPaths;
 
-TEST(VlinkPaths, FolderNameIsTheLastComponent) {
-    const struct {
-        const wchar_t* source;
-        const wchar_t* name;
-    } cases[] = {
-        {L"C:\\Users\\me\\Docs", L"Docs"},
-        {L"C:\\Users\\me\\Docs\\\\", L"Docs"},
-        {L"D:/a/b c", L"b c"},
-        {L"C:Docs", L"Docs"},
-        {L"C:\\", L""},
-        {L"", L""},
-    };
-    for (const auto& c : cases) EXPECT_EQ(FolderName(c.source), c.name) << c.source;
-}
-
 TEST(VlinkPaths, FirstFreeNamesCountFromTwoOnTheRamDiskAndFromOneForTheBackup) {
     std::set<std::wstring> taken;
     std::wstring asked;
@@ -38,5 +23,6 @@ TEST(VlinkPaths, FirstFreeNamesCountFromTwoOnTheRamDiskAndFromOneForTheBackup) {
     EXPECT_EQ(BackupFolderFor(L"C:\\me\\Docs", isTaken), L"C:\\me\\Docs_Backup2");
 
     EXPECT_EQ(RamFolderFor(L'R', L"C:\\", isTaken), L"");
+    EXPECT_EQ(RamFolderFor(L'R', L"D:/a/b c", isTaken), L"\\Vlink\\b c");
     EXPECT_EQ(BackupFolderFor(L"C:\\", isTaken), L"");
 }

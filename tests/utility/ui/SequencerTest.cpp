@@ -11,7 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "common/ToolResultRecords.h"
 #include "framework/ScratchFolder.h"
+#include "standin/StandinHarness.h"
+#include "tests/tools/ToolsRunner.h"
+#include "tests/utility/tools_channel/ProbeFolder.h"
+#include "tests/utility/tools_channel/RecordingToolPrompt.h"
 #include "tests/utility/core/RecordingVlinkCommands.h"
 #include "utility/core/SettingsFile.h"
 #include "utility/core/SettingsPaths.h"
@@ -23,6 +28,7 @@
 #include "utility/core/VMUThreadTaskVlinkEX.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/DeviceNotifier.h"
+#include "utility/tools_channel/ToolLinkCommands.h"
 #include "utility/ui/DiskSequencer.h"
 #include "utility/ui/SequencerHost.h"
 #include "utility/ui/SequencerMessages.h"
@@ -111,7 +117,7 @@ public:
     }
     void RemoveDiskRow(const std::wstring& path) override { removedRows.push_back(path); }
     void RestartWindows() override { ++restarts; }
-    IVlinkCommands& LinkCommands() override { return links; }
+    IVlinkCommands& LinkCommands() override { return linkCommands ? *linkCommands : links; }
 
     std::deque<CVMUThreadTaskHeader*> queue;
     bool refusePost = false;
@@ -123,6 +129,7 @@ public:
     std::vector<std::wstring> refreshed, rows, removedRows;
     int restarts = 0;
     CRecordingVlinkCommands links;
+    IVlinkCommands* linkCommands = nullptr;  // instead of links
 };
 
 // Volume notices the sequencer raises.
@@ -208,7 +215,8 @@ protected:
         mount.Reply.sizeFigure1 = disk.Setting.DriveSize;
     }
 
-    // Runs the worker until no task is left (at most limit tasks).
+    // Runs the worker until no task is left (at most limit tasks). The fake browser task does
+    // nothing when executed.
     void RunWorker(int limit = 20) {
         while (!host.queue.empty() && limit-- > 0) {
             CVMUThreadTaskHeader* t = host.queue.front();
@@ -235,7 +243,9 @@ protected:
             }
             ran.push_back(r);
             auto& queued = scripts[t->Type];
-            if (queued.empty()) {
+            if (execute) {
+                t->Execute();
+            } else if (queued.empty()) {
                 Succeed(*t);
             } else {
                 queued.front()(*t);
@@ -256,6 +266,7 @@ protected:
     RecordingHost host;
     TestSequencer seq;
     std::map<int32_t, std::deque<Script>> scripts;
+    bool execute = false;  // the worker runs each task for real instead of the scripts
     std::vector<Ran> ran;
     RecordingNotifier notifier;
 
@@ -942,7 +953,10 @@ TEST_F(SequencerTest, StartupPassResumesSurvivorsAndEnablesStartupDisks) {
     const std::wstring startup = PathOf(L"VelmoraEX1.ini");
     const std::wstring manual = PathOf(L"VelmoraEX2.ini");
     const std::wstring failing = PathOf(L"VelmoraEX3.ini");
-    AddDisk(survivor, SAVE_AT_LOGOFF, MODE_MEMORY, L'S').Setting.CacheSetting.FirefoxCache = 1;
+    CVelmoraEXData& survived = AddDisk(survivor, SAVE_AT_LOGOFF, MODE_MEMORY, L'S');
+    survived.Setting.CacheSetting.FirefoxCache = 1;
+    survived.Vlinks.emplace_back(L"C:\\a", L"\\Vlink\\a", L"C:\\a_Backup");
+    survived.PendingVlinks.push_back(L"C:\\b");
     AddDisk(failing).Setting.LoadAtStartup = 1;
     AddDisk(manual);
     AddDisk(startup).Setting.LoadAtStartup = 1;
@@ -951,17 +965,195 @@ TEST_F(SequencerTest, StartupPassResumesSurvivorsAndEnablesStartupDisks) {
     RunWorker();
     // The failed mount does not hold up the disks after it.
     EXPECT_EQ(Order(), (Steps{{TASK_BROWSER_SETTING, OP_RESUME_BROWSER},
+                              {TASK_VLINK, OP_RESUME_LINKS},
+                              {TASK_VLINK, OP_RESUME_PENDING_LINKS},
                               {TASK_RAM_FOLDER, OP_RESUME_RAM_FOLDER},
                               {TASK_MOUNT, OP_ENABLE_MOUNT},
                               {TASK_MOUNT, OP_ENABLE_MOUNT},
                               {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
     EXPECT_EQ(notifier.arrivals, std::vector<wchar_t>{L'S'});
+    ASSERT_EQ(ran.size(), 7u);
+    EXPECT_EQ(ran[1].sub, 2);
+    EXPECT_EQ(ran[2].sub, 3);
+    EXPECT_EQ(ran[2].drive, L'S');
     for (const CVelmoraEXData& disk : manager.Disks()) {
         EXPECT_EQ(disk.Status.StartupVisited, 1);
         EXPECT_EQ(disk.Status.DiskOperation, OP_IDLE);
     }
     EXPECT_EQ(Get(startup).Status.Mode, MODE_MEMORY);
     EXPECT_EQ(Get(manual).Status.Mode, MODE_NOT_MOUNTED);
+}
+
+
+// ---- with links, every task for real -------------------------------------------------------
+
+// The link commands through the real tools channel, started on VelmoraEXToolsProbe.exe, which
+// answers each command with the record the test chose (real link creation cannot succeed
+// under Wine).
+class ProbeLinkCommands : public IVlinkCommands {
+public:
+    ProbeLinkCommands() : m_commands(prompt, Settings()) {}
+    int CreateLink(wchar_t drive, const CVelmoraEXVlinkData& link) override {
+        return m_commands.CreateLink(nullptr, drive, link);
+    }
+    int RemoveLink(wchar_t drive, const CVelmoraEXVlinkData& link) override {
+        return m_commands.RemoveLink(nullptr, drive, link);
+    }
+    int Relink(wchar_t drive, const CVelmoraEXVlinkData& link) override {
+        return m_commands.Relink(nullptr, drive, link);
+    }
+    CRecordingToolPrompt prompt;
+
+private:
+    static CToolLinkCommands::CSettings Settings() {
+        CToolLinkCommands::CSettings settings;
+        settings.toolsPath = toolsrun::ProbePath();
+        return settings;
+    }
+    CToolLinkCommands m_commands;
+};
+
+const CVelmoraEXVlinkData kDocs(L"C:\\u\\Docs", L"\\Vlink\\Docs", L"C:\\u\\Docs_Backup");
+const CVelmoraEXVlinkData kMusic(L"C:\\u\\Music", L"\\Vlink\\Music", L"C:\\u\\Music_Backup");
+const CVelmoraEXVlinkData kLater(L"C:\\u\\Later", L"\\Vlink\\Later", L"C:\\u\\Later_Backup");
+
+std::vector<uint8_t> Relinked() {
+    CRelinkRecord r;
+    r.junctionInPlace = r.folderReady = 1;
+    return UToolResultRecords::Encode(r);
+}
+std::vector<uint8_t> Linked() {
+    CCreateLinkRecord r;
+    r.linked = r.junctioned = r.copied = r.renamed = 1;
+    r.method = 2;
+    return UToolResultRecords::Encode(r);
+}
+std::vector<uint8_t> Removed() {
+    CRemoveLinkRecord r;
+    r.method = 2;
+    r.ramFolderFree = r.junctionRemoved = r.restoredFromCopy = 1;
+    return UToolResultRecords::Encode(r);
+}
+
+// The mount, unmount and settings deletion against the real driver stand-in, the link tasks
+// through the probe; only the browser-cache step, whose task this build lacks, is the fake.
+class SequencerStandin : public SequencerTest {
+protected:
+    void SetUp() override {
+        const std::wstring pipe = L"VelmoraEXSequencerStandin-" + std::to_wstring(GetCurrentProcessId());
+        UDriverPipeFrame::SetPipeName(pipe.c_str());
+        ramDir = StandinRamDir(pipe, scratch / L"ram");
+        ASSERT_TRUE(child.Start(L"--pipe-name " + pipe + L" --ram-dir \"" + ramDir + L"\" --no-startup-disks"));
+        ASSERT_TRUE(CVelmoraAPI::IsDriverUp(10000));
+        execute = true;
+        host.linkCommands = &probeCommands;
+        host.balloonsAllowed = false;
+
+        path = PathOf(L"VelmoraEX0.ini");
+        CVelmoraEXData& disk = AddDisk(path);
+        disk.Status.StartupVisited = 1;
+        disk.Setting.DriveLetter = kDriveLetterAutomatic;
+        disk.Setting.FormatType = FORMAT_TYPE_FAT_AUTO;
+        disk.Setting.CacheSetting.ChromeCache = 1;
+        disk.Vlinks = {kDocs, kMusic};
+        disk.PendingVlinks = {kLater.src};
+        USettingsFile::WriteRamDisk(path, disk.Setting);
+        USettingsFile::WriteVlink(path, disk.Vlinks);
+        USettingsFile::WriteRVlink(path, disk.PendingVlinks);
+    }
+    void TearDown() override {
+        child.End();
+        UDriverPipeFrame::SetPipeName(nullptr);
+        ScratchFolder::RemoveTree(ramDir);
+    }
+
+    // Executes the posted tasks; each task's type and the disk's operation code while it ran.
+    Steps Run() {
+        ran.clear();
+        RunWorker();
+        return Order();
+    }
+
+    bool MountedInStandin() {
+        CStandinClient client;
+        RamDiskStatus status{};
+        return client.Query(path, 0, status) == 1;
+    }
+
+    void Enable() {
+        seq.EnableDisk(path);
+        ASSERT_EQ(Run(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT},
+                                {TASK_BROWSER_SETTING, OP_ENABLE_BROWSER},
+                                {TASK_VLINK, OP_ENABLE_LINKS},
+                                {TASK_VLINK, OP_ENABLE_PENDING_LINKS},
+                                {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+        letter = Get(path).Status.CurrentLetter;
+        ASSERT_NE(letter, 0);
+        ASSERT_TRUE(MountedInStandin());
+    }
+
+    std::wstring ramDir, path;
+    CStandinChild child;
+    ProbeLinkCommands probeCommands;
+    CProbeFolder probe;
+    wchar_t letter = 0;
+};
+
+TEST_F(SequencerStandin, EnableRelinksThenCreatesPendingLinksAndDeleteRemovesThemFirst) {
+    probe.Answer(0, Relinked());
+    probe.Answer(1, Relinked());
+    probe.Answer(2, Linked());
+    Enable();
+    auto commands = probe.Commands();
+    ASSERT_EQ(commands.size(), 3u);
+    const std::vector<CVelmoraEXVlinkData> sent = {kDocs, kMusic, kLater};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(commands[i].number, i < 2 ? TOOL_RELINK : TOOL_CREATE_LINK) << i;
+        EXPECT_EQ(commands[i].drive, letter) << i;
+        EXPECT_EQ(commands[i].link, sent[i]) << i;
+    }
+    CVelmoraEXData disk;
+    ASSERT_TRUE(manager.FindDisk(path, disk));
+    EXPECT_EQ(disk.Vlinks, sent);
+    EXPECT_TRUE(disk.PendingVlinks.empty());
+    std::vector<CVelmoraEXVlinkData> written;
+    std::vector<std::wstring> writtenPending{L"x"};
+    USettingsFile::ReadVlink(path, written);
+    USettingsFile::ReadRVlink(path, writtenPending);
+    EXPECT_EQ(written, sent);
+    EXPECT_TRUE(writtenPending.empty());
+
+    // Music's junction cannot be removed (the all-zero record): the others still come back,
+    // and the delete stops with the disk, its contents and Music's link kept.
+    probe.Answer(3, Removed());
+    probe.Answer(5, Removed());
+    seq.DeleteDisk(path);
+    EXPECT_EQ(Run(), (Steps{{TASK_VLINK, OP_DELETE_LINKS}}));
+    EXPECT_EQ(probe.Commands().size(), 6u);
+    ASSERT_EQ(probeCommands.prompt.boxes.size(), 1u);
+    EXPECT_EQ(probeCommands.prompt.boxes[0].text, L"仮想リンクを削除できません。(0x0)");
+    ASSERT_TRUE(manager.FindDisk(path, disk));
+    EXPECT_EQ(disk.Status.DiskOperation, OP_IDLE);
+    EXPECT_EQ(disk.Vlinks, std::vector<CVelmoraEXVlinkData>{kMusic});
+    USettingsFile::ReadVlink(path, written);
+    EXPECT_EQ(written, std::vector<CVelmoraEXVlinkData>{kMusic});
+    EXPECT_TRUE(MountedInStandin());
+
+    probe.Answer(6, Removed());
+    seq.DeleteDisk(path);
+    EXPECT_EQ(Run(), (Steps{{TASK_VLINK, OP_DELETE_LINKS},
+                            {TASK_BROWSER_SETTING, OP_DELETE_BROWSER},
+                            {TASK_UNMOUNT, OP_DELETE_UNMOUNT},
+                            {TASK_SETTING_DELETE, OP_DELETE_SETTINGS}}));
+    commands = probe.Commands();
+    ASSERT_EQ(commands.size(), 7u);
+    for (size_t i = 3; i < 7; ++i) EXPECT_EQ(commands[i].number, TOOL_REMOVE_LINK) << i;
+    EXPECT_EQ(commands[3].link, kDocs);
+    EXPECT_EQ(commands[5].link, kLater);
+    EXPECT_EQ(commands[6].link, kMusic);
+    EXPECT_TRUE(manager.Disks().empty());
+    EXPECT_FALSE(MountedInStandin());
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
