@@ -26,5 +26,6 @@ vmx_library(vmx_tasks
         utility/core/VMUThreadTaskSettingEx.cpp
         utility/core/VMUThreadTaskSettingDeleteEx.cpp
         utility/core/VMUThreadTaskRAMFolderEX.cpp
+        utility/core/VMUThreadTaskVlinkEX.cpp
     DEPS vmx_manager vmx_messages vmx_framework_ui vmx_settings_files vmx_driver vmx_image vmx_links vmx_system
     WIN_LIBS ole32 user32)

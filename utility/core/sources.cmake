@@ -6,6 +6,7 @@ vmx_library(vmx_settings_model
 vmx_library(vmx_settings_files
     PORTABLE
         utility/core/SettingsRules.cpp
+        utility/core/VlinkPaths.cpp
     WIN
         utility/core/Profile.cpp
         utility/core/SettingsFile.cpp

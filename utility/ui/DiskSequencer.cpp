@@ -14,6 +14,7 @@
 #include "utility/core/VMUThreadTaskSettingDeleteEx.h"
 #include "utility/core/VMUThreadTaskSettingEx.h"
 #include "utility/core/VMUThreadTaskUnmountEX.h"
+#include "utility/core/VMUThreadTaskVlinkEX.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/DeviceNotifier.h"
 #include "utility/disk/FolderCreation.h"
@@ -130,9 +131,34 @@ int CDiskSequencer::PostBrowserTask(const std::wstring&, wchar_t, const CVelmora
     return POST_UNAVAILABLE;
 }
 
-int CDiskSequencer::PostLinkTask(const std::wstring&, LinkOperation, int32_t) {
-    ReportStepNotAvailable(M::LinkStepNotAvailable());
-    return POST_UNAVAILABLE;
+// ---- virtual links -------------------------------------------------------------------------
+
+int CDiskSequencer::PostLinkTask(const std::wstring& path, LinkOperation linkOperation, int32_t operation) {
+    CVelmoraEXData disk;
+    if (!m_manager.FindDisk(path, disk)) return POST_FAILED;
+    auto* task = new CVMUThreadTaskVlinkEX;
+    task->SubOperation = static_cast<int32_t>(linkOperation);
+    task->DriveLetter = disk.Status.CurrentLetter;
+    task->SettingsPath = path;
+    task->Links = disk.Vlinks;
+    if (linkOperation == LinkOperation::Remove) {
+        // The pending links travel as records with only their source folder.
+        for (const std::wstring& source : disk.PendingVlinks) task->Links.emplace_back(source, L"", L"");
+    } else {
+        task->PendingLinks = disk.PendingVlinks;
+    }
+    task->Commands = &m_host.LinkCommands();
+    const int posted = PostTask(task, path, operation);
+    if (posted != POST_DONE) {
+        delete task;
+        ReportBusy();
+    }
+    return posted;
+}
+
+void CDiskSequencer::OnLinkTaskDone(CVMUThreadTaskVlinkEX& task) {
+    OnLinksDone(task.SettingsPath, static_cast<LinkOperation>(task.SubOperation), task.Result, task.Links,
+                task.PendingLinks);
 }
 
 bool CDiskSequencer::OnOtherTaskDone(CVMUThreadTaskHeader&) { return false; }
@@ -397,6 +423,9 @@ bool CDiskSequencer::OnTaskDone(CVMUThreadTaskHeader* task) {
     case TASK_RAM_FOLDER:
         OnRamFolderDone(static_cast<CVMUThreadTaskRAMFolderEX&>(*task));
         break;
+    case TASK_VLINK:
+        OnLinkTaskDone(static_cast<CVMUThreadTaskVlinkEX&>(*task));
+        break;
     default:
         if (!OnOtherTaskDone(*task)) return false;
         break;
@@ -599,8 +628,9 @@ void CDiskSequencer::OnLinksDone(const std::wstring& path, LinkOperation linkOpe
     const int32_t operation = OperationOf(path);
     const bool removed = linkOperation == LinkOperation::Remove;
     const bool createdPending = linkOperation == LinkOperation::CreatePending;
-    if (removed || createdPending) m_manager.SetVlinks(path, links);
-    if (createdPending) m_manager.SetPendingVlinks(path, pendingLinks);
+    // The task's lists are what is on disk now, whatever its sub-operation.
+    m_manager.SetVlinks(path, links);
+    m_manager.SetPendingVlinks(path, pendingLinks);
     SetIdle(path);
     if (removed && result == 0 && operation == OP_DELETE_LINKS) {
         RunDeleteChain(path, DeleteStep::Caches);

@@ -18,6 +18,7 @@ class CVMUThreadTaskUnmountEX;
 class CVMUThreadTaskSettingEx;
 class CVMUThreadTaskSettingDeleteEx;
 class CVMUThreadTaskRAMFolderEX;
+class CVMUThreadTaskVlinkEX;
 class ISequencerHost;
 
 // DiskOperation codes of the steps of a chain.
@@ -142,13 +143,15 @@ public:
     const CVelmoraEXPropertyData* PendingChange() const { return m_pending.get(); }
 
 protected:
-    // Extension points for the steps whose worker tasks (browser caches, virtual links) this
-    // build lacks. Each returns the PostTask result after deleting the task and reporting busy
-    // on failure; the defaults tell the user the step is not available and return
-    // POST_UNAVAILABLE.
+    // Extension point for the step whose worker task (browser caches) this build lacks. Returns
+    // the PostTask result after deleting the task and reporting busy on failure; the default
+    // tells the user the step is not available and returns POST_UNAVAILABLE.
     virtual int PostBrowserTask(const std::wstring& settingsPath, wchar_t driveLetter,
                                 const CVelmoraEXCacheSettingData& request, CacheSwitch switchTo, DiskBackup backup,
                                 int32_t operation);
+    // Posts a virtual-link task for the disk's links (and, for a removal, its pending links as
+    // records with only a source folder); the PostTask result, after deleting the task and
+    // reporting busy on failure.
     virtual int PostLinkTask(const std::wstring& settingsPath, LinkOperation linkOperation, int32_t operation);
     // A finished task of a type the sequencer does not know; true when it was handled (the
     // caller then destroys it).
@@ -180,6 +183,7 @@ private:
     void OnSettingsDone(CVMUThreadTaskSettingEx& task);
     void OnSettingsDeleteDone(CVMUThreadTaskSettingDeleteEx& task);
     void OnRamFolderDone(CVMUThreadTaskRAMFolderEX& task);
+    void OnLinkTaskDone(CVMUThreadTaskVlinkEX& task);
     int32_t OperationOf(const std::wstring& path) const;
 
     CVelmoraEXManager& m_manager;

@@ -6,6 +6,7 @@
 
 class CVMUThreadTaskHeader;
 class CVelmoraEXData;
+class IVlinkCommands;
 
 // Balloon icon kinds.
 enum : int {
@@ -35,4 +36,8 @@ public:
     virtual void RemoveDiskRow(const std::wstring& settingsPath) = 0;
 
     virtual void RestartWindows() = 0;
+
+    // The link commands of the virtual-link tasks, run on the worker thread with their messages
+    // owned by the host window; lives as long as the host.
+    virtual IVlinkCommands& LinkCommands() = 0;
 };

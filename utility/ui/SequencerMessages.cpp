@@ -29,7 +29,6 @@ std::wstring SaveFailedOnDisable() { return Load(IDS_4116); }
 std::wstring SaveFailedOnChange() { return Load(IDS_4118); }
 std::wstring RetryingInImageMode() { return Load(IDS_7000); }
 std::wstring BrowserCacheStepNotAvailable() { return Format(IDS_7001, {Load(IDS_7002)}); }
-std::wstring LinkStepNotAvailable() { return Format(IDS_7001, {Load(IDS_6005)}); }
 
 std::wstring DriverError(const std::wstring& base, int32_t result) {
     if (result == 0) return base;

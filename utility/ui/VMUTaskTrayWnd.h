@@ -13,6 +13,7 @@
 #include "utility/ui/SequencerHost.h"
 #include "utility/ui/TaskTray.h"
 #include "utility/ui/TrayPrompt.h"
+#include "utility/ui/TrayVlinkCommands.h"
 
 class CDiskSequencer;
 class CVelmoraEXManager;
@@ -81,6 +82,7 @@ public:
     bool AddDiskRow(const CVelmoraEXData& disk) override;
     void RemoveDiskRow(const std::wstring& settingsPath) override;
     void RestartWindows() override;
+    IVlinkCommands& LinkCommands() override { return m_linkCommands; }
 
     // How many times the status sheet was asked for since creation.
     int StatusRequests() const { return m_statusRequests; }
@@ -125,6 +127,7 @@ private:
     std::unique_ptr<CDiskSequencer> m_sequencer;
     CTrayPrompt m_realPrompt;
     ITrayPrompt* m_prompt;
+    CTrayVlinkCommands m_linkCommands{*this};
     bool m_startupComplete = false;
     int m_statusRequests = 0;
 };

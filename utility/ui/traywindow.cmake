@@ -7,10 +7,11 @@ vmx_library(vmx_traywindow
         utility/ui/TrayPrompt.cpp
         utility/ui/ShieldMessageBox.cpp
         utility/ui/TrayToolCmdPrompt.cpp
+        utility/ui/TrayVlinkCommands.cpp
         utility/ui/SliderCtrlEx.cpp
         utility/ui/TransparentBitmapStatic.cpp
         utility/ui/VMUTaskTrayWnd.cpp
-    DEPS vmx_sequencer vmx_tasks vmx_manager vmx_framework_ui
+    DEPS vmx_sequencer vmx_tasks vmx_manager vmx_tools_channel vmx_framework_ui
     WIN_LIBS shell32 user32 gdi32 comctl32)
 
 # The windows the tray window opens (status sheet, settings sheet, save dialog) live in libraries

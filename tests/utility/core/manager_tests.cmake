@@ -21,3 +21,6 @@ if(TARGET VelmoraEXStandin)
         add_dependencies(test_task_standin VelmoraEXStandin)
     endif()
 endif()
+
+vmx_test(NAME test_task_vlink KIND win LIBS vmx_tasks vmx_resources SOURCES
+    tests/utility/core/TaskVlinkTest.cpp)

@@ -3,7 +3,8 @@ vmx_test(NAME test_settings_model KIND portable LIBS vmx_settings_model SOURCES
 
 vmx_test(NAME test_settings_rules KIND portable LIBS vmx_settings_files SOURCES
     tests/utility/core/SettingsRulesTest.cpp
-    tests/utility/core/SettingsRulesFuzzTest.cpp)
+    tests/utility/core/SettingsRulesFuzzTest.cpp
+    tests/utility/core/VlinkPathsTest.cpp)
 
 vmx_test(NAME test_settings_files KIND win LIBS vmx_settings_files SOURCES
     tests/utility/core/ProfileTest.cpp

@@ -26,6 +26,7 @@
 #include "utility/ui/TrayPrompt.h"
 #include "RecordingPrompt.h"
 #include "UiDriver.h"
+#include "tests/utility/core/RecordingVlinkCommands.h"
 #include "utility/ui/BrowserFacts.h"
 #include "utility/ui/VMUPropertySheet.h"
 #include "utility/ui/VMUPropertySheetFactory.h"
@@ -54,8 +55,10 @@ public:
     bool AddDiskRow(const CVelmoraEXData&) override { return true; }
     void RemoveDiskRow(const std::wstring&) override {}
     void RestartWindows() override {}
+    IVlinkCommands& LinkCommands() override { return links; }
     std::vector<CVMUThreadTaskHeader*> queue;
     int notices = 0;
+    CRecordingVlinkCommands links;
 };
 
 MemoryFigures g_memory;

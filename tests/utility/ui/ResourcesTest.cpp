@@ -182,7 +182,7 @@ TEST(MessageTable, FormatFillsEachPlaceholderKindInOrder) {
     EXPECT_EQ(Format(IDS_3214, {L"有効にできません。(-1)"}), L"エラーがおきました\n有効にできません。(-1)");
     EXPECT_EQ(Format(IDS_6052, {0x80070005u}), L"RAMディスクにコピーできません。(0x80070005)");
     EXPECT_EQ(Format(IDS_6054, {-2147024891}), L"仮想リンクを作成できません。(0x80070005)");
-    EXPECT_EQ(Format(IDS_7001, {UMessageText::Load(IDS_6005)}), L"仮想リンクの処理はまだ利用できません。");
+    EXPECT_EQ(Format(IDS_7001, {UMessageText::Load(IDS_7002)}), L"ブラウザキャッシュの処理はまだ利用できません。");
 
     EXPECT_EQ(Fill(L"%d/%d", {7}), L"7/%d");                // missing inserts leave their placeholders
     EXPECT_EQ(Fill(L"%d", {1, 2}), L"1");                   // extra inserts are ignored

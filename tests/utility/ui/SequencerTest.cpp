@@ -11,7 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "common/ToolResultRecords.h"
 #include "framework/ScratchFolder.h"
+#include "standin/StandinHarness.h"
+#include "tests/tools/ToolsRunner.h"
+#include "tests/utility/tools_channel/ProbeFolder.h"
+#include "tests/utility/tools_channel/RecordingToolPrompt.h"
+#include "tests/utility/core/RecordingVlinkCommands.h"
 #include "utility/core/SettingsFile.h"
 #include "utility/core/SettingsPaths.h"
 #include "utility/core/VMUThreadTaskMountEX.h"
@@ -19,8 +25,10 @@
 #include "utility/core/VMUThreadTaskSettingDeleteEx.h"
 #include "utility/core/VMUThreadTaskSettingEx.h"
 #include "utility/core/VMUThreadTaskUnmountEX.h"
+#include "utility/core/VMUThreadTaskVlinkEX.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/DeviceNotifier.h"
+#include "utility/tools_channel/ToolLinkCommands.h"
 #include "utility/ui/DiskSequencer.h"
 #include "utility/ui/SequencerHost.h"
 #include "utility/ui/SequencerMessages.h"
@@ -30,7 +38,7 @@ namespace {
 const std::wstring kApp = L"VelmoraEX";
 const std::wstring kDisk = L"VelmoraEX RAMディスク";
 
-// Stand-ins for the browser-cache and virtual-link tasks.
+// Stand-in for the browser-cache task.
 class FakeBrowserTask : public CVMUThreadTaskHeader {
 public:
     FakeBrowserTask() : CVMUThreadTaskHeader(TASK_BROWSER_SETTING) {}
@@ -42,21 +50,10 @@ public:
     bool IeMoved = false;
 };
 
-class FakeLinkTask : public CVMUThreadTaskHeader {
-public:
-    FakeLinkTask() : CVMUThreadTaskHeader(TASK_VLINK) {}
-    void Execute() override {}
-    std::wstring SettingsPath;
-    int32_t SubOperation = 0;
-    std::vector<CVelmoraEXVlinkData> Links;
-    std::vector<std::wstring> PendingLinks;
-};
-
-// The sequencer with the two missing task kinds supplied by the fakes above.
+// The sequencer with the missing task kind supplied by the fake above.
 class TestSequencer : public CDiskSequencer {
 public:
-    TestSequencer(CVelmoraEXManager& manager, ISequencerHost& host)
-        : CDiskSequencer(manager, host), m_disks(manager) {}
+    TestSequencer(CVelmoraEXManager& manager, ISequencerHost& host) : CDiskSequencer(manager, host) {}
     bool fakeExtensions = true;
 
 protected:
@@ -70,32 +67,14 @@ protected:
         task->NoBackup = static_cast<int32_t>(backup);
         return Submit(task, path, operation) ? POST_DONE : POST_BUSY;
     }
-    int PostLinkTask(const std::wstring& path, LinkOperation linkOperation, int32_t operation) override {
-        if (!fakeExtensions) return CDiskSequencer::PostLinkTask(path, linkOperation, operation);
-        auto* task = new FakeLinkTask;
-        task->SettingsPath = path;
-        task->SubOperation = static_cast<int32_t>(linkOperation);
-        CVelmoraEXData disk;
-        if (m_disks.FindDisk(path, disk)) task->Links = disk.Vlinks, task->PendingLinks = disk.PendingVlinks;
-        return Submit(task, path, operation) ? POST_DONE : POST_BUSY;
-    }
     bool OnOtherTaskDone(CVMUThreadTaskHeader& task) override {
         if (task.Type == TASK_BROWSER_SETTING) {
             auto& browser = static_cast<FakeBrowserTask&>(task);
             OnBrowserDone(browser.SettingsPath, browser.IeMoved);
             return true;
         }
-        if (task.Type == TASK_VLINK) {
-            auto& links = static_cast<FakeLinkTask&>(task);
-            OnLinksDone(links.SettingsPath, static_cast<LinkOperation>(links.SubOperation), links.Result, links.Links,
-                        links.PendingLinks);
-            return true;
-        }
         return false;
     }
-
-private:
-    CVelmoraEXManager& m_disks;
 };
 
 struct Box {
@@ -138,6 +117,7 @@ public:
     }
     void RemoveDiskRow(const std::wstring& path) override { removedRows.push_back(path); }
     void RestartWindows() override { ++restarts; }
+    IVlinkCommands& LinkCommands() override { return linkCommands ? *linkCommands : links; }
 
     std::deque<CVMUThreadTaskHeader*> queue;
     bool refusePost = false;
@@ -148,6 +128,8 @@ public:
     std::vector<BalloonShown> balloons;
     std::vector<std::wstring> refreshed, rows, removedRows;
     int restarts = 0;
+    CRecordingVlinkCommands links;
+    IVlinkCommands* linkCommands = nullptr;  // instead of links
 };
 
 // Volume notices the sequencer raises.
@@ -168,6 +150,10 @@ struct Ran {
     int32_t mountKind = 0, retry = 0, recreated = 0, errorBox = 0;
     int32_t save = 0, toNewImage = 0;
     int32_t switchOn = -1, noBackup = -1, sub = 0;
+    wchar_t drive = 0;
+    std::vector<CVelmoraEXVlinkData> links;
+    std::vector<std::wstring> pending;
+    IVlinkCommands* commands = nullptr;
     CVelmoraEXCacheSettingData request;
     CVelmoraEXPropertyData property;
 };
@@ -215,7 +201,7 @@ protected:
         case TASK_SETTING_DELETE: return static_cast<CVMUThreadTaskSettingDeleteEx&>(t).SettingsPath;
         case TASK_RAM_FOLDER: return static_cast<CVMUThreadTaskRAMFolderEX&>(t).SettingsPath;
         case TASK_BROWSER_SETTING: return static_cast<FakeBrowserTask&>(t).SettingsPath;
-        case TASK_VLINK: return static_cast<FakeLinkTask&>(t).SettingsPath;
+        case TASK_VLINK: return static_cast<CVMUThreadTaskVlinkEX&>(t).SettingsPath;
         }
         return L"";
     }
@@ -229,7 +215,8 @@ protected:
         mount.Reply.sizeFigure1 = disk.Setting.DriveSize;
     }
 
-    // Runs the worker until no task is left (at most limit tasks).
+    // Runs the worker until no task is left (at most limit tasks). The fake browser task does
+    // nothing when executed.
     void RunWorker(int limit = 20) {
         while (!host.queue.empty() && limit-- > 0) {
             CVMUThreadTaskHeader* t = host.queue.front();
@@ -250,11 +237,15 @@ protected:
                 auto& b = static_cast<FakeBrowserTask&>(*t);
                 r.switchOn = b.SwitchOn, r.noBackup = b.NoBackup, r.request = b.Request;
             } else if (t->Type == TASK_VLINK) {
-                r.sub = static_cast<FakeLinkTask&>(*t).SubOperation;
+                auto& l = static_cast<CVMUThreadTaskVlinkEX&>(*t);
+                r.sub = l.SubOperation, r.drive = l.DriveLetter, r.links = l.Links, r.pending = l.PendingLinks;
+                r.commands = l.Commands;
             }
             ran.push_back(r);
             auto& queued = scripts[t->Type];
-            if (queued.empty()) {
+            if (execute) {
+                t->Execute();
+            } else if (queued.empty()) {
                 Succeed(*t);
             } else {
                 queued.front()(*t);
@@ -275,6 +266,7 @@ protected:
     RecordingHost host;
     TestSequencer seq;
     std::map<int32_t, std::deque<Script>> scripts;
+    bool execute = false;  // the worker runs each task for real instead of the scripts
     std::vector<Ran> ran;
     RecordingNotifier notifier;
 
@@ -313,6 +305,14 @@ TEST_F(SequencerTest, EnableRunsCachesLinksAndPendingLinksInOrder) {
     disk.Setting.CacheSetting.ChromeCache = 1;
     disk.Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
     disk.PendingVlinks.push_back(L"C:\\b");
+    disk.PendingVlinks.push_back(L"C:\\c");
+    // The pending-link task creates b and defers c; the manager takes both lists back.
+    On(TASK_VLINK, [](CVMUThreadTaskHeader&) {});
+    On(TASK_VLINK, [](CVMUThreadTaskHeader& t) {
+        auto& links = static_cast<CVMUThreadTaskVlinkEX&>(t);
+        links.Links.emplace_back(L"C:\\b", L"\\Vlink\\b", L"C:\\b_Backup");
+        links.PendingLinks = {L"C:\\c"};
+    });
     seq.EnableDisk(path);
     RunWorker();
     EXPECT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT_IMAGE},
@@ -325,13 +325,22 @@ TEST_F(SequencerTest, EnableRunsCachesLinksAndPendingLinksInOrder) {
     EXPECT_EQ(ran[1].noBackup, 0);
     EXPECT_EQ(ran[1].request.ChromeCache, 1);
     EXPECT_EQ(ran[1].request.IECache, 0);
-    EXPECT_EQ(ran[2].sub, 2);
-    EXPECT_EQ(ran[3].sub, 3);
+    for (size_t i : {2u, 3u}) {
+        EXPECT_EQ(ran[i].sub, i == 2 ? 2 : 3);
+        EXPECT_EQ(ran[i].drive, L'R');
+        EXPECT_EQ(ran[i].commands, &host.links);
+        EXPECT_EQ(ran[i].pending, (std::vector<std::wstring>{L"C:\\b", L"C:\\c"}));
+    }
+    EXPECT_EQ(ran[2].links, (std::vector<CVelmoraEXVlinkData>{{L"C:\\a", L"R:\\a", L"C:\\a.bak"}}));
+    CVelmoraEXData after = Get(path);
+    ASSERT_EQ(after.Vlinks.size(), 2u);
+    EXPECT_EQ(after.Vlinks[1].src, L"C:\\b");
+    EXPECT_EQ(after.PendingVlinks, std::vector<std::wstring>{L"C:\\c"});
     ASSERT_FALSE(host.balloons.empty());
     EXPECT_EQ(host.balloons[0].title, L"VelmoraEX RAMディスクを作成しました");
 }
 
-TEST_F(SequencerTest, WithoutBrowserAndLinkTasksEnableSaysSoAndStillCleansUp) {
+TEST_F(SequencerTest, WithoutBrowserTaskEnableSaysSoAndStillLinksAndCleansUp) {
     seq.fakeExtensions = false;
     host.balloonsAllowed = false;
     const std::wstring path = PathOf(L"VelmoraEX0.ini");
@@ -340,10 +349,11 @@ TEST_F(SequencerTest, WithoutBrowserAndLinkTasksEnableSaysSoAndStillCleansUp) {
     disk.Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
     seq.EnableDisk(path);
     RunWorker();
-    EXPECT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT}, {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
-    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT},
+                              {TASK_VLINK, OP_ENABLE_LINKS},
+                              {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, L"ブラウザキャッシュの処理はまだ利用できません。");
-    EXPECT_EQ(host.boxes[1].text, L"仮想リンクの処理はまだ利用できません。");
     EXPECT_TRUE(host.balloons.empty());
 
     // Caches that cannot be switched off leave the settings as they were.
@@ -358,7 +368,7 @@ TEST_F(SequencerTest, WithoutBrowserAndLinkTasksEnableSaysSoAndStillCleansUp) {
     seq.BeginSettingsChange(p);
     RunWorker();
     EXPECT_TRUE(ran.empty());
-    EXPECT_EQ(host.boxes.size(), 3u);
+    EXPECT_EQ(host.boxes.size(), 2u);
     EXPECT_EQ(Get(path).Setting.CacheSetting.FirefoxCache, 1);
     EXPECT_EQ(seq.PendingChange(), nullptr);
 }
@@ -594,9 +604,10 @@ TEST_F(SequencerTest, DeleteRemovesLinksThenCachesThenUnmountsThenDeletesSetting
     const std::wstring path = PathOf(L"VelmoraEX0.ini");
     CVelmoraEXData& disk = AddDisk(path, SAVE_AT_LOGOFF, MODE_MEMORY, L'R');
     disk.Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
+    disk.PendingVlinks.push_back(L"C:\\p");
     disk.Setting.CacheSetting.IEHistory = 1;
     disk.Setting.CacheSetting.ChromeCache = 1;
-    On(TASK_VLINK, [](CVMUThreadTaskHeader& t) { static_cast<FakeLinkTask&>(t).Links.clear(); });
+    On(TASK_VLINK, [](CVMUThreadTaskHeader& t) { static_cast<CVMUThreadTaskVlinkEX&>(t).Links.clear(); });
     seq.DeleteDisk(path);
     RunWorker();
     ASSERT_EQ(Order(), (Steps{{TASK_VLINK, OP_DELETE_LINKS},
@@ -604,6 +615,9 @@ TEST_F(SequencerTest, DeleteRemovesLinksThenCachesThenUnmountsThenDeletesSetting
                               {TASK_UNMOUNT, OP_DELETE_UNMOUNT},
                               {TASK_SETTING_DELETE, OP_DELETE_SETTINGS}}));
     EXPECT_EQ(ran[0].sub, 1);
+    // The removal gets the pending link as a record with only its source folder.
+    EXPECT_EQ(ran[0].links, (std::vector<CVelmoraEXVlinkData>{{L"C:\\a", L"R:\\a", L"C:\\a.bak"}, {L"C:\\p", L"", L""}}));
+    EXPECT_TRUE(ran[0].pending.empty());
     EXPECT_EQ(ran[1].switchOn, 0);
     EXPECT_EQ(ran[1].request.IEHistory, 1);
     EXPECT_EQ(ran[1].request.ChromeCache, 1);
@@ -633,23 +647,36 @@ TEST_F(SequencerTest, DeleteOfABareDisabledDiskOnlyDeletesSettings) {
     EXPECT_TRUE(manager.Disks().empty());
 }
 
-TEST_F(SequencerTest, DeleteStopsWhenLinksCannotBeRemovedOrTheTaskIsMissing) {
+TEST_F(SequencerTest, DeleteStopsWhenLinksCannotBeRemovedOrTheBrowserTaskIsMissing) {
     const std::wstring path = PathOf(L"VelmoraEX0.ini");
-    AddDisk(path, SAVE_NONE, MODE_MEMORY, L'R').Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
-    On(TASK_VLINK, [](CVMUThreadTaskHeader& t) { t.Result = -1; });
+    CVelmoraEXData& disk = AddDisk(path, SAVE_NONE, MODE_MEMORY, L'R');
+    disk.Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
+    disk.Vlinks.emplace_back(L"C:\\b", L"R:\\b", L"C:\\b.bak");
+    disk.Setting.CacheSetting.FirefoxCache = 1;
+    // a went, b did not: the disk keeps b and nothing else is deleted.
+    On(TASK_VLINK, [](CVMUThreadTaskHeader& t) {
+        auto& links = static_cast<CVMUThreadTaskVlinkEX&>(t);
+        links.Links.erase(links.Links.begin());
+        t.Result = -1;
+    });
+    seq.DeleteDisk(path);
+    RunWorker();
+    EXPECT_EQ(Order(), (Steps{{TASK_VLINK, OP_DELETE_LINKS}}));
+    ASSERT_EQ(manager.Disks().size(), 1u);
+    EXPECT_EQ(Get(path).Vlinks, (std::vector<CVelmoraEXVlinkData>{{L"C:\\b", L"R:\\b", L"C:\\b.bak"}}));
+    EXPECT_EQ(Get(path).Status.DiskOperation, OP_IDLE);
+    EXPECT_TRUE(host.removedRows.empty());
+
+    seq.fakeExtensions = false;
+    ran.clear();
+    On(TASK_VLINK, [](CVMUThreadTaskHeader& t) { static_cast<CVMUThreadTaskVlinkEX&>(t).Links.clear(); });
     seq.DeleteDisk(path);
     RunWorker();
     EXPECT_EQ(Order(), (Steps{{TASK_VLINK, OP_DELETE_LINKS}}));
     EXPECT_EQ(manager.Disks().size(), 1u);
-
-    seq.fakeExtensions = false;
-    ran.clear();
-    seq.DeleteDisk(path);
-    RunWorker();
-    EXPECT_TRUE(ran.empty());
-    EXPECT_EQ(manager.Disks().size(), 1u);
+    EXPECT_TRUE(Get(path).Vlinks.empty());
     ASSERT_FALSE(host.balloons.empty());
-    EXPECT_EQ(host.balloons.back().text, L"仮想リンクの処理はまだ利用できません。");
+    EXPECT_EQ(host.balloons.back().text, L"ブラウザキャッシュの処理はまだ利用できません。");
 }
 
 TEST_F(SequencerTest, DeleteOfADiskInUseIsFinishedAtTheNextStart) {
@@ -926,7 +953,10 @@ TEST_F(SequencerTest, StartupPassResumesSurvivorsAndEnablesStartupDisks) {
     const std::wstring startup = PathOf(L"VelmoraEX1.ini");
     const std::wstring manual = PathOf(L"VelmoraEX2.ini");
     const std::wstring failing = PathOf(L"VelmoraEX3.ini");
-    AddDisk(survivor, SAVE_AT_LOGOFF, MODE_MEMORY, L'S').Setting.CacheSetting.FirefoxCache = 1;
+    CVelmoraEXData& survived = AddDisk(survivor, SAVE_AT_LOGOFF, MODE_MEMORY, L'S');
+    survived.Setting.CacheSetting.FirefoxCache = 1;
+    survived.Vlinks.emplace_back(L"C:\\a", L"\\Vlink\\a", L"C:\\a_Backup");
+    survived.PendingVlinks.push_back(L"C:\\b");
     AddDisk(failing).Setting.LoadAtStartup = 1;
     AddDisk(manual);
     AddDisk(startup).Setting.LoadAtStartup = 1;
@@ -935,17 +965,195 @@ TEST_F(SequencerTest, StartupPassResumesSurvivorsAndEnablesStartupDisks) {
     RunWorker();
     // The failed mount does not hold up the disks after it.
     EXPECT_EQ(Order(), (Steps{{TASK_BROWSER_SETTING, OP_RESUME_BROWSER},
+                              {TASK_VLINK, OP_RESUME_LINKS},
+                              {TASK_VLINK, OP_RESUME_PENDING_LINKS},
                               {TASK_RAM_FOLDER, OP_RESUME_RAM_FOLDER},
                               {TASK_MOUNT, OP_ENABLE_MOUNT},
                               {TASK_MOUNT, OP_ENABLE_MOUNT},
                               {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
     EXPECT_EQ(notifier.arrivals, std::vector<wchar_t>{L'S'});
+    ASSERT_EQ(ran.size(), 7u);
+    EXPECT_EQ(ran[1].sub, 2);
+    EXPECT_EQ(ran[2].sub, 3);
+    EXPECT_EQ(ran[2].drive, L'S');
     for (const CVelmoraEXData& disk : manager.Disks()) {
         EXPECT_EQ(disk.Status.StartupVisited, 1);
         EXPECT_EQ(disk.Status.DiskOperation, OP_IDLE);
     }
     EXPECT_EQ(Get(startup).Status.Mode, MODE_MEMORY);
     EXPECT_EQ(Get(manual).Status.Mode, MODE_NOT_MOUNTED);
+}
+
+
+// ---- with links, every task for real -------------------------------------------------------
+
+// The link commands through the real tools channel, started on VelmoraEXToolsProbe.exe, which
+// answers each command with the record the test chose (real link creation cannot succeed
+// under Wine).
+class ProbeLinkCommands : public IVlinkCommands {
+public:
+    ProbeLinkCommands() : m_commands(prompt, Settings()) {}
+    int CreateLink(wchar_t drive, const CVelmoraEXVlinkData& link) override {
+        return m_commands.CreateLink(nullptr, drive, link);
+    }
+    int RemoveLink(wchar_t drive, const CVelmoraEXVlinkData& link) override {
+        return m_commands.RemoveLink(nullptr, drive, link);
+    }
+    int Relink(wchar_t drive, const CVelmoraEXVlinkData& link) override {
+        return m_commands.Relink(nullptr, drive, link);
+    }
+    CRecordingToolPrompt prompt;
+
+private:
+    static CToolLinkCommands::CSettings Settings() {
+        CToolLinkCommands::CSettings settings;
+        settings.toolsPath = toolsrun::ProbePath();
+        return settings;
+    }
+    CToolLinkCommands m_commands;
+};
+
+const CVelmoraEXVlinkData kDocs(L"C:\\u\\Docs", L"\\Vlink\\Docs", L"C:\\u\\Docs_Backup");
+const CVelmoraEXVlinkData kMusic(L"C:\\u\\Music", L"\\Vlink\\Music", L"C:\\u\\Music_Backup");
+const CVelmoraEXVlinkData kLater(L"C:\\u\\Later", L"\\Vlink\\Later", L"C:\\u\\Later_Backup");
+
+std::vector<uint8_t> Relinked() {
+    CRelinkRecord r;
+    r.junctionInPlace = r.folderReady = 1;
+    return UToolResultRecords::Encode(r);
+}
+std::vector<uint8_t> Linked() {
+    CCreateLinkRecord r;
+    r.linked = r.junctioned = r.copied = r.renamed = 1;
+    r.method = 2;
+    return UToolResultRecords::Encode(r);
+}
+std::vector<uint8_t> Removed() {
+    CRemoveLinkRecord r;
+    r.method = 2;
+    r.ramFolderFree = r.junctionRemoved = r.restoredFromCopy = 1;
+    return UToolResultRecords::Encode(r);
+}
+
+// The mount, unmount and settings deletion against the real driver stand-in, the link tasks
+// through the probe; only the browser-cache step, whose task this build lacks, is the fake.
+class SequencerStandin : public SequencerTest {
+protected:
+    void SetUp() override {
+        const std::wstring pipe = L"VelmoraEXSequencerStandin-" + std::to_wstring(GetCurrentProcessId());
+        UDriverPipeFrame::SetPipeName(pipe.c_str());
+        ramDir = StandinRamDir(pipe, scratch / L"ram");
+        ASSERT_TRUE(child.Start(L"--pipe-name " + pipe + L" --ram-dir \"" + ramDir + L"\" --no-startup-disks"));
+        ASSERT_TRUE(CVelmoraAPI::IsDriverUp(10000));
+        execute = true;
+        host.linkCommands = &probeCommands;
+        host.balloonsAllowed = false;
+
+        path = PathOf(L"VelmoraEX0.ini");
+        CVelmoraEXData& disk = AddDisk(path);
+        disk.Status.StartupVisited = 1;
+        disk.Setting.DriveLetter = kDriveLetterAutomatic;
+        disk.Setting.FormatType = FORMAT_TYPE_FAT_AUTO;
+        disk.Setting.CacheSetting.ChromeCache = 1;
+        disk.Vlinks = {kDocs, kMusic};
+        disk.PendingVlinks = {kLater.src};
+        USettingsFile::WriteRamDisk(path, disk.Setting);
+        USettingsFile::WriteVlink(path, disk.Vlinks);
+        USettingsFile::WriteRVlink(path, disk.PendingVlinks);
+    }
+    void TearDown() override {
+        child.End();
+        UDriverPipeFrame::SetPipeName(nullptr);
+        ScratchFolder::RemoveTree(ramDir);
+    }
+
+    // Executes the posted tasks; each task's type and the disk's operation code while it ran.
+    Steps Run() {
+        ran.clear();
+        RunWorker();
+        return Order();
+    }
+
+    bool MountedInStandin() {
+        CStandinClient client;
+        RamDiskStatus status{};
+        return client.Query(path, 0, status) == 1;
+    }
+
+    void Enable() {
+        seq.EnableDisk(path);
+        ASSERT_EQ(Run(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT},
+                                {TASK_BROWSER_SETTING, OP_ENABLE_BROWSER},
+                                {TASK_VLINK, OP_ENABLE_LINKS},
+                                {TASK_VLINK, OP_ENABLE_PENDING_LINKS},
+                                {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+        letter = Get(path).Status.CurrentLetter;
+        ASSERT_NE(letter, 0);
+        ASSERT_TRUE(MountedInStandin());
+    }
+
+    std::wstring ramDir, path;
+    CStandinChild child;
+    ProbeLinkCommands probeCommands;
+    CProbeFolder probe;
+    wchar_t letter = 0;
+};
+
+TEST_F(SequencerStandin, EnableRelinksThenCreatesPendingLinksAndDeleteRemovesThemFirst) {
+    probe.Answer(0, Relinked());
+    probe.Answer(1, Relinked());
+    probe.Answer(2, Linked());
+    Enable();
+    auto commands = probe.Commands();
+    ASSERT_EQ(commands.size(), 3u);
+    const std::vector<CVelmoraEXVlinkData> sent = {kDocs, kMusic, kLater};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(commands[i].number, i < 2 ? TOOL_RELINK : TOOL_CREATE_LINK) << i;
+        EXPECT_EQ(commands[i].drive, letter) << i;
+        EXPECT_EQ(commands[i].link, sent[i]) << i;
+    }
+    CVelmoraEXData disk;
+    ASSERT_TRUE(manager.FindDisk(path, disk));
+    EXPECT_EQ(disk.Vlinks, sent);
+    EXPECT_TRUE(disk.PendingVlinks.empty());
+    std::vector<CVelmoraEXVlinkData> written;
+    std::vector<std::wstring> writtenPending{L"x"};
+    USettingsFile::ReadVlink(path, written);
+    USettingsFile::ReadRVlink(path, writtenPending);
+    EXPECT_EQ(written, sent);
+    EXPECT_TRUE(writtenPending.empty());
+
+    // Music's junction cannot be removed (the all-zero record): the others still come back,
+    // and the delete stops with the disk, its contents and Music's link kept.
+    probe.Answer(3, Removed());
+    probe.Answer(5, Removed());
+    seq.DeleteDisk(path);
+    EXPECT_EQ(Run(), (Steps{{TASK_VLINK, OP_DELETE_LINKS}}));
+    EXPECT_EQ(probe.Commands().size(), 6u);
+    ASSERT_EQ(probeCommands.prompt.boxes.size(), 1u);
+    EXPECT_EQ(probeCommands.prompt.boxes[0].text, L"仮想リンクを削除できません。(0x0)");
+    ASSERT_TRUE(manager.FindDisk(path, disk));
+    EXPECT_EQ(disk.Status.DiskOperation, OP_IDLE);
+    EXPECT_EQ(disk.Vlinks, std::vector<CVelmoraEXVlinkData>{kMusic});
+    USettingsFile::ReadVlink(path, written);
+    EXPECT_EQ(written, std::vector<CVelmoraEXVlinkData>{kMusic});
+    EXPECT_TRUE(MountedInStandin());
+
+    probe.Answer(6, Removed());
+    seq.DeleteDisk(path);
+    EXPECT_EQ(Run(), (Steps{{TASK_VLINK, OP_DELETE_LINKS},
+                            {TASK_BROWSER_SETTING, OP_DELETE_BROWSER},
+                            {TASK_UNMOUNT, OP_DELETE_UNMOUNT},
+                            {TASK_SETTING_DELETE, OP_DELETE_SETTINGS}}));
+    commands = probe.Commands();
+    ASSERT_EQ(commands.size(), 7u);
+    for (size_t i = 3; i < 7; ++i) EXPECT_EQ(commands[i].number, TOOL_REMOVE_LINK) << i;
+    EXPECT_EQ(commands[3].link, kDocs);
+    EXPECT_EQ(commands[5].link, kLater);
+    EXPECT_EQ(commands[6].link, kMusic);
+    EXPECT_TRUE(manager.Disks().empty());
+    EXPECT_FALSE(MountedInStandin());
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
