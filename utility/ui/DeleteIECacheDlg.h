@@ -1,6 +1,6 @@
 #pragma once
 // The choice of the Internet Explorer browsing data to delete: four check boxes remembered in
-// "IEDelete.ini"; "削除" runs the progress dialog, stores the choice and says it is done.
+// "IEDelete.ini"; the delete button runs the progress dialog, stores the choice and says it is done.
 #include "framework/Dialog.h"
 #include "utility/core/VelmoraIEDeleteSettingData.h"
 

@@ -586,14 +586,25 @@ TEST_F(StatusSheet, DisableOfADiskWithoutBackupAsksTheSequencersQuestion) {
     EXPECT_EQ(OperationOf(disabled), OP_IDLE);
 }
 
-TEST_F(StatusSheet, BrowsingDataDeletionIsNotAvailableInThisBuild) {
+TEST_F(StatusSheet, BrowsingDataDeletionOpensItsChoiceAboveTheSheet) {
     CVMUStatusSheet sheet(tray, factory, prompt);
     Open(sheet);
-    Click(IDC_STATUS_IE_DELETE);
-    ASSERT_EQ(prompt.boxes.size(), 1u);
-    EXPECT_EQ(prompt.boxes[0].caption, L"VelmoraEX");
-    EXPECT_EQ(prompt.boxes[0].style, static_cast<UINT>(MB_ICONINFORMATION));
-    EXPECT_FALSE(prompt.boxes[0].text.empty());
+    bool found = false, sheetDisabled = false;
+    StartScript({
+        [&] {
+            HWND choice = FindWindowW(L"#32770", L"インターネット閲覧の履歴の削除  ");
+            found = choice != nullptr;
+            sheetDisabled = !IsWindowEnabled(sheet.GetSafeHwnd());
+            if (choice) PostMessageW(choice, WM_COMMAND, IDCANCEL, 0);
+        },
+    }, [] {
+        if (HWND choice = FindWindowW(L"#32770", L"インターネット閲覧の履歴の削除  ")) PostMessageW(choice, WM_COMMAND, IDCANCEL, 0);
+    });
+    Click(IDC_STATUS_IE_DELETE);  // returns when the choice has closed
+    RunScript(5000);
+    EXPECT_TRUE(found);
+    EXPECT_TRUE(sheetDisabled);
+    EXPECT_TRUE(prompt.boxes.empty());  // cancelled: nothing deleted, nothing said
 }
 
 TEST_F(StatusSheet, PropertiesOpenTheSelectedDisksSheetWithItsCaption) {
