@@ -10,6 +10,7 @@
 
 #include "framework/ComPtr.h"
 #include "framework/ScratchFolder.h"
+#include "framework/TaskMemory.h"
 #include "tools/ShellFileOperations.h"
 
 using UVelmoraVlink::CFileOperationMethod;
@@ -24,11 +25,9 @@ public:
 };
 
 std::wstring PathOf(IShellItem* item) {
-    LPWSTR name = nullptr;
-    if (!item || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &name))) return L"?";
-    std::wstring path = name;
-    CoTaskMemFree(name);
-    return path;
+    CTaskMemory<LPWSTR> name;
+    if (!item || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, name.Put()))) return L"?";
+    return name.Get();
 }
 
 // Records what it is asked and carries queued operations out with method 1 on PerformOperations.
