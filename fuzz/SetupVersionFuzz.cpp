@@ -105,8 +105,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::wstring expected;
     const std::wstring all = package + L' ' + installed;
     for (wchar_t c : all) {
-        if (c == L' ') words.emplace_back();
-        else words.back() += c;
+        if (c == L' ')
+            words.emplace_back();
+        else
+            words.back() += c;
     }
     for (const std::wstring& word : words) {
         if (word == L"/qn" || word == L"-qn") expected += L" " + word;

@@ -37,16 +37,16 @@ CSetupLauncher::EEnd CSetupLauncher::Run(const std::vector<std::wstring>& argume
     if (rc != ERROR_SUCCESS) return EEnd::InstalledUnreadable;
 
     switch (USetupVersion::Compare(m_package.productVersion, m_installed)) {
-    case USetupVersion::EOrder::Malformed:
-        return EEnd::VersionMalformed;
-    case USetupVersion::EOrder::Older:
-        m_prompt.Show(m_package.productName, LoadText(IDS_NEWER_INSTALLED), MB_ICONWARNING);
-        return EEnd::Older;
-    case USetupVersion::EOrder::Equal:
-        m_prompt.Show(m_package.productName, LoadText(IDS_UP_TO_DATE), MB_ICONINFORMATION);
-        return EEnd::Equal;
-    case USetupVersion::EOrder::Newer:
-        break;
+        case USetupVersion::EOrder::Malformed:
+            return EEnd::VersionMalformed;
+        case USetupVersion::EOrder::Older:
+            m_prompt.Show(m_package.productName, LoadText(IDS_NEWER_INSTALLED), MB_ICONWARNING);
+            return EEnd::Older;
+        case USetupVersion::EOrder::Equal:
+            m_prompt.Show(m_package.productName, LoadText(IDS_UP_TO_DATE), MB_ICONINFORMATION);
+            return EEnd::Equal;
+        case USetupVersion::EOrder::Newer:
+            break;
     }
     m_parameters = USetupSwitches::InstallerParameters(path, passThrough);
     m_exitCode = RunInstaller(m_parameters);
@@ -61,8 +61,8 @@ bool CSetupLauncher::Extract(int id, const std::wstring& path) const {
     const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
     if (data == nullptr || size == 0) return false;
 
-    CHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    CHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD written = 0;
     bool ok = ::WriteFile(file.Get(), data, size, &written, nullptr) && written == size;
@@ -83,9 +83,12 @@ bool CSetupLauncher::ReadPackage(const std::wstring& path, Package& package) {
     CMsiRecode record;
     while (view.Fetch(record) == ERROR_SUCCESS) {
         const std::wstring name = record.GetString(1);
-        if (name == L"ProductCode") package.productCode = record.GetString(2);
-        else if (name == L"ProductVersion") package.productVersion = record.GetString(2);
-        else if (name == L"ProductName") package.productName = record.GetString(2);
+        if (name == L"ProductCode")
+            package.productCode = record.GetString(2);
+        else if (name == L"ProductVersion")
+            package.productVersion = record.GetString(2);
+        else if (name == L"ProductName")
+            package.productName = record.GetString(2);
     }
     return true;
 }
@@ -97,8 +100,8 @@ UINT CSetupLauncher::ReadInstalledVersion(const std::wstring& productCode, std::
     if (rc != ERROR_SUCCESS) return rc;
     std::wstring text(length + 1, L'\0');
     length += 1;
-    rc = ::MsiGetProductInfoExW(productCode.c_str(), nullptr, MSIINSTALLCONTEXT_MACHINE,
-                                INSTALLPROPERTY_VERSIONSTRING, &text[0], &length);
+    rc = ::MsiGetProductInfoExW(productCode.c_str(), nullptr, MSIINSTALLCONTEXT_MACHINE, INSTALLPROPERTY_VERSIONSTRING,
+                                &text[0], &length);
     if (rc != ERROR_SUCCESS) return rc;
     text.resize(length);
     version = text;

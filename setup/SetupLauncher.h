@@ -20,10 +20,10 @@ public:
         PackageUnreadable,  // its database or Property view could not be opened
         NotInstalled,       // message 130
         InstalledUnreadable,
-        VersionMalformed,   // a version that is not dotted decimal numbers
-        Older,              // message 129
-        Equal,              // message 131
-        Updated,            // msiexec.exe was run
+        VersionMalformed,  // a version that is not dotted decimal numbers
+        Older,             // message 129
+        Equal,             // message 131
+        Updated,           // msiexec.exe was run
     };
     struct Package {
         std::wstring productCode, productVersion, productName;

@@ -21,7 +21,8 @@ const wchar_t kProductX86[] = L"{6C1E4B0A-3F62-4D1E-9B7A-2E5C8D914A31}";
 const wchar_t kNewerInstalled[] =
     L"このマシンには、より新しいバージョンがすでにインストールされています。セットアップを続行することはできません。";
 const wchar_t kNotInstalled[] =
-    L"VelmoraEX がインストールされていません。\nVelmoraEX がインストールされている環境で、本アップデータを実行してください。";
+    L"VelmoraEX がインストールされていません。\nVelmoraEX "
+    L"がインストールされている環境で、本アップデータを実行してください。";
 const wchar_t kUpToDate[] =
     L"現在インストールされているバージョンの方が新しいか、同じバージョンです。\nアップデートの必要はありません。";
 
@@ -151,10 +152,9 @@ void ExpectMessage(const LaunchResult& result, const wchar_t* text, UINT style) 
 }  // namespace
 
 TEST(SetupLauncher, InstallMeetsEqualNextOlderAndMissingProductThenUninstalls) {
-    CLibrary current(LoadLibraryExW((BuildDir() + L"VelmoraEXSetupCurrent.dll").c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE));
-    CLibrary next(LoadLibraryExW((BuildDir() + L"VelmoraEXSetupNext.dll").c_str(), nullptr,
-                                 LOAD_LIBRARY_AS_DATAFILE));
+    CLibrary current(
+        LoadLibraryExW((BuildDir() + L"VelmoraEXSetupCurrent.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    CLibrary next(LoadLibraryExW((BuildDir() + L"VelmoraEXSetupNext.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(current && next);
     const std::wstring programs = SpecialFolder(CSIDL_PROGRAM_FILES) + L"\\VelmoraEX\\";
     const std::wstring utility = programs + L"VelmoraEXUtility.exe", tools = programs + L"VelmoraEXTools.exe";
@@ -173,7 +173,8 @@ TEST(SetupLauncher, InstallMeetsEqualNextOlderAndMissingProductThenUninstalls) {
     EXPECT_TRUE(Exists(tools));
     EXPECT_EQ(RunValue(), L"\"" + utility + L"\" S");
     const std::wstring shortcut = L"\\VelmoraEX\\VelmoraEX.lnk";
-    EXPECT_TRUE(Exists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + shortcut) || Exists(SpecialFolder(CSIDL_PROGRAMS) + shortcut));
+    EXPECT_TRUE(Exists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + shortcut) ||
+                Exists(SpecialFolder(CSIDL_PROGRAMS) + shortcut));
     // The installed tools program runs from the program folder (no pipe there: it ends at once, -1),
     // and so does the utility (no driver: it ends silently after its ten-second check).
     EXPECT_EQ(RunAndWait(L"\"" + tools + L"\""), static_cast<DWORD>(-1));

@@ -1,7 +1,6 @@
 // The launcher's version comparison and its command line (portable: runs natively and under Wine).
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,11 +16,8 @@ TEST(SetupVersion, ComparesFieldByFieldAndRefusesMalformedTexts) {
         EOrder order;
     } cases[] = {
         {L"1.1.0.3", L"1.1.0.2", EOrder::Newer},
-        {L"1.1.0.2", L"1.1.0.3", EOrder::Older},
         {L"1.1.0", L"1.1.0.0", EOrder::Older},  // the longer list is the greater
-        {L"1.1.0.0", L"1.1.0", EOrder::Newer},
-        {L"1.10", L"1.9", EOrder::Newer},        // numbers, not texts
-        {L"1.9", L"1.10", EOrder::Older},
+        {L"1.10", L"1.9", EOrder::Newer},       // numbers, not texts
         {L"2", L"1.99.99", EOrder::Newer},
         {L"1.1.0", L"1.1.0", EOrder::Equal},
         {L"01.001.0", L"1.1.0", EOrder::Equal},  // leading zeros are the same number
@@ -29,14 +25,11 @@ TEST(SetupVersion, ComparesFieldByFieldAndRefusesMalformedTexts) {
         {L"", L"1.1.0", EOrder::Malformed},
         {L"1.1.0", L"", EOrder::Malformed},
         {L"1..0", L"1.1.0", EOrder::Malformed},
-        {L".1", L"1.1.0", EOrder::Malformed},
         {L"1.1.", L"1.1.0", EOrder::Malformed},
         {L"1.1a", L"1.1.0", EOrder::Malformed},
         {L"1.1.0", L"v1.1.0", EOrder::Malformed},
-        {L"1.-1", L"1.1", EOrder::Malformed},
         {L"1. 1", L"1.1", EOrder::Malformed},
         {L"4294967296", L"1", EOrder::Malformed},  // past 32 bits
-        {L"1.99999999999999999999999", L"1", EOrder::Malformed},
         {L"1.\x0661", L"1.1", EOrder::Malformed},  // only ASCII digits
     };
     for (const Case& c : cases) {
@@ -44,14 +37,6 @@ TEST(SetupVersion, ComparesFieldByFieldAndRefusesMalformedTexts) {
             << "package '" << std::string(c.package, c.package + wcslen(c.package)).c_str() << "' installed '"
             << std::string(c.installed, c.installed + wcslen(c.installed)).c_str() << "'";
     }
-}
-
-TEST(SetupVersion, ParseGivesTheFieldsOrLeavesThemAlone) {
-    std::vector<std::uint32_t> fields{7};
-    ASSERT_TRUE(USetupVersion::Parse(L"1.10.0.4294967295", fields));
-    EXPECT_EQ(fields, (std::vector<std::uint32_t>{1, 10, 0, 4294967295u}));
-    EXPECT_FALSE(USetupVersion::Parse(L"1.2.x", fields));
-    EXPECT_EQ(fields, (std::vector<std::uint32_t>{1, 10, 0, 4294967295u}));
 }
 
 TEST(SetupSwitches, OnlyTheExactPassThroughSwitchReachesTheInstaller) {
@@ -66,7 +51,6 @@ TEST(SetupSwitches, OnlyTheExactPassThroughSwitchReachesTheInstaller) {
         {{L"/passive"}, L""},
         {{L"qn"}, L""},
         {{L"/qn2"}, L""},
-        {{L"/q"}, L""},
         {{L"/"}, L""},
         {{L""}, L""},
         {{L"/passive", L"/qn", L"x", L"-qn"}, L" /qn -qn"},
