@@ -4,7 +4,11 @@
 #include "utility/core/SettingsFile.h"
 #include "utility/core/SettingsPaths.h"
 #include "utility/core/VelmoraEXManager.h"
+#include "utility/core/VlinkCommands.h"
+#include "utility/disk/OSVersion.h"
+#include "utility/tools_channel/ToolLinkCommands.h"
 #include "utility/ui/DiskSequencer.h"
+#include "utility/ui/TrayToolCmdPrompt.h"
 #include "utility/ui/TrayPrompt.h"
 #include "utility/ui/resource.h"
 
@@ -55,6 +59,13 @@ void CVMUPropertySheet::Setup() {
     AddPage(&m_wholePage);
     AddPage(&m_backupPage);
     AddPage(&m_browserCachePage);
+    COSVersion version;
+    version.Read();
+    const bool windows2000 = version.m_version.dwMajorVersion == 5 && version.m_version.dwMinorVersion == 0;
+    if (!IsNewDisk() && !windows2000) {
+        m_vlinkPage.m_psp.dwFlags &= ~static_cast<DWORD>(PSP_HASHELP);
+        AddPage(&m_vlinkPage);
+    }
 }
 
 bool CVMUPropertySheet::ChromeCacheChosen() const {
@@ -78,7 +89,43 @@ IBrowserFacts& CVMUPropertySheet::BrowserFacts() {
     return *m_systemFacts;
 }
 
-bool CVMUPropertySheet::HasVirtualLinks() const { return !IsNewDisk() && !m_disk.Vlinks.empty(); }
+// The virtual-link page's rows once it exists, else the disk's links.
+bool CVMUPropertySheet::HasVirtualLinks() const {
+    if (IsNewDisk()) return false;
+    if (m_vlinkPage.m_hWnd) return m_vlinkPage.RowCount() > 0;
+    return !m_disk.Vlinks.empty() || !m_disk.PendingVlinks.empty();
+}
+
+namespace {
+// The link commands through the tools program, with the messages owned by the page.
+class CSheetLinkCommands : public IVlinkCommands {
+public:
+    explicit CSheetLinkCommands(ITrayPrompt& prompt) : m_prompt(prompt) {}
+    int CreateLink(wchar_t drive, const CVelmoraEXVlinkData& link) override {
+        CTrayToolCmdPrompt prompt(m_prompt);
+        return CToolLinkCommands(prompt).CreateLink(owner, drive, link);
+    }
+    int RemoveLink(wchar_t drive, const CVelmoraEXVlinkData& link) override {
+        CTrayToolCmdPrompt prompt(m_prompt);
+        return CToolLinkCommands(prompt).RemoveLink(owner, drive, link);
+    }
+    int Relink(wchar_t drive, const CVelmoraEXVlinkData& link) override {
+        CTrayToolCmdPrompt prompt(m_prompt);
+        return CToolLinkCommands(prompt).Relink(owner, drive, link);
+    }
+    HWND owner = nullptr;
+
+private:
+    ITrayPrompt& m_prompt;
+};
+}  // namespace
+
+IVlinkCommands& CVMUPropertySheet::LinkCommands(HWND owner) {
+    if (m_linkCommands) return *m_linkCommands;
+    if (!m_toolLinkCommands) m_toolLinkCommands = std::make_unique<CSheetLinkCommands>(m_prompt);
+    static_cast<CSheetLinkCommands&>(*m_toolLinkCommands).owner = owner;
+    return *m_toolLinkCommands;
+}
 
 // A change that needed the disk re-created is waiting in the ".bak" file for the next enable;
 // the sheet edits from there. A file without a size or a letter is of no use and goes.

@@ -13,11 +13,13 @@
 #include "utility/ui/BrowserFacts.h"
 #include "utility/ui/VMUPropertyBackupPage.h"
 #include "utility/ui/VMUPropertyBrowserCachePage.h"
+#include "utility/ui/VMUPropertyVlinkPage.h"
 #include "utility/ui/VMUPropertyWholePage.h"
 
 class CDiskSequencer;
 class CVelmoraEXManager;
 class ITrayPrompt;
+class IVlinkCommands;
 
 class CVMUPropertySheet : public CPropertySheet {
 public:
@@ -52,6 +54,8 @@ public:
     CVMUPropertyWholePage& WholePage() { return m_wholePage; }
     CVMUPropertyBackupPage& BackupPage() { return m_backupPage; }
     CVMUPropertyBrowserCachePage& BrowserCachePage() { return m_browserCachePage; }
+    // Present for an existing disk only.
+    CVMUPropertyVlinkPage& VlinkPage() { return m_vlinkPage; }
 
     // What the other pages have chosen, for each page's checks: the Chrome cache and the Internet
     // Explorer temporary files on (the browser-cache page's boxes once it exists), and virtual
@@ -64,6 +68,11 @@ public:
     // What the browser-cache page asks of the system; tests put their own facts in.
     IBrowserFacts& BrowserFacts();
     void SetBrowserFacts(IBrowserFacts* facts) { m_facts = facts; }
+    // The link commands of the virtual-link page through the tools program, their messages owned
+    // by `owner`; tests put their own commands in.
+    IVlinkCommands& LinkCommands(HWND owner);
+    void SetLinkCommands(IVlinkCommands* commands) { m_linkCommands = commands; }
+    ITrayPrompt& TrayPrompt() const { return m_prompt; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -85,8 +94,11 @@ private:
     CVMUPropertyWholePage m_wholePage;
     CVMUPropertyBackupPage m_backupPage;
     CVMUPropertyBrowserCachePage m_browserCachePage;
+    CVMUPropertyVlinkPage m_vlinkPage;
     std::unique_ptr<IBrowserFacts> m_systemFacts;
     IBrowserFacts* m_facts = nullptr;
+    std::unique_ptr<IVlinkCommands> m_toolLinkCommands;
+    IVlinkCommands* m_linkCommands = nullptr;
     bool m_hasDisk = true;
     bool m_closing = false;
     bool m_changeStarted = false;

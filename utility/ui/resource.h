@@ -21,6 +21,8 @@
 #define IDD_SAVE 136              // save progress at shutdown
 #define IDD_OPTION 146            // utility options
 #define IDD_IE_DELETE 139         // browsing data to delete
+#define IDD_PROPERTY_VLINK 147    // disk settings: virtual links
+#define IDD_VLINK_ADD 148         // a new virtual link
 #define IDD_IE_DELETE_PROGRESS 140  // browsing-data deletion under way
 
 // Status page (106).
@@ -61,6 +63,12 @@
 #define IDC_CACHE_IE_HISTORY 1001
 #define IDC_CACHE_FIREFOX 1040
 #define IDC_CACHE_CHROME 1042
+// Virtual-link page (147) and its add dialog (148).
+#define IDC_VLINK_LIST 1036
+#define IDC_VLINK_CREATE 1029
+#define IDC_VLINK_DELETE 1021
+#define IDC_VLINK_ADD_FOLDER 1030
+#define IDC_VLINK_ADD_BROWSE 1031
 // Save dialog (136).
 #define IDC_SAVE_TEXT 1002
 #define IDC_SAVE_PICTURE 1003

@@ -282,6 +282,8 @@ TEST_F(PropertySheetTest, NewDiskOkAlwaysStartsTheChange) {
     const std::wstring path = sheet->Property().SettingsPath;
     EXPECT_FALSE(path.empty());
     EXPECT_EQ(SelectedLetter(), L"自動");
+    EXPECT_EQ(sheet->GetPageCount(), 3);  // no virtual-link page for a new disk
+    EXPECT_EQ(sheet->VlinkPage().m_hWnd, nullptr);
     EXPECT_TRUE(PressOk());
     EXPECT_TRUE(prompt.boxes.empty());
     const CVelmoraEXPropertyData* change = sequencer.PendingChange();
@@ -685,4 +687,100 @@ TEST_F(PropertySheetTest, BrowserCachePageChecksEachBoxAgainstTheSystem) {
     const CVelmoraEXCacheSettingData& chosen = sheet->Property().NewSetting.CacheSetting;
     EXPECT_EQ(chosen.FirefoxCache, 0);
     EXPECT_EQ(chosen.IECache + chosen.IEHistory + chosen.ChromeCache, 0);
+}
+
+// The virtual-link page: its preconditions, the add dialog's checks, and links added and removed
+// at once through the link commands, written to the settings file and the manager.
+TEST_F(PropertySheetTest, VlinkPageAddsAndRemovesLinksAtOnce) {
+    const std::wstring title = L"RAMディスク(R:)のプロパティ";
+    CVelmoraEXData& disk = AddDisk(256);
+    ASSERT_TRUE(ScratchFolder::Write(DiskPath(), {}));
+    CRecordingVlinkCommands commands;
+
+    // A disabled disk changes no links.
+    Open();
+    ASSERT_NE(sheet->VlinkPage().m_hWnd, nullptr);
+    SendDlgItemMessageW(sheet->VlinkPage().m_hWnd, IDC_VLINK_CREATE, BM_CLICK, 0, 0);
+    ExpectBox(0, L"RAMディスクが無効のため、仮想リンクの設定は変更できません。", MB_ICONINFORMATION, title);
+    sheet->DestroyWindow();
+
+    disk.Status.Mode = MODE_MEMORY;
+    disk.Status.CurrentLetter = L'R';
+    const std::wstring docs = scratch.Path() + L"\\Docs", other = scratch.Path() + L"\\Other";
+    ASSERT_TRUE(ScratchFolder::MakeFolder(docs));
+    ASSERT_TRUE(ScratchFolder::MakeFolder(other));
+    Open();
+    sheet->SetLinkCommands(&commands);
+    HWND page = sheet->VlinkPage().m_hWnd;
+    HWND list = GetDlgItem(page, IDC_VLINK_LIST);
+    // The add dialog: each text refused with its message, then one accepted; a second time the
+    // folder is in use and deferred.
+    const std::wstring caption = L"仮想リンク";
+    const std::vector<std::pair<std::wstring, std::wstring>> refusals = {
+        {L"Docs", L"仮想リンクに設定するフォルダを指定してください。"},
+        {scratch.Path() + L"\\Missing", L"フォルダが見つかりません。\n存在するフォルダを指定してください。"},
+    };
+    auto addDialog = [] { return FindWindowW(L"#32770", L"仮想リンクの作成"); };
+    auto runAdd = [&](const std::vector<std::wstring>& texts) {
+        uidriver::Script script;
+        for (const std::wstring& text : texts) {
+            script.Add(L"add dialog", [&] { return addDialog() != nullptr; }, [&, text] {
+                SetDlgItemTextW(addDialog(), IDC_VLINK_ADD_FOLDER, text.c_str());
+                PostMessageW(addDialog(), WM_COMMAND, IDOK, 0);
+            });
+        }
+        script.Start(10000, [&] {
+            if (HWND d = addDialog()) PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+        });
+        SendDlgItemMessageW(page, IDC_VLINK_CREATE, BM_CLICK, 0, 0);
+        uidriver::WaitFor([&] { return script.Done() || script.Failed(); }, 15000);
+        uidriver::WaitFor([&] { return addDialog() == nullptr; }, 5000);
+    };
+    prompt.boxes.clear();
+    runAdd({refusals[0].first, refusals[1].first, docs});
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    for (size_t i = 0; i < refusals.size(); ++i) ExpectBox(i, refusals[i].second, MB_ICONINFORMATION, caption);
+    ASSERT_EQ(commands.calls.size(), 1u);
+    EXPECT_EQ(commands.calls[0].command, CRecordingVlinkCommands::kCreate);
+    EXPECT_EQ(commands.calls[0].drive, L'R');
+    EXPECT_EQ(commands.calls[0].link, CVelmoraEXVlinkData(docs, L"\\Vlink\\Docs", docs + L"_Backup"));
+    ASSERT_EQ(uidriver::ListCount(list), 1);
+    EXPECT_EQ(uidriver::ListText(list, 0, 2), L"R:\\Vlink\\Docs");
+
+    // The same folder again is refused; another folder in use is kept for the next enable.
+    commands.answers[CRecordingVlinkCommands::kCreate] = {2};
+    prompt.boxes.clear();
+    runAdd({docs, other});
+    ExpectBox(0, L"このフォルダは既に仮想リンクに設定されています。", MB_ICONINFORMATION, caption);
+    ASSERT_EQ(uidriver::ListCount(list), 2);
+    EXPECT_EQ(uidriver::ListText(list, 1, 1), other);
+    EXPECT_EQ(uidriver::ListText(list, 1, 2), L"次回有効時に設定します");
+
+    // Both lists are in the settings file and the manager.
+    std::vector<CVelmoraEXVlinkData> stored;
+    std::vector<std::wstring> pending;
+    USettingsFile::ReadVlink(DiskPath(), stored);
+    USettingsFile::ReadRVlink(DiskPath(), pending);
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].src, docs);
+    EXPECT_EQ(pending, std::vector<std::wstring>{other});
+    EXPECT_EQ(manager.Disks().back().Vlinks.size(), 1u);
+
+    // Removing the link asks first, then runs the command; the pending row moves up to number 1.
+    prompt.boxes.clear();
+    prompt.answers = {IDYES};
+    uidriver::ListSelect(list, 0);
+    SendDlgItemMessageW(page, IDC_VLINK_DELETE, BM_CLICK, 0, 0);
+    ExpectBox(0, L"選択中の仮想リンクを削除します。よろしいですか？", MB_YESNO | MB_ICONEXCLAMATION, caption);
+    EXPECT_EQ(commands.calls.back().command, CRecordingVlinkCommands::kRemove);
+    ASSERT_EQ(uidriver::ListCount(list), 1);
+    EXPECT_EQ(uidriver::ListText(list, 0, 0), L"1");
+    USettingsFile::ReadVlink(DiskPath(), stored);
+    EXPECT_TRUE(stored.empty());
+
+    // Cancel of the sheet keeps what the page did.
+    PostMessageW(sheet->m_hWnd, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    Pump(100);
+    USettingsFile::ReadRVlink(DiskPath(), pending);
+    EXPECT_EQ(pending, std::vector<std::wstring>{other});
 }
