@@ -1,10 +1,11 @@
 // Takes pictures of the utility's windows as a person sees them: the status sheet with one
-// enabled and one disabled disk, the settings sheet of the enabled disk with its backup page, the
-// browsing-data deletion's choice and progress, and the save dialog during a shutdown. Runs the
-// real windows against the driver stand-in in a prefix of its own.
+// enabled and one disabled disk, the four pages of the enabled disk's settings sheet and the add
+// dialog of its virtual-link page, the browsing-data deletion's choice and progress, and the save
+// dialog during a shutdown. Runs the real windows against the driver stand-in in a prefix of its
+// own.
 //   vmx_ui_screenshots <output folder>
-// Writes status.bmp, settings.bmp, backup.bmp, iedelete.bmp, iedelete-progress.bmp and save.bmp;
-// exit code 0 when all six were taken.
+// Writes status, settings, backup, cache, vlink, vlinkadd, iedelete, iedelete-progress and save
+// (.bmp); exit code 0 when all nine were taken.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -107,8 +108,32 @@ int wmain(int argc, wchar_t** argv) {
     script.Add(L"backup page drawn", [&] { return GetTickCount() - settingsAt > 500; }, [&] {
         HWND props = FindOwnWindow(propertyTitle);
         taken += SaveWindowBitmap(props, out + L"\\backup.bmp");
-        PostMessageW(props, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        PostMessageW(props, PSM_SETCURSEL, 2, 0);
+        settingsAt = GetTickCount();
     });
+    script.Add(L"browser-cache page drawn", [&] { return GetTickCount() - settingsAt > 500; }, [&] {
+        HWND props = FindOwnWindow(propertyTitle);
+        taken += SaveWindowBitmap(props, out + L"\\cache.bmp");
+        PostMessageW(props, PSM_SETCURSEL, 3, 0);
+        settingsAt = GetTickCount();
+    });
+    script.Add(L"virtual-link page drawn", [&] { return GetTickCount() - settingsAt > 500; }, [&] {
+        HWND props = FindOwnWindow(propertyTitle);
+        taken += SaveWindowBitmap(props, out + L"\\vlink.bmp");
+        if (HWND vlink = FindPageWith(props, IDC_VLINK_LIST)) Click(vlink, IDC_VLINK_CREATE);
+    });
+    const std::wstring addTitle = L"仮想リンクの作成";
+    script.Add(L"add dialog", [&] { return FindOwnWindow(addTitle) != nullptr; }, [&] {
+        SetDlgItemTextW(FindOwnWindow(addTitle), IDC_VLINK_ADD_FOLDER, L"C:\\users\\Documents");
+        settingsAt = GetTickCount();
+    });
+    script.Add(L"add dialog drawn", [&] { return GetTickCount() - settingsAt > 300; }, [&] {
+        HWND add = FindOwnWindow(addTitle);
+        taken += SaveWindowBitmap(add, out + L"\\vlinkadd.bmp");
+        PostMessageW(add, WM_COMMAND, IDCANCEL, 0);
+    });
+    script.Add(L"add dialog closed", [&] { return FindOwnWindow(addTitle) == nullptr; },
+               [&] { PostMessageW(FindOwnWindow(propertyTitle), PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
     script.Add(L"settings sheet closed", [&] { return FindOwnWindow(propertyTitle) == nullptr; },
                [&] { Click(page, IDC_STATUS_IE_DELETE); });
     // The browsing-data deletion: the choice, then the progress while the tools program runs.
@@ -163,6 +188,6 @@ int wmain(int argc, wchar_t** argv) {
     standin.End();
     UDriverPipeFrame::SetPipeName(nullptr);
     ScratchFolder::RemoveTree(ramDir);
-    fprintf(stderr, "vmx_ui_screenshots: %d of 6 pictures\n", taken);
-    return taken == 6 ? 0 : 1;
+    fprintf(stderr, "vmx_ui_screenshots: %d of 9 pictures\n", taken);
+    return taken == 9 ? 0 : 1;
 }
