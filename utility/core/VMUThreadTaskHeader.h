@@ -6,14 +6,14 @@
 
 // Type values of the task classes.
 enum : int32_t {
-    TASK_SETTING = 8,          // CVMUThreadTaskSettingEx
-    TASK_SETTING_DELETE = 9,   // CVMUThreadTaskSettingDeleteEx
-    TASK_MOUNT = 10,           // CVMUThreadTaskMountEX
-    TASK_UNMOUNT = 11,         // CVMUThreadTaskUnmountEX
-    TASK_GET_STATUS = 12,      // CVMUThreadTaskGetStatusEX
-    TASK_BROWSER_SETTING = 13,
-    TASK_RAM_FOLDER = 14,      // CVMUThreadTaskRAMFolderEX
-    TASK_VLINK = 15,
+    TASK_SETTING = 8,           // CVMUThreadTaskSettingEx
+    TASK_SETTING_DELETE = 9,    // CVMUThreadTaskSettingDeleteEx
+    TASK_MOUNT = 10,            // CVMUThreadTaskMountEX
+    TASK_UNMOUNT = 11,          // CVMUThreadTaskUnmountEX
+    TASK_GET_STATUS = 12,       // CVMUThreadTaskGetStatusEX
+    TASK_BROWSER_SETTING = 13,  // CVMUThreadTaskBrowserSettingEX
+    TASK_RAM_FOLDER = 14,       // CVMUThreadTaskRAMFolderEX
+    TASK_VLINK = 15,            // CVMUThreadTaskVlinkEX
 };
 
 // Result when nothing reached the driver (or another failure without a driver code).

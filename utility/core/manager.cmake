@@ -25,6 +25,7 @@ vmx_library(vmx_tasks
         utility/core/VMUThreadTaskGetStatusEX.cpp
         utility/core/VMUThreadTaskSettingEx.cpp
         utility/core/VMUThreadTaskSettingDeleteEx.cpp
+        utility/core/VMUThreadTaskBrowserSettingEX.cpp
         utility/core/VMUThreadTaskRAMFolderEX.cpp
         utility/core/VMUThreadTaskVlinkEX.cpp
     DEPS vmx_manager vmx_messages vmx_framework_ui vmx_settings_files vmx_driver vmx_image vmx_links vmx_system

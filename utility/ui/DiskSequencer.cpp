@@ -9,6 +9,7 @@
 #include "utility/core/PendingSettings.h"
 #include "utility/core/SettingsPaths.h"
 #include "utility/core/TaskMessages.h"
+#include "utility/core/VMUThreadTaskBrowserSettingEX.h"
 #include "utility/core/VMUThreadTaskMountEX.h"
 #include "utility/core/VMUThreadTaskRAMFolderEX.h"
 #include "utility/core/VMUThreadTaskSettingDeleteEx.h"
@@ -118,24 +119,23 @@ bool CDiskSequencer::PostSettingsDelete(const std::wstring& path) {
     return Submit(task, path, OP_DELETE_SETTINGS);
 }
 
-void CDiskSequencer::ReportStepNotAvailable(const std::wstring& text) {
-    if (BalloonsAllowed())
-        m_host.ShowBalloon(text, M::AppTitle(), BALLOON_ERROR);
-    else
-        m_host.ShowMessageBox(M::AppTitle(), text, MB_ICONHAND);
-}
-
-int CDiskSequencer::PostBrowserTask(const std::wstring&, wchar_t, const CVelmoraEXCacheSettingData&, CacheSwitch,
-                                    DiskBackup, int32_t) {
-    ReportStepNotAvailable(M::BrowserCacheStepNotAvailable());
-    return POST_UNAVAILABLE;
+bool CDiskSequencer::PostBrowserTask(const std::wstring& path, wchar_t driveLetter,
+                                     const CVelmoraEXCacheSettingData& request, CacheSwitch switchTo, DiskBackup backup,
+                                     int32_t operation) {
+    auto* task = new CVMUThreadTaskBrowserSettingEX;
+    task->DriveLetter = driveLetter;
+    task->SettingsPath = path;
+    task->SwitchOn = static_cast<int32_t>(switchTo);
+    task->NoBackup = static_cast<int32_t>(backup);
+    task->Request = request;
+    return Submit(task, path, operation);
 }
 
 // ---- virtual links -------------------------------------------------------------------------
 
-int CDiskSequencer::PostLinkTask(const std::wstring& path, LinkOperation linkOperation, int32_t operation) {
+bool CDiskSequencer::PostLinkTask(const std::wstring& path, LinkOperation linkOperation, int32_t operation) {
     CVelmoraEXData disk;
-    if (!m_manager.FindDisk(path, disk)) return POST_FAILED;
+    if (!m_manager.FindDisk(path, disk)) return false;
     auto* task = new CVMUThreadTaskVlinkEX;
     task->SubOperation = static_cast<int32_t>(linkOperation);
     task->DriveLetter = disk.Status.CurrentLetter;
@@ -148,20 +148,13 @@ int CDiskSequencer::PostLinkTask(const std::wstring& path, LinkOperation linkOpe
         task->PendingLinks = disk.PendingVlinks;
     }
     task->Commands = &m_host.LinkCommands();
-    const int posted = PostTask(task, path, operation);
-    if (posted != POST_DONE) {
-        delete task;
-        ReportBusy();
-    }
-    return posted;
+    return Submit(task, path, operation);
 }
 
 void CDiskSequencer::OnLinkTaskDone(CVMUThreadTaskVlinkEX& task) {
     OnLinksDone(task.SettingsPath, static_cast<LinkOperation>(task.SubOperation), task.Result, task.Links,
                 task.PendingLinks);
 }
-
-bool CDiskSequencer::OnOtherTaskDone(CVMUThreadTaskHeader&) { return false; }
 
 void CDiskSequencer::SetIdle(const std::wstring& path) {
     m_manager.SetDiskOperation(path, OP_IDLE);
@@ -291,8 +284,8 @@ void CDiskSequencer::RunSettingsChain(SettingsStep step) {
     if (step <= SettingsStep::CachesOff) {
         CVelmoraEXCacheSettingData off = SwitchedCaches(p, 1, 0);
         if (AnyCache(off)) {
-            if (PostBrowserTask(path, disk.Status.CurrentLetter, off, CacheSwitch::Off, DiskBackup::Kept,
-                                OP_SETTINGS_BROWSER_OFF) != POST_DONE)
+            if (!PostBrowserTask(path, disk.Status.CurrentLetter, off, CacheSwitch::Off, DiskBackup::Kept,
+                                 OP_SETTINGS_BROWSER_OFF))
                 FinishSettingsChange(false);
             return;
         }
@@ -322,9 +315,11 @@ void CDiskSequencer::RunSettingsChain(SettingsStep step) {
         if (m_manager.IsMounted(path)) {
             CVelmoraEXCacheSettingData on = SwitchedCaches(p, 0, 1);
             if (AnyCache(on) && disk.Status.CurrentLetter) {
-                if (PostBrowserTask(path, disk.Status.CurrentLetter, on, CacheSwitch::On, DiskBackup::Kept,
-                                    OP_SETTINGS_BROWSER_ON) == POST_DONE)
-                    return;
+                // The settings already name these caches: a step that never ran is not a success.
+                if (!PostBrowserTask(path, disk.Status.CurrentLetter, on, CacheSwitch::On, DiskBackup::Kept,
+                                     OP_SETTINGS_BROWSER_ON))
+                    FinishSettingsChange(false);
+                return;
             }
         } else if (p.NeedsRemount == 1) {
             const bool recreated = (p.ChangeFlags & kNewImageChanges) != 0;
@@ -359,21 +354,19 @@ void CDiskSequencer::RunEnableChain(const std::wstring& path, EnableStep step, b
     if (!m_manager.FindDisk(path, disk)) return;
     const wchar_t letter = disk.Status.CurrentLetter;
     if (!letter) return;
-    // A step whose task this build lacks is reported and passed over: the disk itself is up.
     if (step <= EnableStep::Caches && AnyCache(disk.Setting.CacheSetting)) {
-        const int r = PostBrowserTask(path, letter, disk.Setting.CacheSetting, CacheSwitch::On,
-                                      disk.Setting.SaveType == SAVE_NONE ? DiskBackup::None : DiskBackup::Kept,
-                                      resume ? OP_RESUME_BROWSER : OP_ENABLE_BROWSER);
-        if (r != POST_UNAVAILABLE) return;
+        PostBrowserTask(path, letter, disk.Setting.CacheSetting, CacheSwitch::On,
+                        disk.Setting.SaveType == SAVE_NONE ? DiskBackup::None : DiskBackup::Kept,
+                        resume ? OP_RESUME_BROWSER : OP_ENABLE_BROWSER);
+        return;
     }
     if (step <= EnableStep::Links && !disk.Vlinks.empty()) {
-        if (PostLinkTask(path, LinkOperation::Create, resume ? OP_RESUME_LINKS : OP_ENABLE_LINKS) != POST_UNAVAILABLE)
-            return;
+        PostLinkTask(path, LinkOperation::Create, resume ? OP_RESUME_LINKS : OP_ENABLE_LINKS);
+        return;
     }
     if (step <= EnableStep::PendingLinks && !disk.PendingVlinks.empty()) {
-        if (PostLinkTask(path, LinkOperation::CreatePending,
-                         resume ? OP_RESUME_PENDING_LINKS : OP_ENABLE_PENDING_LINKS) != POST_UNAVAILABLE)
-            return;
+        PostLinkTask(path, LinkOperation::CreatePending, resume ? OP_RESUME_PENDING_LINKS : OP_ENABLE_PENDING_LINKS);
+        return;
     }
     if (step <= EnableStep::RamFolder) {
         auto* task = new CVMUThreadTaskRAMFolderEX;
@@ -386,8 +379,8 @@ void CDiskSequencer::RunEnableChain(const std::wstring& path, EnableStep step, b
 void CDiskSequencer::RunDeleteChain(const std::wstring& path, DeleteStep step) {
     CVelmoraEXData disk;
     if (!m_manager.FindDisk(path, disk)) return;
-    // Links and browser folders must be put back before the disk goes: a missing task stops
-    // the delete with the disk kept.
+    // Links and browser folders must be put back before the disk goes: a task that cannot be
+    // posted stops the delete with the disk kept.
     if (step <= DeleteStep::Links && !disk.Vlinks.empty()) {
         PostLinkTask(path, LinkOperation::Remove, OP_DELETE_LINKS);
         return;
@@ -426,9 +419,11 @@ bool CDiskSequencer::OnTaskDone(CVMUThreadTaskHeader* task) {
     case TASK_VLINK:
         OnLinkTaskDone(static_cast<CVMUThreadTaskVlinkEX&>(*task));
         break;
-    default:
-        if (!OnOtherTaskDone(*task)) return false;
+    case TASK_BROWSER_SETTING:
+        OnBrowserDone(static_cast<CVMUThreadTaskBrowserSettingEX&>(*task));
         break;
+    default:
+        return false;
     }
     delete task;
     // A chain that ended without reaching the RAM-folder step still lets the start-up pass go on.
@@ -595,8 +590,10 @@ void CDiskSequencer::OnRamFolderDone(CVMUThreadTaskRAMFolderEX& task) {
     if (m_startupActive) StartupPass();
 }
 
-void CDiskSequencer::OnBrowserDone(const std::wstring& path, bool ieLocationChanged) {
+void CDiskSequencer::OnBrowserDone(CVMUThreadTaskBrowserSettingEX& task) {
+    const std::wstring& path = task.SettingsPath;
     const int32_t operation = OperationOf(path);
+    const bool ieLocationChanged = task.Outcome.IECache == 1 || task.Outcome.IEHistory == 1;
     SetIdle(path);
     if (ieLocationChanged &&
         (operation == OP_ENABLE_BROWSER || operation == OP_DELETE_BROWSER || operation == OP_RESUME_BROWSER))

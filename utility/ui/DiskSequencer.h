@@ -18,6 +18,7 @@ class CVMUThreadTaskUnmountEX;
 class CVMUThreadTaskSettingEx;
 class CVMUThreadTaskSettingDeleteEx;
 class CVMUThreadTaskRAMFolderEX;
+class CVMUThreadTaskBrowserSettingEX;
 class CVMUThreadTaskVlinkEX;
 class ISequencerHost;
 
@@ -110,7 +111,6 @@ enum : int {
     POST_DONE = 0,
     POST_BUSY = 1,
     POST_FAILED = -1,
-    POST_UNAVAILABLE = 2,  // the step's worker task does not exist in this build
 };
 
 class CDiskSequencer {
@@ -142,32 +142,19 @@ public:
     // The settings change in progress, or null.
     const CVelmoraEXPropertyData* PendingChange() const { return m_pending.get(); }
 
-protected:
-    // Extension point for the step whose worker task (browser caches) this build lacks. Returns
-    // the PostTask result after deleting the task and reporting busy on failure; the default
-    // tells the user the step is not available and returns POST_UNAVAILABLE.
-    virtual int PostBrowserTask(const std::wstring& settingsPath, wchar_t driveLetter,
-                                const CVelmoraEXCacheSettingData& request, CacheSwitch switchTo, DiskBackup backup,
-                                int32_t operation);
-    // Posts a virtual-link task for the disk's links (and, for a removal, its pending links as
-    // records with only a source folder); the PostTask result, after deleting the task and
-    // reporting busy on failure.
-    virtual int PostLinkTask(const std::wstring& settingsPath, LinkOperation linkOperation, int32_t operation);
-    // A finished task of a type the sequencer does not know; true when it was handled (the
-    // caller then destroys it).
-    virtual bool OnOtherTaskDone(CVMUThreadTaskHeader& task);
-    // What the browser and link tasks report back, for OnOtherTaskDone to pass on.
-    void OnBrowserDone(const std::wstring& settingsPath, bool ieLocationChanged);
-    void OnLinksDone(const std::wstring& settingsPath, LinkOperation linkOperation, int32_t result,
-                     const std::vector<CVelmoraEXVlinkData>& links, const std::vector<std::wstring>& pendingLinks);
-    void ReportStepNotAvailable(const std::wstring& text);
-    // PostTask; on failure deletes the task and reports busy.
-    bool Submit(CVMUThreadTaskHeader* task, const std::wstring& path, int32_t operation);
-
 private:
     bool PostMount(const std::wstring& path, int32_t kind, uint32_t flags, int32_t operation);
     bool PostUnmount(const std::wstring& path, UnmountSave save, int32_t operation);
     bool PostSettingsDelete(const std::wstring& path);
+    // PostTask; on failure deletes the task and reports busy.
+    bool Submit(CVMUThreadTaskHeader* task, const std::wstring& path, int32_t operation);
+    // Posts a virtual-link task for the disk's links (and, for a removal, its pending links as
+    // records with only a source folder); false (task deleted, busy reported) when not posted.
+    bool PostLinkTask(const std::wstring& path, LinkOperation linkOperation, int32_t operation);
+    // A browser-cache task for the caches of request; false (task deleted, busy reported) when it
+    // was not posted.
+    bool PostBrowserTask(const std::wstring& path, wchar_t driveLetter, const CVelmoraEXCacheSettingData& request,
+                         CacheSwitch switchTo, DiskBackup backup, int32_t operation);
     void SetIdle(const std::wstring& path);
     bool BalloonsAllowed() const;
     void Balloon(const std::wstring& text, const std::wstring& title, int iconKind);
@@ -184,6 +171,9 @@ private:
     void OnSettingsDeleteDone(CVMUThreadTaskSettingDeleteEx& task);
     void OnRamFolderDone(CVMUThreadTaskRAMFolderEX& task);
     void OnLinkTaskDone(CVMUThreadTaskVlinkEX& task);
+    void OnBrowserDone(CVMUThreadTaskBrowserSettingEX& task);
+    void OnLinksDone(const std::wstring& settingsPath, LinkOperation linkOperation, int32_t result,
+                     const std::vector<CVelmoraEXVlinkData>& links, const std::vector<std::wstring>& pendingLinks);
     int32_t OperationOf(const std::wstring& path) const;
 
     CVelmoraEXManager& m_manager;

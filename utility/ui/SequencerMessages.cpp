@@ -28,7 +28,6 @@ std::wstring MemoryShortNoImage() { return Load(IDS_4121); }
 std::wstring SaveFailedOnDisable() { return Load(IDS_4116); }
 std::wstring SaveFailedOnChange() { return Load(IDS_4118); }
 std::wstring RetryingInImageMode() { return Load(IDS_7000); }
-std::wstring BrowserCacheStepNotAvailable() { return Format(IDS_7001, {Load(IDS_7002)}); }
 
 std::wstring DriverError(const std::wstring& base, int32_t result) {
     if (result == 0) return base;

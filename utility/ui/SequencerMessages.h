@@ -26,8 +26,6 @@ std::wstring MemoryShortNoImage();      // 4121
 std::wstring SaveFailedOnDisable();     // 4116
 std::wstring SaveFailedOnChange();      // 4118
 std::wstring RetryingInImageMode();  // 7000: notice before the second mount attempt
-// 7001: a step needs a worker task this build does not have yet (browser caches).
-std::wstring BrowserCacheStepNotAvailable();
 
 // A driver error as the user sees it: base for 0, 4105 for 0x1000, 4106 for 0x6001, otherwise
 // base followed by "(code)" inside 3214.

@@ -10,6 +10,9 @@
 #include "utility/core/PhysicalMemory.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/RamDiskStatus.h"
+#include "utility/links/BrowserChrome.h"
+#include "utility/links/BrowserFirefox.h"
+#include "utility/links/FirefoxProfileIni.h"
 #include "utility/ui/BrowsingDataJobs.h"
 #include "utility/ui/DeleteIECacheDlg.h"
 #include "utility/ui/DiskSequencer.h"
@@ -124,12 +127,17 @@ std::wstring CVMUStatusWholePage::InternetExplorerLocation() const {
     return cache + L" " + history;
 }
 
-std::wstring CVMUStatusWholePage::FirefoxLocation() const { return std::wstring(); }
+std::wstring CVMUStatusWholePage::FirefoxLocation() const {
+    UBrowserFirefox::CFirefoxProfileIni profiles;
+    std::wstring profile;
+    if (!profiles.Load(UBrowserFirefox::RoamingRoot()) || !profiles.GetDefaultProfileFolder(profile))
+        return std::wstring();
+    return DrivePart(UBrowserFirefox::GetCacheParent(profile));
+}
 
 std::wstring CVMUStatusWholePage::ChromeLocation() const {
-    const std::wstring local = FolderPath(CSIDL_LOCAL_APPDATA);
-    if (local.empty()) return std::wstring();
-    const std::wstring folder = local + L"\\Google\\Chrome\\User Data\\Default\\Cache";
+    const std::wstring folder = UBrowserChrome::CacheFolder();
+    if (folder.empty()) return std::wstring();
     const DWORD attributes = GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return std::wstring();
     std::wstring target;

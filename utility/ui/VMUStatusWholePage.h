@@ -62,7 +62,8 @@ protected:
 
     // Drive parts ("C:") of the browser caches; empty when not found.
     virtual std::wstring InternetExplorerLocation() const;
-    // The Firefox cache location is not read in this build: always empty (shown as 6026).
+    // The drive of the default Firefox profile's cache folder, and of Chrome's cache folder or the
+    // folder its junction points at; empty when there is none (shown as 6026).
     virtual std::wstring FirefoxLocation() const;
     virtual std::wstring ChromeLocation() const;
     // The browsing-data deletion dialog (its button is IDC_STATUS_IE_DELETE), modal above the sheet.

@@ -193,8 +193,6 @@
 #define IDS_6066 6066
 // Further texts of this build.
 #define IDS_7000 7000  // retrying the mount in image mode
-#define IDS_7001 7001  // a step whose task this build lacks
-#define IDS_7002 7002  // "browser caches", for 7001
 #define IDS_7004 7004  // Cancel button of the settings sheet
 #define IDS_7005 7005  // saved and total MB of the save dialog
 #define IDS_10000 10000

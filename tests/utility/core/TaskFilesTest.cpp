@@ -1,5 +1,6 @@
 // The tasks that only work on files: the RAM-folder clean-up and the settings deletion.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -7,8 +8,10 @@
 #include "framework/ScratchFolder.h"
 #include "utility/core/LoadSettings.h"
 #include "utility/core/SettingsFile.h"
+#include "utility/core/VMUThreadTaskBrowserSettingEX.h"
 #include "utility/core/VMUThreadTaskRAMFolderEX.h"
 #include "utility/core/VMUThreadTaskSettingDeleteEx.h"
+#include "utility/links/BrowserFirefox.h"
 
 namespace {
 
@@ -88,6 +91,76 @@ TEST(TaskRAMFolder, NamesThatReachTheRootOrAboveDeleteNothing) {
     for (const wchar_t* name : {L"", L".", L"\\", L"..", L"x\\..\\..", L"C:\\Windows", L"./"})
         EXPECT_EQ(CVMUThreadTaskRAMFolderEX::FolderOf(L'R', name), L"") << "name " << name;
     EXPECT_EQ(CVMUThreadTaskRAMFolderEX::FolderOf(0, L"History"), L"") << "no drive letter, no folder";
+}
+
+// One disk's caches switched on and off in turn (Firefox's, in a profile of its own; drive B: has
+// no volume): what moved, and which RAM-disk folders are left for the next enable to delete.
+TEST(TaskBrowserSetting, MovesTheRequestedCachesAndKeepsTheDeleteListInStep) {
+    ScratchFolder home;
+    wchar_t savedAppData[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"APPDATA", savedAppData, MAX_PATH);
+    SetEnvironmentVariableW(L"APPDATA", home.Path().c_str());
+    const std::wstring profile = home / L"Mozilla\\Firefox\\Profiles\\p.default";
+    ASSERT_EQ(SHCreateDirectoryExW(nullptr, profile.c_str(), nullptr), ERROR_SUCCESS);
+    const std::string ini = "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/p.default\r\n";
+    ASSERT_TRUE(
+        ScratchFolder::Write(home / L"Mozilla\\Firefox\\Profiles.ini", std::vector<char>(ini.begin(), ini.end())));
+    const std::wstring settings = home / L"VelmoraEX0.ini";
+    ASSERT_TRUE(WriteIni(settings, RamDiskIni(L"1048576", L"B")));
+    CVelmoraEXCacheSettingData firefox;
+    firefox.FirefoxCache = 1;
+
+    struct Step {
+        const char* what;
+        int32_t switchOn;
+        wchar_t letter;
+        std::vector<std::wstring> before, after;  // an empty before keeps the list as it is
+        int32_t moved;
+        const wchar_t* parent;  // the profile's cache folder afterwards
+    } steps[] = {
+        {"on: moves, its folder leaves the list",
+         1,
+         L'B',
+         {L"Cache", L"History", L"Other"},
+         {L"History", L"Other"},
+         1,
+         L"B:\\Cache"},
+        {"on again: nothing moves", 1, L'B', {}, {L"History", L"Other"}, 0, L"B:\\Cache"},
+        {"off with a letter: every cache folder leaves the list",
+         0,
+         L'B',
+         {L"Temporary Internet Files", L"Cache", L"Chrome Cache", L"History", L"Other"},
+         {L"Other"},
+         1,
+         L""},
+        {"off without a letter: its folder joins the list", 0, 0, {L"Other"}, {L"Other", L"Cache"}, 0, L""},
+        {"on without a letter: moves nothing, its folder leaves the list",
+         1,
+         0,
+         {L"Cache", L"Other"},
+         {L"Other"},
+         0,
+         L""},
+    };
+    for (const Step& step : steps) {
+        if (!step.before.empty()) USettingsFile::WriteDeletePath(settings, step.before);
+        CVMUThreadTaskBrowserSettingEX task;
+        task.DriveLetter = step.letter;
+        task.SettingsPath = settings;
+        task.SwitchOn = step.switchOn;
+        task.NoBackup = 1;
+        task.Request = firefox;
+        task.Execute();
+        EXPECT_EQ(task.Type, 13);
+        EXPECT_EQ(task.Result, 0) << step.what;
+        EXPECT_EQ(task.Outcome.FirefoxCache, step.moved) << step.what;
+        EXPECT_EQ(task.Outcome.IECache + task.Outcome.IEHistory + task.Outcome.ChromeCache, 0) << step.what;
+        EXPECT_EQ(UBrowserFirefox::GetCacheParent(profile), step.parent) << step.what;
+        std::vector<std::wstring> left;
+        USettingsFile::ReadDeletePath(settings, left);
+        EXPECT_EQ(left, step.after) << step.what;
+    }
+    SetEnvironmentVariableW(L"APPDATA", savedAppData);
 }
 
 TEST(TaskSettingDelete, DeletesTheDisksFilesAndRegistration) {

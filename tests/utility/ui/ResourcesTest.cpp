@@ -126,8 +126,6 @@ const Expected kStrings[] = {
     {6065, L"NTFSを使用できないディスク容量です。\nフォーマットをFATに設定します。"},
     {6066, L"シャットダウン処理はキャンセルされました。"},
     {7000, L"メモリーが不足しています。\nバックアップファイルを使用してもう一度有効にします。"},
-    {7001, L"%sの処理はまだ利用できません。"},
-    {7002, L"ブラウザキャッシュ"},
     {7004, L"キャンセル"},
     {7005, L"%d/%dMB"},
     {10000, L"VelmoraEX Version 1.1.0"},
@@ -181,7 +179,6 @@ TEST(MessageTable, FormatFillsEachPlaceholderKindInOrder) {
     EXPECT_EQ(Format(IDS_3214, {L"有効にできません。(-1)"}), L"エラーがおきました\n有効にできません。(-1)");
     EXPECT_EQ(Format(IDS_6052, {0x80070005u}), L"RAMディスクにコピーできません。(0x80070005)");
     EXPECT_EQ(Format(IDS_6054, {-2147024891}), L"仮想リンクを作成できません。(0x80070005)");
-    EXPECT_EQ(Format(IDS_7001, {UMessageText::Load(IDS_7002)}), L"ブラウザキャッシュの処理はまだ利用できません。");
 
     EXPECT_EQ(Fill(L"%d/%d", {7}), L"7/%d");                // missing inserts leave their placeholders
     EXPECT_EQ(Fill(L"%d", {1, 2}), L"1");                   // extra inserts are ignored

@@ -20,6 +20,7 @@
 #include "tests/utility/core/RecordingVlinkCommands.h"
 #include "utility/core/SettingsFile.h"
 #include "utility/core/SettingsPaths.h"
+#include "utility/core/VMUThreadTaskBrowserSettingEX.h"
 #include "utility/core/VMUThreadTaskMountEX.h"
 #include "utility/core/VMUThreadTaskRAMFolderEX.h"
 #include "utility/core/VMUThreadTaskSettingDeleteEx.h"
@@ -28,6 +29,9 @@
 #include "utility/core/VMUThreadTaskVlinkEX.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/DeviceNotifier.h"
+#include "utility/links/FakeShellFolderSetter.h"
+#include "utility/links/ShellFolder.h"
+#include "utility/links/WineDriveLetter.h"
 #include "utility/tools_channel/ToolLinkCommands.h"
 #include "utility/ui/DiskSequencer.h"
 #include "utility/ui/SequencerHost.h"
@@ -37,45 +41,6 @@ namespace {
 
 const std::wstring kApp = L"VelmoraEX";
 const std::wstring kDisk = L"VelmoraEX RAMディスク";
-
-// Stand-in for the browser-cache task.
-class FakeBrowserTask : public CVMUThreadTaskHeader {
-public:
-    FakeBrowserTask() : CVMUThreadTaskHeader(TASK_BROWSER_SETTING) {}
-    void Execute() override {}
-    std::wstring SettingsPath;
-    CVelmoraEXCacheSettingData Request;
-    int32_t SwitchOn = 0;
-    int32_t NoBackup = 0;
-    bool IeMoved = false;
-};
-
-// The sequencer with the missing task kind supplied by the fake above.
-class TestSequencer : public CDiskSequencer {
-public:
-    TestSequencer(CVelmoraEXManager& manager, ISequencerHost& host) : CDiskSequencer(manager, host) {}
-    bool fakeExtensions = true;
-
-protected:
-    int PostBrowserTask(const std::wstring& path, wchar_t letter, const CVelmoraEXCacheSettingData& request,
-                        CacheSwitch switchTo, DiskBackup backup, int32_t operation) override {
-        if (!fakeExtensions) return CDiskSequencer::PostBrowserTask(path, letter, request, switchTo, backup, operation);
-        auto* task = new FakeBrowserTask;
-        task->SettingsPath = path;
-        task->Request = request;
-        task->SwitchOn = static_cast<int32_t>(switchTo);
-        task->NoBackup = static_cast<int32_t>(backup);
-        return Submit(task, path, operation) ? POST_DONE : POST_BUSY;
-    }
-    bool OnOtherTaskDone(CVMUThreadTaskHeader& task) override {
-        if (task.Type == TASK_BROWSER_SETTING) {
-            auto& browser = static_cast<FakeBrowserTask&>(task);
-            OnBrowserDone(browser.SettingsPath, browser.IeMoved);
-            return true;
-        }
-        return false;
-    }
-};
 
 struct Box {
     std::wstring caption, text;
@@ -92,7 +57,7 @@ public:
         for (CVMUThreadTaskHeader* task : queue) delete task;
     }
     bool PostToWorker(CVMUThreadTaskHeader* task) override {
-        if (refusePost) return false;
+        if (refusePost || task->Type == refuseType) return false;
         queue.push_back(task);
         return true;
     }
@@ -121,6 +86,7 @@ public:
 
     std::deque<CVMUThreadTaskHeader*> queue;
     bool refusePost = false;
+    int32_t refuseType = 0;  // tasks of this type are refused
     bool balloonsAllowed = true;
     bool refuseRow = false;
     std::deque<int> answers;
@@ -200,7 +166,8 @@ protected:
         case TASK_SETTING: return static_cast<CVMUThreadTaskSettingEx&>(t).Property.SettingsPath;
         case TASK_SETTING_DELETE: return static_cast<CVMUThreadTaskSettingDeleteEx&>(t).SettingsPath;
         case TASK_RAM_FOLDER: return static_cast<CVMUThreadTaskRAMFolderEX&>(t).SettingsPath;
-        case TASK_BROWSER_SETTING: return static_cast<FakeBrowserTask&>(t).SettingsPath;
+        case TASK_BROWSER_SETTING:
+            return static_cast<CVMUThreadTaskBrowserSettingEX&>(t).SettingsPath;
         case TASK_VLINK: return static_cast<CVMUThreadTaskVlinkEX&>(t).SettingsPath;
         }
         return L"";
@@ -215,8 +182,7 @@ protected:
         mount.Reply.sizeFigure1 = disk.Setting.DriveSize;
     }
 
-    // Runs the worker until no task is left (at most limit tasks). The fake browser task does
-    // nothing when executed.
+    // Runs the worker until no task is left (at most limit tasks).
     void RunWorker(int limit = 20) {
         while (!host.queue.empty() && limit-- > 0) {
             CVMUThreadTaskHeader* t = host.queue.front();
@@ -234,8 +200,8 @@ protected:
             } else if (t->Type == TASK_SETTING) {
                 r.property = static_cast<CVMUThreadTaskSettingEx&>(*t).Property;
             } else if (t->Type == TASK_BROWSER_SETTING) {
-                auto& b = static_cast<FakeBrowserTask&>(*t);
-                r.switchOn = b.SwitchOn, r.noBackup = b.NoBackup, r.request = b.Request;
+                auto& b = static_cast<CVMUThreadTaskBrowserSettingEX&>(*t);
+                r.switchOn = b.SwitchOn, r.noBackup = b.NoBackup, r.request = b.Request, r.drive = b.DriveLetter;
             } else if (t->Type == TASK_VLINK) {
                 auto& l = static_cast<CVMUThreadTaskVlinkEX&>(*t);
                 r.sub = l.SubOperation, r.drive = l.DriveLetter, r.links = l.Links, r.pending = l.PendingLinks;
@@ -264,7 +230,7 @@ protected:
     ScratchFolder scratch;
     CVelmoraEXManager manager;
     RecordingHost host;
-    TestSequencer seq;
+    CDiskSequencer seq;
     std::map<int32_t, std::deque<Script>> scripts;
     bool execute = false;  // the worker runs each task for real instead of the scripts
     std::vector<Ran> ran;
@@ -338,39 +304,6 @@ TEST_F(SequencerTest, EnableRunsCachesLinksAndPendingLinksInOrder) {
     EXPECT_EQ(after.PendingVlinks, std::vector<std::wstring>{L"C:\\c"});
     ASSERT_FALSE(host.balloons.empty());
     EXPECT_EQ(host.balloons[0].title, L"VelmoraEX RAMディスクを作成しました");
-}
-
-TEST_F(SequencerTest, WithoutBrowserTaskEnableSaysSoAndStillLinksAndCleansUp) {
-    seq.fakeExtensions = false;
-    host.balloonsAllowed = false;
-    const std::wstring path = PathOf(L"VelmoraEX0.ini");
-    CVelmoraEXData& disk = AddDisk(path);
-    disk.Setting.CacheSetting.FirefoxCache = 1;
-    disk.Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
-    seq.EnableDisk(path);
-    RunWorker();
-    EXPECT_EQ(Order(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT},
-                              {TASK_VLINK, OP_ENABLE_LINKS},
-                              {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
-    ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0].text, L"ブラウザキャッシュの処理はまだ利用できません。");
-    EXPECT_TRUE(host.balloons.empty());
-
-    // Caches that cannot be switched off leave the settings as they were.
-    ran.clear();
-    CVelmoraEXData mounted = Get(path);
-    CVelmoraEXPropertyData p;
-    p.OldSetting = mounted.Setting;
-    p.NewSetting = mounted.Setting;
-    p.NewSetting.CacheSetting.FirefoxCache = 0;
-    p.SettingsPath = path;
-    p.ComputeChanges(1);
-    seq.BeginSettingsChange(p);
-    RunWorker();
-    EXPECT_TRUE(ran.empty());
-    EXPECT_EQ(host.boxes.size(), 2u);
-    EXPECT_EQ(Get(path).Setting.CacheSetting.FirefoxCache, 1);
-    EXPECT_EQ(seq.PendingChange(), nullptr);
 }
 
 TEST_F(SequencerTest, ImageModeMountIsExplainedInABox) {
@@ -647,7 +580,7 @@ TEST_F(SequencerTest, DeleteOfABareDisabledDiskOnlyDeletesSettings) {
     EXPECT_TRUE(manager.Disks().empty());
 }
 
-TEST_F(SequencerTest, DeleteStopsWhenLinksCannotBeRemovedOrTheBrowserTaskIsMissing) {
+TEST_F(SequencerTest, DeleteStopsWhenLinksCannotBeRemovedOrTheBrowserTaskIsRefused) {
     const std::wstring path = PathOf(L"VelmoraEX0.ini");
     CVelmoraEXData& disk = AddDisk(path, SAVE_NONE, MODE_MEMORY, L'R');
     disk.Vlinks.emplace_back(L"C:\\a", L"R:\\a", L"C:\\a.bak");
@@ -667,7 +600,7 @@ TEST_F(SequencerTest, DeleteStopsWhenLinksCannotBeRemovedOrTheBrowserTaskIsMissi
     EXPECT_EQ(Get(path).Status.DiskOperation, OP_IDLE);
     EXPECT_TRUE(host.removedRows.empty());
 
-    seq.fakeExtensions = false;
+    host.refuseType = TASK_BROWSER_SETTING;
     ran.clear();
     On(TASK_VLINK, [](CVMUThreadTaskHeader& t) { static_cast<CVMUThreadTaskVlinkEX&>(t).Links.clear(); });
     seq.DeleteDisk(path);
@@ -675,8 +608,10 @@ TEST_F(SequencerTest, DeleteStopsWhenLinksCannotBeRemovedOrTheBrowserTaskIsMissi
     EXPECT_EQ(Order(), (Steps{{TASK_VLINK, OP_DELETE_LINKS}}));
     EXPECT_EQ(manager.Disks().size(), 1u);
     EXPECT_TRUE(Get(path).Vlinks.empty());
+    EXPECT_EQ(Get(path).Status.DiskOperation, OP_IDLE);
     ASSERT_FALSE(host.balloons.empty());
-    EXPECT_EQ(host.balloons.back().text, L"ブラウザキャッシュの処理はまだ利用できません。");
+    EXPECT_EQ(host.balloons.back().text,
+              L"他の処理の実行中です\n操作の前に処理中でないことを確認し、もう一度設定してください。");
 }
 
 TEST_F(SequencerTest, DeleteOfADiskInUseIsFinishedAtTheNextStart) {
@@ -772,6 +707,130 @@ TEST_F(SequencerTest, CacheOnlyChangesNeverUnmount) {
     EXPECT_EQ(Get(path).Setting.CacheSetting.ChromeCache, 0);
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_EQ(seq.PendingChange(), nullptr);
+}
+
+// ---- browser caches ------------------------------------------------------------------------
+
+CVelmoraEXCacheSettingData Caches(int32_t ie, int32_t history, int32_t firefox, int32_t chrome) {
+    CVelmoraEXCacheSettingData c;
+    c.IECache = ie, c.IEHistory = history, c.FirefoxCache = firefox, c.ChromeCache = chrome;
+    return c;
+}
+
+bool operator==(const CVelmoraEXCacheSettingData& a, const CVelmoraEXCacheSettingData& b) {
+    return a.IECache == b.IECache && a.IEHistory == b.IEHistory && a.FirefoxCache == b.FirefoxCache &&
+           a.ChromeCache == b.ChromeCache;
+}
+
+const std::wstring kIEMoved =
+    L"インターネット一時ファイル、履歴の設定を変更しました。\n次回ログオン時から有効になります。";
+
+// The enable and resume chains with a browser step (the stand-in test below runs the others): the
+// step's place, its task's fields, and balloon 3110 only when an Internet Explorer folder moved.
+TEST_F(SequencerTest, EnableAndResumeAnnounceOnlyMovedIEFolders) {
+    struct Case {
+        const char* what;
+        bool resume;
+        int32_t saveType;
+        CVelmoraEXCacheSettingData caches, outcome;
+        Steps order;
+        int32_t noBackup;
+        bool announced;
+    } cases[] = {
+        {"enable with a backup, only Firefox and Chrome moved",
+         false,
+         SAVE_AT_LOGOFF,
+         Caches(0, 0, 1, 1),
+         Caches(0, 0, 1, 1),
+         {{TASK_MOUNT, OP_ENABLE_MOUNT_IMAGE},
+          {TASK_BROWSER_SETTING, OP_ENABLE_BROWSER},
+          {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}},
+         0,
+         false},
+        {"resume without a backup, history moved",
+         true,
+         SAVE_NONE,
+         Caches(0, 1, 1, 0),
+         Caches(0, 1, 0, 0),
+         {{TASK_BROWSER_SETTING, OP_RESUME_BROWSER}, {TASK_RAM_FOLDER, OP_RESUME_RAM_FOLDER}},
+         1,
+         true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::wstring path = PathOf((L"VelmoraEX" + std::to_wstring(n++) + L".ini").c_str());
+        CVelmoraEXData& disk =
+            AddDisk(path, c.saveType, c.resume ? MODE_MEMORY : MODE_NOT_MOUNTED, c.resume ? L'R' : 0);
+        disk.Setting.CacheSetting = c.caches;
+        disk.Status.StartupVisited = c.resume ? 0 : 1;
+        const CVelmoraEXCacheSettingData outcome = c.outcome;
+        On(TASK_BROWSER_SETTING,
+           [outcome](CVMUThreadTaskHeader& t) { static_cast<CVMUThreadTaskBrowserSettingEX&>(t).Outcome = outcome; });
+        ran.clear();
+        host.balloons.clear();
+        if (c.resume)
+            seq.StartupPass();
+        else
+            seq.EnableDisk(path);
+        RunWorker();
+        ASSERT_EQ(Order(), c.order) << c.what;
+        const Ran& b = ran[c.resume ? 0 : 1];
+        EXPECT_TRUE(b.request == c.caches) << c.what;
+        EXPECT_EQ(b.switchOn, 1) << c.what;
+        EXPECT_EQ(b.noBackup, c.noBackup) << c.what;
+        EXPECT_EQ(b.drive, L'R') << c.what;
+        int announced = 0;
+        for (const BalloonShown& shown : host.balloons) {
+            if (shown.text != kIEMoved) continue;
+            ++announced;
+            EXPECT_EQ(shown.title, kApp) << c.what;
+            EXPECT_EQ(shown.icon, BALLOON_INFO) << c.what;
+        }
+        EXPECT_EQ(announced, c.announced ? 1 : 0) << c.what;
+        EXPECT_EQ(Get(path).Status.DiskOperation, OP_IDLE) << c.what;
+    }
+}
+
+// A browser step the worker does not take ends its chain with the busy notice: the enable stops
+// with the disk up, a settings change is dropped (never finished as if the caches had moved).
+TEST_F(SequencerTest, RefusedBrowserStepEndsItsChain) {
+    struct Case {
+        const char* what;
+        int32_t mode;
+        CVelmoraEXCacheSettingData before, after;
+        Steps order;
+    } cases[] = {
+        {"enable", MODE_NOT_MOUNTED, Caches(0, 0, 1, 0), {}, {{TASK_MOUNT, OP_ENABLE_MOUNT}}},
+        {"change, caches off", MODE_MEMORY, Caches(1, 0, 0, 0), Caches(0, 0, 0, 0), {}},
+        {"change, caches on", MODE_MEMORY, Caches(0, 0, 0, 0), Caches(1, 0, 0, 0), {{TASK_SETTING, OP_SETTINGS_WRITE}}},
+    };
+    host.refuseType = TASK_BROWSER_SETTING;
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::wstring path = PathOf((L"VelmoraEX" + std::to_wstring(n++) + L".ini").c_str());
+        CVelmoraEXData& disk = AddDisk(path, SAVE_NONE, c.mode, c.mode == MODE_NOT_MOUNTED ? 0 : L'R');
+        disk.Setting.CacheSetting = c.before;
+        ran.clear();
+        host.balloons.clear();
+        host.boxes.clear();
+        host.answers = {IDYES};
+        if (c.mode == MODE_NOT_MOUNTED) {
+            seq.EnableDisk(path);
+        } else {
+            const CVelmoraEXCacheSettingData after = c.after;
+            seq.BeginSettingsChange(Change(Get(path), [after](CVelmoraEXSettingData& s) { s.CacheSetting = after; }));
+        }
+        RunWorker();
+        EXPECT_EQ(Order(), c.order) << c.what;
+        ASSERT_FALSE(host.balloons.empty()) << c.what;
+        EXPECT_EQ(host.balloons.back().text,
+                  L"他の処理の実行中です\n操作の前に処理中でないことを確認し、もう一度設定してください。")
+            << c.what;
+        EXPECT_TRUE(host.boxes.empty()) << c.what << ": no restart offered for caches that did not move";
+        EXPECT_EQ(host.restarts, 0) << c.what;
+        EXPECT_EQ(seq.PendingChange(), nullptr) << c.what;
+        EXPECT_EQ(Get(path).Status.DiskOperation, OP_IDLE) << c.what;
+    }
 }
 
 TEST_F(SequencerTest, IECacheChangeOffersARestart) {
@@ -1036,7 +1095,8 @@ std::vector<uint8_t> Removed() {
 }
 
 // The mount, unmount and settings deletion against the real driver stand-in, the link tasks
-// through the probe; only the browser-cache step, whose task this build lacks, is the fake.
+// through the probe, the browser-cache task for real (Internet Explorer's folders through the
+// shell-folder setter as Windows has it).
 class SequencerStandin : public SequencerTest {
 protected:
     void SetUp() override {
@@ -1154,6 +1214,92 @@ TEST_F(SequencerStandin, EnableRelinksThenCreatesPendingLinksAndDeleteRemovesThe
     EXPECT_TRUE(manager.Disks().empty());
     EXPECT_FALSE(MountedInStandin());
     EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+int Announced(const std::vector<BalloonShown>& balloons) {
+    int n = 0;
+    for (const BalloonShown& b : balloons) n += b.text == kIEMoved ? 1 : 0;
+    return n;
+}
+
+TEST_F(SequencerStandin, InternetExplorerFoldersFollowEnableResumeChangeAndDelete) {
+    FakeShellFolderSetter setter;
+    std::wstring cacheHome, historyHome, current;
+    ASSERT_TRUE(UShellFolder::GetDefault(CSIDL_INTERNET_CACHE, cacheHome));
+    ASSERT_TRUE(UShellFolder::GetDefault(CSIDL_HISTORY, historyHome));
+    auto& disk = const_cast<CVelmoraEXData&>(manager.Disks().back());
+    disk.Vlinks.clear();
+    disk.PendingVlinks.clear();
+    disk.Setting.CacheSetting.IECache = 1;
+    disk.Setting.CacheSetting.IEHistory = 1;
+    USettingsFile::WriteRamDisk(path, disk.Setting);
+    USettingsFile::WriteVlink(path, {});
+    USettingsFile::WriteRVlink(path, {});
+    host.balloonsAllowed = true;
+
+    seq.EnableDisk(path);
+    ASSERT_EQ(Run(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT},
+                            {TASK_BROWSER_SETTING, OP_ENABLE_BROWSER},
+                            {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    letter = Get(path).Status.CurrentLetter;
+    ASSERT_NE(letter, 0);
+    EXPECT_EQ(ran[1].drive, letter);
+    EXPECT_TRUE(ran[1].request == Caches(1, 1, 0, 1));
+    EXPECT_EQ(ran[1].switchOn, 1);
+    EXPECT_EQ(ran[1].noBackup, 1);
+    EXPECT_EQ(Announced(host.balloons), 1);
+    const std::wstring root = std::wstring(1, letter) + L":\\";
+    // The RAM disk's volume, as Windows would have it, for the steps that find the folders there.
+    const std::wstring volume = scratch / L"volume";
+    ASSERT_TRUE(ScratchFolder::MakeFolder(volume));
+    WineDriveLetter drive(letter, volume);
+    ASSERT_TRUE(drive.Works());
+    ASSERT_TRUE(UShellFolder::GetCurrent(CSIDL_INTERNET_CACHE, current));
+    EXPECT_EQ(current, root + L"Temporary Internet Files");
+    ASSERT_TRUE(UShellFolder::GetCurrent(CSIDL_HISTORY, current));
+    EXPECT_EQ(current, root + L"History");
+
+    // After a log-off the disk is resumed: the folders are made again, nothing moves.
+    disk.Status.StartupVisited = 0;
+    host.balloons.clear();
+    seq.StartupPass();
+    EXPECT_EQ(Run(), (Steps{{TASK_BROWSER_SETTING, OP_RESUME_BROWSER}, {TASK_RAM_FOLDER, OP_RESUME_RAM_FOLDER}}));
+    EXPECT_EQ(ran[0].noBackup, 1);
+    EXPECT_EQ(Announced(host.balloons), 0);
+    EXPECT_TRUE(ScratchFolder::Exists(volume + L"\\Temporary Internet Files\\low"));
+
+    // The history off and on again through the settings sheet; the restart question is declined.
+    host.answers = {IDNO, IDNO};
+    seq.BeginSettingsChange(Change(Get(path), [](CVelmoraEXSettingData& s) { s.CacheSetting.IEHistory = 0; }));
+    EXPECT_EQ(Run(), (Steps{{TASK_BROWSER_SETTING, OP_SETTINGS_BROWSER_OFF}, {TASK_SETTING, OP_SETTINGS_WRITE}}));
+    EXPECT_TRUE(ran[0].request == Caches(0, 1, 0, 0));
+    EXPECT_EQ(ran[0].switchOn, 0);
+    EXPECT_EQ(ran[0].noBackup, 0);
+    ASSERT_TRUE(UShellFolder::GetCurrent(CSIDL_HISTORY, current));
+    EXPECT_EQ(current, historyHome);
+    seq.BeginSettingsChange(Change(Get(path), [](CVelmoraEXSettingData& s) { s.CacheSetting.IEHistory = 1; }));
+    EXPECT_EQ(Run(), (Steps{{TASK_SETTING, OP_SETTINGS_WRITE}, {TASK_BROWSER_SETTING, OP_SETTINGS_BROWSER_ON}}));
+    EXPECT_TRUE(ran[1].request == Caches(0, 1, 0, 0));
+    EXPECT_EQ(ran[1].switchOn, 1);
+    ASSERT_TRUE(UShellFolder::GetCurrent(CSIDL_HISTORY, current));
+    EXPECT_EQ(current, root + L"History");
+    EXPECT_EQ(host.boxes.size(), 2u) << "each IE change offers the restart";
+    EXPECT_EQ(Announced(host.balloons), 0);
+
+    seq.DeleteDisk(path);
+    EXPECT_EQ(Run(), (Steps{{TASK_BROWSER_SETTING, OP_DELETE_BROWSER},
+                            {TASK_UNMOUNT, OP_DELETE_UNMOUNT},
+                            {TASK_SETTING_DELETE, OP_DELETE_SETTINGS}}));
+    EXPECT_TRUE(ran[0].request == Caches(1, 1, 0, 1));
+    EXPECT_EQ(ran[0].switchOn, 0);
+    EXPECT_EQ(ran[0].noBackup, 0);
+    EXPECT_EQ(Announced(host.balloons), 1);
+    ASSERT_TRUE(UShellFolder::GetCurrent(CSIDL_INTERNET_CACHE, current));
+    EXPECT_EQ(current, cacheHome);
+    ASSERT_TRUE(UShellFolder::GetCurrent(CSIDL_HISTORY, current));
+    EXPECT_EQ(current, historyHome);
+    EXPECT_TRUE(manager.Disks().empty());
+    EXPECT_FALSE(MountedInStandin());
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "framework/PropertySheet.h"
+#include "framework/ScratchFolder.h"
 #include "RecordingPrompt.h"
 #include "UiDriver.h"
 #include "utility/core/SettingsPaths.h"
@@ -388,6 +389,39 @@ TEST_F(StatusSheet, ChromeLocationIsTheDriveOfItsCacheFolder) {
         sheet.DestroyWindow();
     }
     for (auto it = created.rbegin(); it != created.rend(); ++it) RemoveDirectoryW(it->c_str());
+}
+
+TEST_F(StatusSheet, FirefoxLocationIsTheDriveOfTheDefaultProfilesCache) {
+    ScratchFolder home;
+    wchar_t savedAppData[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"APPDATA", savedAppData, MAX_PATH);
+    SetEnvironmentVariableW(L"APPDATA", home.Path().c_str());
+    const std::wstring firefox = home / L"Mozilla\\Firefox";
+    ASSERT_EQ(SHCreateDirectoryExW(nullptr, (firefox + L"\\Profiles\\b").c_str(), nullptr), ERROR_SUCCESS);
+    auto write = [](const std::wstring& path, const std::string& text) {
+        ASSERT_TRUE(ScratchFolder::Write(path, std::vector<char>(text.begin(), text.end())));
+    };
+    auto shown = [&] {
+        CVMUStatusSheet sheet(tray, factory, prompt);
+        Open(sheet);
+        const std::wstring text = sheet.WholePage().GetDlgItemText(IDC_STATUS_FIREFOX_DRIVE);
+        sheet.DestroyWindow();
+        return text;
+    };
+    // The default profile is the second; the first one's cache setting does not count.
+    write(firefox + L"\\Profiles.ini",
+          "[Profile0]\r\nIsRelative=1\r\nPath=Profiles/a\r\n[Profile1]\r\nIsRelative=1\r\nPath=Profiles/b\r\n"
+          "Default=1\r\n");
+    ASSERT_EQ(SHCreateDirectoryExW(nullptr, (firefox + L"\\Profiles\\a").c_str(), nullptr), ERROR_SUCCESS);
+    write(firefox + L"\\Profiles\\a\\user.js",
+          "user_pref(\"browser.cache.disk.parent_directory\",\"S:\\\\Cache\");\r\n");
+    EXPECT_EQ(shown(), L"未設定");
+    write(firefox + L"\\Profiles\\b\\prefs.js", "user_pref(\"browser.cache.disk.parent_directory\",\"D:\\\\FF\");\r\n");
+    EXPECT_EQ(shown(), L"D:");
+    write(firefox + L"\\Profiles\\b\\user.js",
+          "user_pref(\"browser.cache.disk.parent_directory\",\"R:\\\\Cache\");\r\n");
+    EXPECT_EQ(shown(), L"R:") << "user.js comes before prefs.js";
+    SetEnvironmentVariableW(L"APPDATA", savedAppData);
 }
 
 TEST_F(StatusSheet, RowTextsFollowTheOperationInProgress) {
