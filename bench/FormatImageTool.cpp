@@ -17,8 +17,9 @@
 
 namespace {
 
-const char kUsage[] = "usage: format-image --type <FormatType> --size <bytes> --dir <folder>"
-                      " (FormatType 1, 2, 3, 4, 0x10000 or 0x20000)\n";
+const char kUsage[] =
+    "usage: format-image --type <FormatType> --size <bytes> --dir <folder>"
+    " (FormatType 1, 2, 3, 4, 0x10000 or 0x20000)\n";
 
 void Print(FILE* stream, const std::wstring& text) {
     std::string bytes = UNativePath::FromWide(text);
@@ -45,10 +46,14 @@ bool ParseNumber(const std::wstring& text, uint64_t& value) {
     for (; at < text.size(); ++at) {
         wchar_t c = text[at];
         unsigned digit;
-        if (c >= L'0' && c <= L'9') digit = static_cast<unsigned>(c - L'0');
-        else if (base == 16 && c >= L'a' && c <= L'f') digit = static_cast<unsigned>(c - L'a' + 10);
-        else if (base == 16 && c >= L'A' && c <= L'F') digit = static_cast<unsigned>(c - L'A' + 10);
-        else return false;
+        if (c >= L'0' && c <= L'9')
+            digit = static_cast<unsigned>(c - L'0');
+        else if (base == 16 && c >= L'a' && c <= L'f')
+            digit = static_cast<unsigned>(c - L'a' + 10);
+        else if (base == 16 && c >= L'A' && c <= L'F')
+            digit = static_cast<unsigned>(c - L'A' + 10);
+        else
+            return false;
         if (value > (UINT64_MAX - digit) / base) return false;
         value = value * base + digit;
     }
@@ -61,10 +66,14 @@ bool IsFormatType(uint64_t type) {
 
 const wchar_t* FormatErrName(int value) {
     switch (value) {
-    case FORMAT_ERR_PARAM: return L"FORMAT_ERR_PARAM";
-    case FORMAT_ERR_WRITE: return L"FORMAT_ERR_WRITE";
-    case FORMAT_ERR_NOMEM: return L"FORMAT_ERR_NOMEM";
-    default: return L"unknown";
+        case FORMAT_ERR_PARAM:
+            return L"FORMAT_ERR_PARAM";
+        case FORMAT_ERR_WRITE:
+            return L"FORMAT_ERR_WRITE";
+        case FORMAT_ERR_NOMEM:
+            return L"FORMAT_ERR_NOMEM";
+        default:
+            return L"unknown";
     }
 }
 
@@ -87,10 +96,17 @@ int Run(const std::vector<std::wstring>& args) {
         const std::wstring& value = args[i + 1];
         bool* seen;
         std::wstring* slot;
-        if (option == L"--type") { seen = &haveType; slot = &typeText; }
-        else if (option == L"--size") { seen = &haveSize; slot = &sizeText; }
-        else if (option == L"--dir") { seen = &haveDir; slot = &folder; }
-        else return Usage(L"unknown argument " + option);
+        if (option == L"--type") {
+            seen = &haveType;
+            slot = &typeText;
+        } else if (option == L"--size") {
+            seen = &haveSize;
+            slot = &sizeText;
+        } else if (option == L"--dir") {
+            seen = &haveDir;
+            slot = &folder;
+        } else
+            return Usage(L"unknown argument " + option);
         if (*seen) return Usage(option + L" given twice");
         *seen = true;
         *slot = value;
@@ -98,8 +114,7 @@ int Run(const std::vector<std::wstring>& args) {
     if (!haveType || !haveSize || !haveDir) return Usage(L"--type, --size and --dir are all required");
 
     uint64_t type = 0, size = 0;
-    if (!ParseNumber(typeText, type) || !IsFormatType(type))
-        return Usage(L"bad FormatType \"" + typeText + L"\"");
+    if (!ParseNumber(typeText, type) || !IsFormatType(type)) return Usage(L"bad FormatType \"" + typeText + L"\"");
     if (!ParseNumber(sizeText, size) || size == 0) return Usage(L"bad size \"" + sizeText + L"\"");
     if (folder.empty()) return Usage(L"empty folder");
 

@@ -1,7 +1,6 @@
 #include "common/DataConverter.h"
 
-CDataConverter::CDataConverter(unsigned lengthWidth)
-    : m_lengthWidth(lengthWidth == 4 ? 4u : 8u) {}
+CDataConverter::CDataConverter(unsigned lengthWidth) : m_lengthWidth(lengthWidth == 4 ? 4u : 8u) {}
 
 void CDataConverter::AppendLittleEndian(uint64_t value, unsigned width) {
     for (unsigned i = 0; i < width; ++i) m_bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -49,8 +48,8 @@ std::wstring FromUtf16(const std::u16string& text) {
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         char16_t unit = text[i];
-        if (sizeof(wchar_t) > 2 && unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() &&
-            text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+        if (sizeof(wchar_t) > 2 && unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
             uint32_t cp = 0x10000 + ((static_cast<uint32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             out.push_back(static_cast<wchar_t>(cp));
             ++i;

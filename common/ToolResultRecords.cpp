@@ -43,10 +43,14 @@ bool DecodeFields(const std::vector<uint8_t>& bytes, Record& record) {
 
 size_t RecordSize(int32_t command) {
     switch (command) {
-        case TOOL_CREATE_LINK: return CCreateLinkRecord::kSize;
-        case TOOL_REMOVE_LINK: return CRemoveLinkRecord::kSize;
-        case TOOL_RELINK: return CRelinkRecord::kSize;
-        default: return 0;
+        case TOOL_CREATE_LINK:
+            return CCreateLinkRecord::kSize;
+        case TOOL_REMOVE_LINK:
+            return CRemoveLinkRecord::kSize;
+        case TOOL_RELINK:
+            return CRelinkRecord::kSize;
+        default:
+            return 0;
     }
 }
 

@@ -9,7 +9,7 @@
 enum EToolCommand : int32_t { TOOL_CREATE_LINK = 1, TOOL_REMOVE_LINK = 2, TOOL_RELINK = 3 };
 
 struct CCreateLinkRecord {
-    int32_t linked = 0;            // the whole creation succeeded (same as junctioned)
+    int32_t linked = 0;  // the whole creation succeeded (same as junctioned)
     int32_t method = 0;
     int32_t copied = 0;            // copied to the RAM disk
     int32_t renamed = 0;           // source folder moved to the backup name
@@ -28,8 +28,8 @@ struct CRemoveLinkRecord {
     int32_t method = 0;
     int32_t hresult = 0;
     int32_t shResult = 0;
-    int32_t junctionError = 0;       // GetLastError of the junction removal
-    int32_t ramFolderFree = 0;       // the RAM-disk folder could be renamed away and back, or is absent
+    int32_t junctionError = 0;  // GetLastError of the junction removal
+    int32_t ramFolderFree = 0;  // the RAM-disk folder could be renamed away and back, or is absent
     int32_t junctionRemoved = 0;
     int32_t restoredFromCopy = 0;
     int32_t restoredFromBackup = 0;

@@ -18,8 +18,8 @@ INT_PTR CDialog::DoModal() {
     m_modal = true;
     m_result = 0;
     SetCreating(this);
-    const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(m_templateId),
-                                           m_parent ? m_parent->m_hWnd : nullptr, DialogProc, 0);
+    const INT_PTR result =
+        DialogBoxParamW(instance, MAKEINTRESOURCEW(m_templateId), m_parent ? m_parent->m_hWnd : nullptr, DialogProc, 0);
     TakeCreating();
     m_modal = false;
     return result;
@@ -77,8 +77,8 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
     m_modal = false;
     m_result = 0;
     SetCreating(this);
-    HWND hwnd = CreateDialogParamW(instance, MAKEINTRESOURCEW(m_templateId),
-                                   m_parent ? m_parent->m_hWnd : nullptr, DialogProc, 0);
+    HWND hwnd = CreateDialogParamW(instance, MAKEINTRESOURCEW(m_templateId), m_parent ? m_parent->m_hWnd : nullptr,
+                                   DialogProc, 0);
     TakeCreating();
     return hwnd != nullptr;
 }
@@ -98,14 +98,14 @@ void CDialog::EndDialog(int result) {
 
 BOOL CDialog::OnCommand(WPARAM wParam, LPARAM) {
     switch (LOWORD(wParam)) {
-    case IDOK:
-        OnOK();
-        return TRUE;
-    case IDCANCEL:
-        OnCancel();
-        return TRUE;
-    default:
-        return FALSE;
+        case IDOK:
+            OnOK();
+            return TRUE;
+        case IDCANCEL:
+            OnCancel();
+            return TRUE;
+        default:
+            return FALSE;
     }
 }
 
@@ -136,21 +136,21 @@ INT_PTR CDialog::RunMessage(CDialog* dialog, HWND hwnd, UINT message, WPARAM wPa
     // After WM_NCDESTROY the object may have deleted itself.
     if (message == WM_NCDESTROY || dialog->m_defaulted) return FALSE;
     switch (message) {
-    case WM_INITDIALOG:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-    case WM_COMPAREITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_QUERYDRAGICON:
-        return static_cast<INT_PTR>(result);
-    default:
-        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
-        return TRUE;
+        case WM_INITDIALOG:
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_QUERYDRAGICON:
+            return static_cast<INT_PTR>(result);
+        default:
+            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+            return TRUE;
     }
 }

@@ -24,12 +24,19 @@ bool CFile::Open(const std::wstring& fileName, unsigned openFlags, CFileExceptio
 
     int flags = O_CLOEXEC;
     switch (openFlags & 3) {
-    case modeRead: flags |= O_RDONLY; break;
-    case modeWrite: flags |= O_WRONLY; break;
-    case modeReadWrite: flags |= O_RDWR; break;
-    default:
-        if (error) *error = CFileException(CFileException::genericException, USystemError::kInvalidParameter, fileName);
-        return false;
+        case modeRead:
+            flags |= O_RDONLY;
+            break;
+        case modeWrite:
+            flags |= O_WRONLY;
+            break;
+        case modeReadWrite:
+            flags |= O_RDWR;
+            break;
+        default:
+            if (error)
+                *error = CFileException(CFileException::genericException, USystemError::kInvalidParameter, fileName);
+            return false;
     }
     if (openFlags & modeCreate) {
         flags |= O_CREAT;

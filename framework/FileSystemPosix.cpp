@@ -104,7 +104,7 @@ long CopyFileOver(const std::wstring& from, const std::wstring& to) {
         off_t data = lseek(in.fd, position, SEEK_DATA);
         if (data < 0) {
             if (errno == ENXIO) break;  // only a hole remains
-            data = position;             // no hole support: copy everything
+            data = position;            // no hole support: copy everything
         }
         off_t hole = lseek(in.fd, data, SEEK_HOLE);
         if (hole < 0) hole = src.st_size;
@@ -147,16 +147,26 @@ std::wstring FileSystemName(const std::wstring& path) {
     struct statfs fs;
     if (statfs(ExistingPart(path).c_str(), &fs) != 0) return std::wstring();
     switch (static_cast<unsigned long>(fs.f_type)) {
-    case 0x2011BAB0UL: return L"exFAT";
-    case 0x5346544EUL: return L"NTFS";
-    case 0x4D44UL: return L"FAT";
-    case 0xEF53UL: return L"ext4";
-    case 0x01021994UL: return L"tmpfs";
-    case 0x58465342UL: return L"xfs";
-    case 0x9123683EUL: return L"btrfs";
-    case 0x794C7630UL: return L"overlay";
-    case 0x65735546UL: return L"fuse";
-    default: return L"unknown";
+        case 0x2011BAB0UL:
+            return L"exFAT";
+        case 0x5346544EUL:
+            return L"NTFS";
+        case 0x4D44UL:
+            return L"FAT";
+        case 0xEF53UL:
+            return L"ext4";
+        case 0x01021994UL:
+            return L"tmpfs";
+        case 0x58465342UL:
+            return L"xfs";
+        case 0x9123683EUL:
+            return L"btrfs";
+        case 0x794C7630UL:
+            return L"overlay";
+        case 0x65735546UL:
+            return L"fuse";
+        default:
+            return L"unknown";
     }
 }
 

@@ -54,9 +54,9 @@ long QueryFreeBytes(const std::wstring& path, uint64_t& freeBytes) {
     std::wstring root = DriveOf(path);
     typedef BOOL(WINAPI * FreeSpaceEx)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    FreeSpaceEx query = kernel ? reinterpret_cast<FreeSpaceEx>(
-                                     reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExW")))
-                               : nullptr;
+    FreeSpaceEx query =
+        kernel ? reinterpret_cast<FreeSpaceEx>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExW")))
+               : nullptr;
     if (query) {
         ULARGE_INTEGER available, total, totalFree;
         if (!query(root.c_str(), &available, &total, &totalFree)) return static_cast<long>(GetLastError());

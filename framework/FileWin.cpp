@@ -16,19 +16,33 @@ bool CFile::Open(const std::wstring& fileName, unsigned openFlags, CFileExceptio
 
     DWORD access;
     switch (openFlags & 3) {
-    case modeRead: access = GENERIC_READ; break;
-    case modeWrite: access = GENERIC_WRITE; break;
-    case modeReadWrite: access = GENERIC_READ | GENERIC_WRITE; break;
-    default:
-        if (error) *error = CFileException(CFileException::genericException, ERROR_INVALID_PARAMETER, fileName);
-        return false;
+        case modeRead:
+            access = GENERIC_READ;
+            break;
+        case modeWrite:
+            access = GENERIC_WRITE;
+            break;
+        case modeReadWrite:
+            access = GENERIC_READ | GENERIC_WRITE;
+            break;
+        default:
+            if (error) *error = CFileException(CFileException::genericException, ERROR_INVALID_PARAMETER, fileName);
+            return false;
     }
     DWORD share;
     switch (openFlags & 0x70) {
-    case shareDenyWrite: share = FILE_SHARE_READ; break;
-    case shareDenyRead: share = FILE_SHARE_WRITE; break;
-    case shareDenyNone: share = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
-    default: share = 0; break;  // shareCompat, shareExclusive
+        case shareDenyWrite:
+            share = FILE_SHARE_READ;
+            break;
+        case shareDenyRead:
+            share = FILE_SHARE_WRITE;
+            break;
+        case shareDenyNone:
+            share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+            break;
+        default:
+            share = 0;
+            break;  // shareCompat, shareExclusive
     }
     DWORD disposition = OPEN_EXISTING;
     if (openFlags & modeCreate) disposition = (openFlags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;

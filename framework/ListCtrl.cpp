@@ -4,18 +4,15 @@
 
 BOOL CListCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
     if (m_hWnd || !parent || !parent->m_hWnd) return FALSE;
-    HWND hwnd = CreateWindowExW(0, WC_LISTVIEWW, L"", style | WS_CHILD | LVS_REPORT, rect.left,
-                                rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                                parent->m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                                GetModuleHandleW(nullptr), nullptr);
+    HWND hwnd = CreateWindowExW(0, WC_LISTVIEWW, L"", style | WS_CHILD | LVS_REPORT, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, parent->m_hWnd,
+                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return FALSE;
     m_hWnd = hwnd;
     return TRUE;
 }
 
-DWORD CListCtrl::GetExtendedStyle() const {
-    return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE));
-}
+DWORD CListCtrl::GetExtendedStyle() const { return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE)); }
 
 DWORD CListCtrl::SetExtendedStyle(DWORD styles) {
     return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(styles)));
@@ -31,7 +28,8 @@ int CListCtrl::InsertColumn(int column, LPCWSTR heading, int format, int width) 
         lvc.mask |= LVCF_WIDTH;
         lvc.cx = width;
     }
-    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&lvc)));
+    return static_cast<int>(
+        SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&lvc)));
 }
 
 BOOL CListCtrl::DeleteColumn(int column) {
@@ -91,8 +89,8 @@ std::wstring CListCtrl::GetItemText(int item, int subItem) const {
         lvi.iSubItem = subItem;
         lvi.pszText = buffer.data();
         lvi.cchTextMax = static_cast<int>(buffer.size());
-        const int length = static_cast<int>(
-            SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi)));
+        const int length =
+            static_cast<int>(SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi)));
         if (length < static_cast<int>(buffer.size()) - 1 || buffer.size() >= (1u << 20)) {
             return std::wstring(buffer.data(), static_cast<size_t>(length > 0 ? length : 0));
         }

@@ -8,8 +8,7 @@ class CMutex {
 public:
     // Creates or opens the mutex; GetCreateError tells whether a named one existed already
     // (ERROR_ALREADY_EXISTS) or could not be made (then the handle is null).
-    explicit CMutex(BOOL initiallyOwn = FALSE, LPCWSTR name = nullptr,
-                    LPSECURITY_ATTRIBUTES attributes = nullptr);
+    explicit CMutex(BOOL initiallyOwn = FALSE, LPCWSTR name = nullptr, LPSECURITY_ATTRIBUTES attributes = nullptr);
     ~CMutex();
     CMutex(const CMutex&) = delete;
     CMutex& operator=(const CMutex&) = delete;

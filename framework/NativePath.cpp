@@ -61,16 +61,35 @@ std::wstring ToWide(const std::string& text) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         uint32_t cp;
         size_t extra;
-        if (c < 0x80) { cp = c; extra = 0; }
-        else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
-        else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
-        else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
-        else { AppendWide(out, 0xFFFD); ++i; continue; }
-        if (extra && i + extra >= text.size()) { AppendWide(out, 0xFFFD); ++i; continue; }
+        if (c < 0x80) {
+            cp = c;
+            extra = 0;
+        } else if ((c & 0xE0) == 0xC0) {
+            cp = c & 0x1F;
+            extra = 1;
+        } else if ((c & 0xF0) == 0xE0) {
+            cp = c & 0x0F;
+            extra = 2;
+        } else if ((c & 0xF8) == 0xF0) {
+            cp = c & 0x07;
+            extra = 3;
+        } else {
+            AppendWide(out, 0xFFFD);
+            ++i;
+            continue;
+        }
+        if (extra && i + extra >= text.size()) {
+            AppendWide(out, 0xFFFD);
+            ++i;
+            continue;
+        }
         bool ok = true;
         for (size_t k = 1; k <= extra; ++k) {
             unsigned char d = static_cast<unsigned char>(text[i + k]);
-            if ((d & 0xC0) != 0x80) { ok = false; break; }
+            if ((d & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
             cp = (cp << 6) | (d & 0x3F);
         }
         static const uint32_t kMin[4] = {0, 0x80, 0x800, 0x10000};

@@ -25,24 +25,24 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
     // Only the sheet's own notifications; controls on the page notify with their ids.
     if (!header || header->hwndFrom != GetSheetHwnd()) return CDialog::OnNotify(wParam, lParam, result);
     switch (header->code) {
-    case PSN_SETACTIVE:
-        *result = OnSetActive() ? 0 : -1;
-        return TRUE;
-    case PSN_KILLACTIVE:
-        *result = OnKillActive() ? FALSE : TRUE;
-        return TRUE;
-    case PSN_APPLY:
-        *result = OnApply() ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
-        return TRUE;
-    case PSN_RESET:
-        OnReset();
-        *result = 0;
-        return TRUE;
-    case PSN_QUERYCANCEL:
-        *result = OnQueryCancel() ? FALSE : TRUE;
-        return TRUE;
-    default:
-        return CDialog::OnNotify(wParam, lParam, result);
+        case PSN_SETACTIVE:
+            *result = OnSetActive() ? 0 : -1;
+            return TRUE;
+        case PSN_KILLACTIVE:
+            *result = OnKillActive() ? FALSE : TRUE;
+            return TRUE;
+        case PSN_APPLY:
+            *result = OnApply() ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
+            return TRUE;
+        case PSN_RESET:
+            OnReset();
+            *result = 0;
+            return TRUE;
+        case PSN_QUERYCANCEL:
+            *result = OnQueryCancel() ? FALSE : TRUE;
+            return TRUE;
+        default:
+            return CDialog::OnNotify(wParam, lParam, result);
     }
 }
 

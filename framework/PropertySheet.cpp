@@ -12,7 +12,8 @@ bool TemplateSize(HINSTANCE instance, UINT id, SIZE& size) {
     HGLOBAL loaded = LoadResource(instance, resource);
     const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
     if (!data) return false;
-    const bool extended = reinterpret_cast<const WORD*>(data)[0] == 1 && reinterpret_cast<const WORD*>(data)[1] == 0xFFFF;
+    const bool extended =
+        reinterpret_cast<const WORD*>(data)[0] == 1 && reinterpret_cast<const WORD*>(data)[1] == 0xFFFF;
     const short* extent = reinterpret_cast<const short*>(data + (extended ? 22 : 14));
     size.cx = extent[0];
     size.cy = extent[1];
@@ -28,7 +29,6 @@ RECT ChildRect(HWND child, HWND parent) {
 }
 
 }  // namespace
-
 
 namespace {
 // The sheet being opened on this thread; the initialisation callback carries no parameter.

@@ -59,7 +59,7 @@ private:
 
     CHandle m_hThread;
     DWORD m_nThreadID = 0;
-    CHandle m_ready;  // set by the thread once its queue exists
-    bool m_started = false;    // resumed (or created running) at least once
-    bool m_abandon = false;    // destroyed before it ever ran: the thread returns at once
+    CHandle m_ready;         // set by the thread once its queue exists
+    bool m_started = false;  // resumed (or created running) at least once
+    bool m_abandon = false;  // destroyed before it ever ran: the thread returns at once
 };

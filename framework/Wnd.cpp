@@ -22,8 +22,8 @@ CWnd::~CWnd() {
     }
 }
 
-ATOM CWnd::RegisterWindowClass(LPCWSTR className, UINT style, HICON icon, HCURSOR cursor,
-                               HBRUSH background, HINSTANCE instance) {
+ATOM CWnd::RegisterWindowClass(LPCWSTR className, UINT style, HICON icon, HCURSOR cursor, HBRUSH background,
+                               HINSTANCE instance) {
     if (!instance) instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
@@ -41,12 +41,12 @@ ATOM CWnd::RegisterWindowClass(LPCWSTR className, UINT style, HICON icon, HCURSO
     return RegisterClassExW(&wc);
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
-                    int y, int width, int height, HWND parent, HMENU menu, LPVOID param) {
+BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                    int height, HWND parent, HMENU menu, LPVOID param) {
     if (m_hWnd) return FALSE;
     SetCreating(this);
-    HWND hwnd = CreateWindowExW(exStyle, className, windowName, style, x, y, width, height, parent,
-                                menu, GetModuleHandleW(nullptr), param);
+    HWND hwnd = CreateWindowExW(exStyle, className, windowName, style, x, y, width, height, parent, menu,
+                                GetModuleHandleW(nullptr), param);
     const DWORD error = GetLastError();
     TakeCreating();  // the class may not be ours: never leave the pointer behind
     if (!hwnd) {
@@ -60,8 +60,8 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
 BOOL CWnd::SubclassWindow(HWND hwnd) {
     if (m_hWnd || !hwnd || FromHandle(hwnd)) return FALSE;
     BindHandle(hwnd);
-    m_superProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+    m_superProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
     if (!m_superProc) {
         Unbind();
         return FALSE;
@@ -129,27 +129,27 @@ BOOL CWnd::CenterWindow(HWND alternateOwner) const {
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        return OnCreate(reinterpret_cast<LPCREATESTRUCTW>(lParam));
-    case WM_DESTROY:
-        OnDestroy();
-        break;
-    case WM_COMMAND:
-        if (OnCommand(wParam, lParam)) return 0;
-        break;
-    case WM_NOTIFY: {
-        LRESULT result = 0;
-        if (OnNotify(wParam, lParam, &result)) return result;
-        break;
-    }
-    case WM_TIMER:
-        OnTimer(static_cast<UINT_PTR>(wParam));
-        return 0;
-    case WM_CLOSE:
-        OnClose();
-        return 0;
-    default:
-        break;
+        case WM_CREATE:
+            return OnCreate(reinterpret_cast<LPCREATESTRUCTW>(lParam));
+        case WM_DESTROY:
+            OnDestroy();
+            break;
+        case WM_COMMAND:
+            if (OnCommand(wParam, lParam)) return 0;
+            break;
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            if (OnNotify(wParam, lParam, &result)) return result;
+            break;
+        }
+        case WM_TIMER:
+            OnTimer(static_cast<UINT_PTR>(wParam));
+            return 0;
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        default:
+            break;
     }
     return DefWindowProc(message, wParam, lParam);
 }

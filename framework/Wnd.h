@@ -16,15 +16,14 @@ public:
 
     // Registers a window class whose procedure dispatches to CWnd objects. Registering a
     // name that exists already counts as success. The class atom, or 0 (GetLastError).
-    static ATOM RegisterWindowClass(LPCWSTR className, UINT style = 0, HICON icon = nullptr,
-                                    HCURSOR cursor = nullptr, HBRUSH background = nullptr,
-                                    HINSTANCE instance = nullptr);
+    static ATOM RegisterWindowClass(LPCWSTR className, UINT style = 0, HICON icon = nullptr, HCURSOR cursor = nullptr,
+                                    HBRUSH background = nullptr, HINSTANCE instance = nullptr);
 
     // Creates the window of a class registered by RegisterWindowClass and binds it to this
     // object before WM_NCCREATE. param reaches WM_CREATE as lpCreateParams. False on failure,
     // also when the object has a window already.
-    BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
-                  int width, int height, HWND parent, HMENU menu = nullptr, LPVOID param = nullptr);
+    BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                  int height, HWND parent, HMENU menu = nullptr, LPVOID param = nullptr);
 
     // Binds an existing window of any class (a dialog control, say) to this object: its
     // messages pass through WindowProc first. False when this object or hwnd is bound already.
@@ -65,7 +64,8 @@ public:
     BOOL KillTimer(UINT_PTR id) const { return ::KillTimer(m_hWnd, id); }
     // Sets the big (TRUE) or small icon; returns the previous one.
     HICON SetIcon(HICON icon, BOOL big) const {
-        return reinterpret_cast<HICON>(SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+        return reinterpret_cast<HICON>(
+            SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
     }
     BOOL SetForegroundWindow() const { return ::SetForegroundWindow(m_hWnd); }
     BOOL CenterWindow(HWND alternateOwner = nullptr) const;

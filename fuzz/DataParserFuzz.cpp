@@ -15,9 +15,9 @@ enum class Op : uint8_t { Int32, UInt32, UInt64, Byte, Char, Length, String, WSt
 
 struct Value {
     Op op = Op::Byte;
-    uint64_t number = 0;          // fixed-width reads
-    std::u16string units;         // String, WString
-    std::vector<uint8_t> block;   // Block
+    uint64_t number = 0;         // fixed-width reads
+    std::u16string units;        // String, WString
+    std::vector<uint8_t> block;  // Block
 
     bool operator==(const Value& o) const {
         return op == o.op && number == o.number && units == o.units && block == o.block;
@@ -26,13 +26,19 @@ struct Value {
 
 unsigned FixedWidth(Op op, unsigned lengthWidth) {
     switch (op) {
-    case Op::Int32:
-    case Op::UInt32: return 4;
-    case Op::UInt64: return 8;
-    case Op::Byte: return 1;
-    case Op::Char: return 2;
-    case Op::Length: return lengthWidth;
-    default: return 0;
+        case Op::Int32:
+        case Op::UInt32:
+            return 4;
+        case Op::UInt64:
+            return 8;
+        case Op::Byte:
+            return 1;
+        case Op::Char:
+            return 2;
+        case Op::Length:
+            return lengthWidth;
+        default:
+            return 0;
     }
 }
 
@@ -41,32 +47,85 @@ bool ReadValue(CDataParser& parser, Op op, Value& v) {
     v.op = op;
     bool ok = false;
     switch (op) {
-    case Op::Int32: { int32_t x = 0; ok = parser.ReadInt32(x); v.number = static_cast<uint32_t>(x); break; }
-    case Op::UInt32: { uint32_t x = 0; ok = parser.ReadUInt32(x); v.number = x; break; }
-    case Op::UInt64: ok = parser.ReadUInt64(v.number); break;
-    case Op::Byte: { uint8_t x = 0; ok = parser.ReadByte(x); v.number = x; break; }
-    case Op::Char: { char16_t x = 0; ok = parser.ReadChar(x); v.number = x; break; }
-    case Op::Length: ok = parser.ReadLength(v.number); break;
-    case Op::String: ok = parser.ReadString(v.units); break;
-    case Op::WString: { std::wstring text; ok = parser.ReadString(text); v.units = ToUtf16(text); break; }
-    case Op::Block: ok = parser.ReadBlock(v.block); break;
-    case Op::Count: break;
+        case Op::Int32: {
+            int32_t x = 0;
+            ok = parser.ReadInt32(x);
+            v.number = static_cast<uint32_t>(x);
+            break;
+        }
+        case Op::UInt32: {
+            uint32_t x = 0;
+            ok = parser.ReadUInt32(x);
+            v.number = x;
+            break;
+        }
+        case Op::UInt64:
+            ok = parser.ReadUInt64(v.number);
+            break;
+        case Op::Byte: {
+            uint8_t x = 0;
+            ok = parser.ReadByte(x);
+            v.number = x;
+            break;
+        }
+        case Op::Char: {
+            char16_t x = 0;
+            ok = parser.ReadChar(x);
+            v.number = x;
+            break;
+        }
+        case Op::Length:
+            ok = parser.ReadLength(v.number);
+            break;
+        case Op::String:
+            ok = parser.ReadString(v.units);
+            break;
+        case Op::WString: {
+            std::wstring text;
+            ok = parser.ReadString(text);
+            v.units = ToUtf16(text);
+            break;
+        }
+        case Op::Block:
+            ok = parser.ReadBlock(v.block);
+            break;
+        case Op::Count:
+            break;
     }
     return ok;
 }
 
 void WriteValue(CDataConverter& out, const Value& v) {
     switch (v.op) {
-    case Op::Int32: out.AppendInt32(static_cast<int32_t>(static_cast<uint32_t>(v.number))); break;
-    case Op::UInt32: out.AppendUInt32(static_cast<uint32_t>(v.number)); break;
-    case Op::UInt64: out.AppendUInt64(v.number); break;
-    case Op::Byte: out.AppendByte(static_cast<uint8_t>(v.number)); break;
-    case Op::Char: out.AppendChar(static_cast<char16_t>(v.number)); break;
-    case Op::Length: out.AppendLength(v.number); break;
-    case Op::String: out.AppendString(v.units); break;
-    case Op::WString: out.AppendString(FromUtf16(v.units)); break;
-    case Op::Block: out.AppendBlock(v.block.data(), v.block.size()); break;
-    case Op::Count: break;
+        case Op::Int32:
+            out.AppendInt32(static_cast<int32_t>(static_cast<uint32_t>(v.number)));
+            break;
+        case Op::UInt32:
+            out.AppendUInt32(static_cast<uint32_t>(v.number));
+            break;
+        case Op::UInt64:
+            out.AppendUInt64(v.number);
+            break;
+        case Op::Byte:
+            out.AppendByte(static_cast<uint8_t>(v.number));
+            break;
+        case Op::Char:
+            out.AppendChar(static_cast<char16_t>(v.number));
+            break;
+        case Op::Length:
+            out.AppendLength(v.number);
+            break;
+        case Op::String:
+            out.AppendString(v.units);
+            break;
+        case Op::WString:
+            out.AppendString(FromUtf16(v.units));
+            break;
+        case Op::Block:
+            out.AppendBlock(v.block.data(), v.block.size());
+            break;
+        case Op::Count:
+            break;
     }
 }
 
@@ -133,7 +192,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (unsigned width : {4u, 8u}) {
         CDataConverter out(width);
         for (const Value& v : values) WriteValue(out, v);
-        if (width == lengthWidth) FUZZ_CHECK(out.Bytes() == std::vector<uint8_t>(message.begin(), message.begin() + pos));
+        if (width == lengthWidth)
+            FUZZ_CHECK(out.Bytes() == std::vector<uint8_t>(message.begin(), message.begin() + pos));
         CDataParser back(out.Bytes(), width);
         for (Value v : values) {
             if (v.op == Op::Length && width == 4) v.number &= 0xFFFFFFFFu;  // a 32-bit caller's length

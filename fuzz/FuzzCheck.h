@@ -7,12 +7,12 @@
 #include <vector>
 
 // Names the failed condition, then traps so that libFuzzer keeps the input as a crash.
-#define FUZZ_CHECK(condition)                                                                  \
-    do {                                                                                       \
-        if (!(condition)) {                                                                    \
+#define FUZZ_CHECK(condition)                                                                    \
+    do {                                                                                         \
+        if (!(condition)) {                                                                      \
             std::fprintf(stderr, "%s:%d: promise broken: %s\n", __FILE__, __LINE__, #condition); \
-            __builtin_trap();                                                                  \
-        }                                                                                      \
+            __builtin_trap();                                                                    \
+        }                                                                                        \
     } while (0)
 
 // Little-endian fields off the front of the input; past its end every field reads as 0.

@@ -13,12 +13,12 @@ using namespace UStandinRequest;
 
 namespace {
 
-const uint32_t kCodes[] = {IOCTL_RAMDISK_CREATE,     IOCTL_RAMDISK_REMOVE,   IOCTL_RAMDISK_QUERY,
-                           IOCTL_RAMDISK_SAVE_AND_REMOVE, IOCTL_RAMDISK_SYNC_BEGIN, IOCTL_RAMDISK_SYNC_END,
-                           IOCTL_STANDIN_WRITE,      IOCTL_STANDIN_READ,     IOCTL_STANDIN_SET_IN_USE,
-                           IOCTL_STANDIN_STOP};
-const Kind kKinds[] = {Kind::Create, Kind::Remove,  Kind::Query, Kind::SaveAndRemove, Kind::SyncBegin,
-                       Kind::SyncEnd, Kind::Write, Kind::Read,  Kind::SetInUse,      Kind::Stop};
+const uint32_t kCodes[] = {
+    IOCTL_RAMDISK_CREATE,     IOCTL_RAMDISK_REMOVE,   IOCTL_RAMDISK_QUERY, IOCTL_RAMDISK_SAVE_AND_REMOVE,
+    IOCTL_RAMDISK_SYNC_BEGIN, IOCTL_RAMDISK_SYNC_END, IOCTL_STANDIN_WRITE, IOCTL_STANDIN_READ,
+    IOCTL_STANDIN_SET_IN_USE, IOCTL_STANDIN_STOP};
+const Kind kKinds[] = {Kind::Create,  Kind::Remove, Kind::Query, Kind::SaveAndRemove, Kind::SyncBegin,
+                       Kind::SyncEnd, Kind::Write,  Kind::Read,  Kind::SetInUse,      Kind::Stop};
 const size_t kKnown = sizeof(kCodes) / sizeof(kCodes[0]);
 
 // The request bytes of a command: DiskId first (but for stop), then its fields in layout order.
@@ -30,22 +30,29 @@ std::vector<uint8_t> Encode(const Command& c, unsigned width) {
     if (hasLetter) out.AppendChar(static_cast<char16_t>(c.letter));
     if (c.kind == Kind::Remove || c.kind == Kind::SaveAndRemove) out.AppendByte(c.reserved);
     switch (c.kind) {
-    case Kind::Create: out.AppendByte(c.imageMode); break;
-    case Kind::Remove: out.AppendByte(c.save); break;
-    case Kind::SaveAndRemove:
-        out.AppendString(c.imagePath);
-        out.AppendUInt64(c.pieceSize);
-        break;
-    case Kind::Write:
-        out.AppendUInt64(c.offset);
-        out.AppendBlock(c.data.data(), c.data.size());
-        break;
-    case Kind::Read:
-        out.AppendUInt64(c.offset);
-        out.AppendUInt32(c.length);
-        break;
-    case Kind::SetInUse: out.AppendByte(c.inUse); break;
-    default: break;
+        case Kind::Create:
+            out.AppendByte(c.imageMode);
+            break;
+        case Kind::Remove:
+            out.AppendByte(c.save);
+            break;
+        case Kind::SaveAndRemove:
+            out.AppendString(c.imagePath);
+            out.AppendUInt64(c.pieceSize);
+            break;
+        case Kind::Write:
+            out.AppendUInt64(c.offset);
+            out.AppendBlock(c.data.data(), c.data.size());
+            break;
+        case Kind::Read:
+            out.AppendUInt64(c.offset);
+            out.AppendUInt32(c.length);
+            break;
+        case Kind::SetInUse:
+            out.AppendByte(c.inUse);
+            break;
+        default:
+            break;
     }
     return out.Bytes();
 }

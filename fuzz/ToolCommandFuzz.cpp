@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The envelope, read independently: kind 0, a length, exactly that many bytes.
     const size_t w = sizeof(size_t);
     bool envelope = size >= 4 + w && LittleEndian(data, 4) == 0 && LittleEndian(data + 4, w) == size - 4 - w;
-    const bool knownNumber =
-        envelope && size >= 8 + w && UToolResultRecords::RecordSize(static_cast<int32_t>(LittleEndian(data + 4 + w, 4))) != 0;
+    const bool knownNumber = envelope && size >= 8 + w &&
+                             UToolResultRecords::RecordSize(static_cast<int32_t>(LittleEndian(data + 4 + w, 4))) != 0;
 
     if (outcome == EOutcome::Command) {
         FUZZ_CHECK(knownNumber);

@@ -48,11 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(command != TOOL_RELINK);
         // A create record that says "junction created" but not "linked" yields no text (and no box).
         FUZZ_CHECK(decision.parts.size() <= 3);
-        FUZZ_CHECK(!decision.parts.empty() || (command == TOOL_CREATE_LINK && LittleEndian(result.data() + 16, 4) != 0));
+        FUZZ_CHECK(!decision.parts.empty() ||
+                   (command == TOOL_CREATE_LINK && LittleEndian(result.data() + 16, 4) != 0));
         for (const CTextPart& part : decision.parts) FUZZ_CHECK(part.id >= 6052 && part.id <= 6060);
-        const std::wstring text = Compose(decision.parts, [](unsigned id) {
-            return id == 6060 ? std::wstring(L"in use %s %") : L"failed (0x%X)%";
-        });
+        const std::wstring text = Compose(
+            decision.parts, [](unsigned id) { return id == 6060 ? std::wstring(L"in use %s %") : L"failed (0x%X)%"; });
         FUZZ_CHECK(text.empty() == decision.parts.empty());
     } else {
         FUZZ_CHECK(decision.parts.empty());

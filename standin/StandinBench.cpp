@@ -80,9 +80,7 @@ void Report(const wchar_t* what, uint64_t bytes, double seconds) {
     wprintf(L"%-58ls %7.3f s  %8.1f MiB/s\n", what, seconds, static_cast<double>(bytes) / 1048576.0 / seconds);
 }
 
-void Fail(const wchar_t* what) {
-    fwprintf(stderr, L"VelmoraEXStandinBench: %ls (error %lu)\n", what, GetLastError());
-}
+void Fail(const wchar_t* what) { fwprintf(stderr, L"VelmoraEXStandinBench: %ls (error %lu)\n", what, GetLastError()); }
 
 }  // namespace
 
@@ -91,14 +89,19 @@ int wmain(int argc, wchar_t** argv) {
     uint64_t size = 1ULL << 30;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::wstring name = argv[i];
-        if (name == L"--dir") dir = argv[i + 1];
-        else if (name == L"--ram-dir") ramDir = argv[i + 1];
-        else if (name == L"--size" && CStandinOptions::ParseBytes(argv[i + 1], size) && size % 0x10000 == 0) continue;
-        else dir.clear();
+        if (name == L"--dir")
+            dir = argv[i + 1];
+        else if (name == L"--ram-dir")
+            ramDir = argv[i + 1];
+        else if (name == L"--size" && CStandinOptions::ParseBytes(argv[i + 1], size) && size % 0x10000 == 0)
+            continue;
+        else
+            dir.clear();
     }
     if (dir.empty() || ramDir.empty() || argc % 2 == 0 || size == 0 || size > RAMDISK_IMAGE_PIECE_SIZE) {
-        fwprintf(stderr, L"usage: VelmoraEXStandinBench --dir FOLDER --ram-dir FOLDER [--size BYTES (64 KiB steps, "
-                         L"one piece at most)]\n");
+        fwprintf(stderr,
+                 L"usage: VelmoraEXStandinBench --dir FOLDER --ram-dir FOLDER [--size BYTES (64 KiB steps, "
+                 L"one piece at most)]\n");
         return 2;
     }
     CreateDirectoryW(dir.c_str(), nullptr);
@@ -128,8 +131,8 @@ int wmain(int argc, wchar_t** argv) {
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring program = self;
     program = program.substr(0, program.find_last_of(L'\\') + 1) + L"VelmoraEXStandin.exe";
-    std::wstring line = L"\"" + program + L"\" --no-startup-disks --pipe-name " + kPipeName + L" --ram-dir \"" +
-                        ramDir + L"\"";
+    std::wstring line =
+        L"\"" + program + L"\" --no-startup-disks --pipe-name " + kPipeName + L" --ram-dir \"" + ramDir + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION child = {};
@@ -175,16 +178,20 @@ int wmain(int argc, wchar_t** argv) {
             CStopwatch save;
             int removed = touched && status.UnsavedBytes() == size ? api.Remove(settings, 0, 0, true, reply) : 0;
             double saveSeconds = save.Seconds();
-            if (removed) Report(L"stand-in save: remove with save, every block unsaved", size, saveSeconds);
-            else result = 1;
+            if (removed)
+                Report(L"stand-in save: remove with save, every block unsaved", size, saveSeconds);
+            else
+                result = 1;
 
             if (api.Create(settings, false, status)) {
                 CStopwatch saveNew;
-                int savedNew = api.SaveAndRemove(settings, 0, 0, CVelmoraAPI::ImagePathOf(saved),
-                                                 RAMDISK_IMAGE_PIECE_SIZE, reply);
+                int savedNew =
+                    api.SaveAndRemove(settings, 0, 0, CVelmoraAPI::ImagePathOf(saved), RAMDISK_IMAGE_PIECE_SIZE, reply);
                 double saveNewSeconds = saveNew.Seconds();
-                if (savedNew) Report(L"stand-in save and remove into a new image", size, saveNewSeconds);
-                else result = 1;
+                if (savedNew)
+                    Report(L"stand-in save and remove into a new image", size, saveNewSeconds);
+                else
+                    result = 1;
             } else {
                 result = 1;
             }

@@ -55,8 +55,8 @@ Reply StatusAnswer(uint32_t error, const RamDiskStatus& status) {
 }
 
 bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
 }
 
 bool IsFolder(const std::wstring& path) {
@@ -166,39 +166,39 @@ UDriverPipeFrame::Reply CStandinDriver::Dispatch(const Command& command) {
 
     CStandinDisk* disk = Find(command.diskId);
     switch (command.kind) {
-    case Kind::Query: {
-        RamDiskStatus status{};
-        if (!disk) return StatusAnswer(kStandinErrorUnknownDisk, status);
-        disk->FillStatus(status);
-        return StatusAnswer(0, status);
-    }
-    case Kind::SyncBegin:
-    case Kind::SyncEnd:
-        if (!disk) return ShortAnswer(kStandinErrorUnknownDisk);
-        disk->SetSyncing(command.kind == Kind::SyncBegin);
-        return ShortAnswer(0);
-    case Kind::Write:
-        return ShortAnswer(disk ? disk->Write(command.offset, command.data) : kStandinErrorUnknownDisk);
-    case Kind::SetInUse:
-        if (!disk) return ShortAnswer(kStandinErrorUnknownDisk);
-        disk->SetInUse(command.inUse);
-        return ShortAnswer(0);
-    case Kind::Read: {
-        // The reply is the bytes alone, so failures are the call's own.
-        if (!disk) return Refused(ERROR_FILE_NOT_FOUND);
-        Reply reply;
-        uint32_t error = disk->Read(command.offset, command.length, reply.output);
-        if (error == kStandinErrorRange) return Refused(ERROR_INVALID_PARAMETER);
-        if (error) return Refused(ERROR_IO_DEVICE);
-        reply.succeeded = true;
-        return reply;
-    }
-    default: return Refused(ERROR_INVALID_FUNCTION);
+        case Kind::Query: {
+            RamDiskStatus status{};
+            if (!disk) return StatusAnswer(kStandinErrorUnknownDisk, status);
+            disk->FillStatus(status);
+            return StatusAnswer(0, status);
+        }
+        case Kind::SyncBegin:
+        case Kind::SyncEnd:
+            if (!disk) return ShortAnswer(kStandinErrorUnknownDisk);
+            disk->SetSyncing(command.kind == Kind::SyncBegin);
+            return ShortAnswer(0);
+        case Kind::Write:
+            return ShortAnswer(disk ? disk->Write(command.offset, command.data) : kStandinErrorUnknownDisk);
+        case Kind::SetInUse:
+            if (!disk) return ShortAnswer(kStandinErrorUnknownDisk);
+            disk->SetInUse(command.inUse);
+            return ShortAnswer(0);
+        case Kind::Read: {
+            // The reply is the bytes alone, so failures are the call's own.
+            if (!disk) return Refused(ERROR_FILE_NOT_FOUND);
+            Reply reply;
+            uint32_t error = disk->Read(command.offset, command.length, reply.output);
+            if (error == kStandinErrorRange) return Refused(ERROR_INVALID_PARAMETER);
+            if (error) return Refused(ERROR_IO_DEVICE);
+            reply.succeeded = true;
+            return reply;
+        }
+        default:
+            return Refused(ERROR_INVALID_FUNCTION);
     }
 }
 
-uint32_t CStandinDriver::ReadSettings(const std::wstring& path, StandinDiskSettings& settings,
-                                      unsigned char& letter) {
+uint32_t CStandinDriver::ReadSettings(const std::wstring& path, StandinDiskSettings& settings, unsigned char& letter) {
     // Only an ordinary file of sensible size is read: a DiskId naming a device, a pipe or a
     // folder must not reach the profile reader, which could block on it.
     CHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -260,8 +260,7 @@ bool CStandinDriver::FitsInMemory(uint64_t size) {
         committed += disk->DriveSize();
         held += disk->HeldBytes();
     }
-    if (m_options.hasMemoryBudget &&
-        (size > m_options.memoryBudget || committed > m_options.memoryBudget - size))
+    if (m_options.hasMemoryBudget && (size > m_options.memoryBudget || committed > m_options.memoryBudget - size))
         return false;
     ULARGE_INTEGER available, total, totalFree;
     if (GetDiskFreeSpaceExW(m_ramFolder.c_str(), &available, &total, &totalFree)) {
@@ -343,7 +342,8 @@ size_t CStandinDriver::CreateStartupDisks() {
 
 void CStandinDriver::RemoveAll() {
     for (auto& disk : m_disks) {
-        if (disk->SaveDirty() != 0) Log(L"disk %ls: unsaved data could not be written to its image", disk->Id().c_str());
+        if (disk->SaveDirty() != 0)
+            Log(L"disk %ls: unsaved data could not be written to its image", disk->Id().c_str());
     }
     m_disks.clear();
 }

@@ -22,11 +22,24 @@ bool CStandinOptions::ParseBytes(const std::wstring& text, uint64_t& bytes) {
     if (digits < text.size()) {
         if (digits + 1 != text.size()) return false;
         switch (text[digits]) {
-        case L'K': case L'k': shift = 10; break;
-        case L'M': case L'm': shift = 20; break;
-        case L'G': case L'g': shift = 30; break;
-        case L'T': case L't': shift = 40; break;
-        default: return false;
+            case L'K':
+            case L'k':
+                shift = 10;
+                break;
+            case L'M':
+            case L'm':
+                shift = 20;
+                break;
+            case L'G':
+            case L'g':
+                shift = 30;
+                break;
+            case L'T':
+            case L't':
+                shift = 40;
+                break;
+            default:
+                return false;
         }
     }
     if (shift && value > (UINT64_MAX >> shift)) return false;
@@ -42,15 +55,16 @@ bool CStandinOptions::Parse(const std::vector<std::wstring>& args, std::wstring&
             error = L"option given twice: " + name;
             return false;
         }
-        bool takesValue = name == L"--pipe-name" || name == L"--memory-budget" || name == L"--ram-dir" ||
-                          name == L"--save-rate";
+        bool takesValue =
+            name == L"--pipe-name" || name == L"--memory-budget" || name == L"--ram-dir" || name == L"--save-rate";
         if (takesValue && i + 1 >= args.size()) {
             error = L"option needs a value: " + name;
             return false;
         }
         if (name == L"--pipe-name") {
             const std::wstring& value = args[++i];
-            if (value.empty() || value.size() > kMaxPipeNameLength || value.find_first_of(L"\\/") != std::wstring::npos) {
+            if (value.empty() || value.size() > kMaxPipeNameLength ||
+                value.find_first_of(L"\\/") != std::wstring::npos) {
                 error = L"pipe name must be 1 to 200 characters without slashes";
                 return false;
             }
@@ -69,8 +83,8 @@ bool CStandinOptions::Parse(const std::vector<std::wstring>& args, std::wstring&
             hasMemoryBudget = true;
         } else if (name == L"--save-rate") {
             if (!ParseBytes(args[++i], saveRate) || saveRate == 0) {
-                error = L"save rate must be a positive number of bytes a second, optionally with K, M, G or T: " +
-                        args[i];
+                error =
+                    L"save rate must be a positive number of bytes a second, optionally with K, M, G or T: " + args[i];
                 return false;
             }
         } else if (name == L"--ram-dir") {

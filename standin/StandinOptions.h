@@ -21,12 +21,12 @@ public:
     static bool ParseBytes(const std::wstring& text, uint64_t& bytes);
 
     std::wstring pipeName = kDefaultPipeName;  // --pipe-name
-    bool hasMemoryBudget = false;             // --memory-budget: RAM all disks may hold together
+    bool hasMemoryBudget = false;              // --memory-budget: RAM all disks may hold together
     uint64_t memoryBudget = 0;
-    std::wstring ramDir;                       // --ram-dir; empty: chosen at start
-    uint64_t saveRate = 0;                     // --save-rate: bytes a second a disk's saves may
-                                               // write to its image; 0 = as fast as it goes
-    bool startupDisks = true;                  // --no-startup-disks turns it off
-    bool stop = false;                         // --stop: ask the running stand-in to end
-    bool help = false;                         // --help
+    std::wstring ramDir;       // --ram-dir; empty: chosen at start
+    uint64_t saveRate = 0;     // --save-rate: bytes a second a disk's saves may
+                               // write to its image; 0 = as fast as it goes
+    bool startupDisks = true;  // --no-startup-disks turns it off
+    bool stop = false;         // --stop: ask the running stand-in to end
+    bool help = false;         // --help
 };

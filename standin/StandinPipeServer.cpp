@@ -24,8 +24,8 @@ DWORD CStandinPipeServer::Create() {
     if (!m_ioEvent) return GetLastError();
     m_pipe.Reset(CreateNamedPipeW(m_path.c_str(),
                                   PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                  PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-                                  1, kOutBuffer, kInBuffer, 0, nullptr));
+                                  PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
+                                  kOutBuffer, kInBuffer, 0, nullptr));
     if (!m_pipe) return GetLastError();
     return ERROR_SUCCESS;
 }
@@ -57,8 +57,8 @@ CStandinPipeServer::Outcome CStandinPipeServer::Finish(BOOL started, HANDLE stop
     return error == ERROR_MORE_DATA ? Outcome::Done : Outcome::Failed;
 }
 
-bool CStandinPipeServer::ReadMessage(HANDLE stopEvent, DWORD timeoutMs, std::vector<uint8_t>& message,
-                                     bool& oversized, bool& stopped) {
+bool CStandinPipeServer::ReadMessage(HANDLE stopEvent, DWORD timeoutMs, std::vector<uint8_t>& message, bool& oversized,
+                                     bool& stopped) {
     message.assign(kInBuffer, 0);
     oversized = false;
     stopped = false;

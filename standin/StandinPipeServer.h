@@ -40,8 +40,7 @@ private:
     bool ServeClient(HANDLE stopEvent);
     // Reads one whole message; false when the client left, timed out or the server stops.
     // A message larger than the buffer is read to its end and reported as oversized.
-    bool ReadMessage(HANDLE stopEvent, DWORD timeoutMs, std::vector<uint8_t>& message, bool& oversized,
-                     bool& stopped);
+    bool ReadMessage(HANDLE stopEvent, DWORD timeoutMs, std::vector<uint8_t>& message, bool& oversized, bool& stopped);
     bool WriteMessage(HANDLE stopEvent, const std::vector<uint8_t>& message);
 
     std::wstring m_path;

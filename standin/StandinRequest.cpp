@@ -47,37 +47,64 @@ bool ReadFlag(CDataParser& parser, bool& flag) {
 
 bool KindOf(uint32_t controlCode, Kind& kind) {
     switch (controlCode) {
-    case IOCTL_RAMDISK_CREATE: kind = Kind::Create; return true;
-    case IOCTL_RAMDISK_REMOVE: kind = Kind::Remove; return true;
-    case IOCTL_RAMDISK_QUERY: kind = Kind::Query; return true;
-    case IOCTL_RAMDISK_SAVE_AND_REMOVE: kind = Kind::SaveAndRemove; return true;
-    case IOCTL_RAMDISK_SYNC_BEGIN: kind = Kind::SyncBegin; return true;
-    case IOCTL_RAMDISK_SYNC_END: kind = Kind::SyncEnd; return true;
-    case IOCTL_STANDIN_WRITE: kind = Kind::Write; return true;
-    case IOCTL_STANDIN_READ: kind = Kind::Read; return true;
-    case IOCTL_STANDIN_SET_IN_USE: kind = Kind::SetInUse; return true;
-    case IOCTL_STANDIN_STOP: kind = Kind::Stop; return true;
-    default: return false;
+        case IOCTL_RAMDISK_CREATE:
+            kind = Kind::Create;
+            return true;
+        case IOCTL_RAMDISK_REMOVE:
+            kind = Kind::Remove;
+            return true;
+        case IOCTL_RAMDISK_QUERY:
+            kind = Kind::Query;
+            return true;
+        case IOCTL_RAMDISK_SAVE_AND_REMOVE:
+            kind = Kind::SaveAndRemove;
+            return true;
+        case IOCTL_RAMDISK_SYNC_BEGIN:
+            kind = Kind::SyncBegin;
+            return true;
+        case IOCTL_RAMDISK_SYNC_END:
+            kind = Kind::SyncEnd;
+            return true;
+        case IOCTL_STANDIN_WRITE:
+            kind = Kind::Write;
+            return true;
+        case IOCTL_STANDIN_READ:
+            kind = Kind::Read;
+            return true;
+        case IOCTL_STANDIN_SET_IN_USE:
+            kind = Kind::SetInUse;
+            return true;
+        case IOCTL_STANDIN_STOP:
+            kind = Kind::Stop;
+            return true;
+        default:
+            return false;
     }
 }
 
 // The fields after the DiskId, in the order of the command's layout.
 bool ReadFields(CDataParser& parser, Command& c) {
     switch (c.kind) {
-    case Kind::Create: return ReadFlag(parser, c.imageMode);
-    case Kind::Remove: return ReadLetter(parser, c.letter) && parser.ReadByte(c.reserved) && ReadFlag(parser, c.save);
-    case Kind::Query:
-    case Kind::SyncBegin:
-    case Kind::SyncEnd: return ReadLetter(parser, c.letter);
-    case Kind::SaveAndRemove:
-        return ReadLetter(parser, c.letter) && parser.ReadByte(c.reserved) && ReadPath(parser, c.imagePath) &&
-               parser.ReadUInt64(c.pieceSize) && c.pieceSize != 0;
-    case Kind::Write: return parser.ReadUInt64(c.offset) && parser.ReadBlock(c.data) && !c.data.empty();
-    case Kind::Read:
-        return parser.ReadUInt64(c.offset) && parser.ReadUInt32(c.length) && c.length != 0 &&
-               c.length <= kMaxReadLength;
-    case Kind::SetInUse: return ReadFlag(parser, c.inUse);
-    case Kind::Stop: return true;
+        case Kind::Create:
+            return ReadFlag(parser, c.imageMode);
+        case Kind::Remove:
+            return ReadLetter(parser, c.letter) && parser.ReadByte(c.reserved) && ReadFlag(parser, c.save);
+        case Kind::Query:
+        case Kind::SyncBegin:
+        case Kind::SyncEnd:
+            return ReadLetter(parser, c.letter);
+        case Kind::SaveAndRemove:
+            return ReadLetter(parser, c.letter) && parser.ReadByte(c.reserved) && ReadPath(parser, c.imagePath) &&
+                   parser.ReadUInt64(c.pieceSize) && c.pieceSize != 0;
+        case Kind::Write:
+            return parser.ReadUInt64(c.offset) && parser.ReadBlock(c.data) && !c.data.empty();
+        case Kind::Read:
+            return parser.ReadUInt64(c.offset) && parser.ReadUInt32(c.length) && c.length != 0 &&
+                   c.length <= kMaxReadLength;
+        case Kind::SetInUse:
+            return ReadFlag(parser, c.inUse);
+        case Kind::Stop:
+            return true;
     }
     return false;
 }
@@ -86,10 +113,13 @@ bool ReadFields(CDataParser& parser, Command& c) {
 
 uint32_t ReplySizeOf(Kind kind, uint32_t readLength) {
     switch (kind) {
-    case Kind::Create:
-    case Kind::Query: return sizeof(RamDiskStatus);
-    case Kind::Read: return readLength;
-    default: return sizeof(DriverReply);
+        case Kind::Create:
+        case Kind::Query:
+            return sizeof(RamDiskStatus);
+        case Kind::Read:
+            return readLength;
+        default:
+            return sizeof(DriverReply);
     }
 }
 
@@ -97,7 +127,8 @@ bool Decode(uint32_t controlCode, unsigned lengthWidth, const std::vector<uint8_
             Command& command, Refusal& refusal) {
     Command c;
     if (!KindOf(controlCode, c.kind)) return Fail(refusal, kErrorInvalidFunction, "unknown control code");
-    if (lengthWidth != 4 && lengthWidth != 8) return Fail(refusal, kErrorInvalidParameter, "length width must be 4 or 8");
+    if (lengthWidth != 4 && lengthWidth != 8)
+        return Fail(refusal, kErrorInvalidParameter, "length width must be 4 or 8");
 
     CDataParser parser(input, lengthWidth);
     if (c.kind != Kind::Stop && !ReadPath(parser, c.diskId))

@@ -19,8 +19,8 @@ const uint32_t IOCTL_STANDIN_STOP = 0x226028;        // no input
 const uint32_t kMaxReadLength = 4096;
 
 // Windows error codes of refused requests.
-const uint32_t kErrorInvalidFunction = 1;     // unknown control code
-const uint32_t kErrorInvalidParameter = 87;   // input does not follow the command's layout
+const uint32_t kErrorInvalidFunction = 1;       // unknown control code
+const uint32_t kErrorInvalidParameter = 87;     // input does not follow the command's layout
 const uint32_t kErrorInsufficientBuffer = 122;  // reply size smaller than the command's reply
 
 enum class Kind {
@@ -40,16 +40,16 @@ struct Command {
     Kind kind = Kind::Query;
     uint32_t replySize = 0;  // bytes the stand-in answers with
     std::wstring diskId;
-    wchar_t letter = 0;      // 0, or an ASCII letter as the caller gave it
-    bool imageMode = false;  // create: image-mode request
-    uint8_t reserved = 0;    // remove, save and remove: byte A
-    bool save = false;       // remove: save flag
-    std::wstring imagePath;  // save and remove
-    uint64_t pieceSize = 0;  // save and remove
-    uint64_t offset = 0;     // write, read
-    uint32_t length = 0;     // read
+    wchar_t letter = 0;         // 0, or an ASCII letter as the caller gave it
+    bool imageMode = false;     // create: image-mode request
+    uint8_t reserved = 0;       // remove, save and remove: byte A
+    bool save = false;          // remove: save flag
+    std::wstring imagePath;     // save and remove
+    uint64_t pieceSize = 0;     // save and remove
+    uint64_t offset = 0;        // write, read
+    uint32_t length = 0;        // read
     std::vector<uint8_t> data;  // write
-    bool inUse = false;      // set in use
+    bool inUse = false;         // set in use
 };
 
 struct Refusal {

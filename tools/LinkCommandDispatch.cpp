@@ -8,9 +8,11 @@ std::vector<uint8_t> CLinkCommandDispatch::Carry(const UToolCommandDecoder::CCom
     const CVelmoraEXVlinkData link = UToolCommandDecoder::ResolvedLink(command);
     switch (command.number) {
         case TOOL_CREATE_LINK:
-            return UToolResultRecords::Encode(UVelmoraVlink::CreateLink(*UVelmoraVlink::CreateShellFileOperations(), link));
+            return UToolResultRecords::Encode(
+                UVelmoraVlink::CreateLink(*UVelmoraVlink::CreateShellFileOperations(), link));
         case TOOL_REMOVE_LINK:
-            return UToolResultRecords::Encode(UVelmoraVlink::RemoveLink(*UVelmoraVlink::CreateShellFileOperations(), link));
+            return UToolResultRecords::Encode(
+                UVelmoraVlink::RemoveLink(*UVelmoraVlink::CreateShellFileOperations(), link));
         case TOOL_RELINK:
             return UToolResultRecords::Encode(UVelmoraVlink::Relink(*UVelmoraVlink::CreateShellFileOperations(), link));
         default:

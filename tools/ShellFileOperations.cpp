@@ -91,7 +91,8 @@ LONG CFileOperationMethod::Copy(const std::wstring& source, const std::wstring& 
     CComPtr<IShellItem> from, into;
     HRESULT result = Item(source, from);
     if (SUCCEEDED(result)) result = Item(ParentFolder(destination), into);
-    if (SUCCEEDED(result)) result = m_operation->CopyItem(from.Get(), into.Get(), LastComponent(destination).c_str(), nullptr);
+    if (SUCCEEDED(result))
+        result = m_operation->CopyItem(from.Get(), into.Get(), LastComponent(destination).c_str(), nullptr);
     if (SUCCEEDED(result)) result = m_operation->PerformOperations();
     return result;
 }

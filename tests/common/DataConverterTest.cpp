@@ -137,10 +137,18 @@ TEST(DataParser, RandomBytesNeverReadPastTheEnd) {
             uint64_t value;
             bool ok;
             switch (random() % 4) {
-            case 0: ok = parser.ReadString(text); break;
-            case 1: ok = parser.ReadBlock(block); break;
-            case 2: ok = parser.ReadUInt64(value); break;
-            default: ok = parser.ReadLength(value); break;
+                case 0:
+                    ok = parser.ReadString(text);
+                    break;
+                case 1:
+                    ok = parser.ReadBlock(block);
+                    break;
+                case 2:
+                    ok = parser.ReadUInt64(value);
+                    break;
+                default:
+                    ok = parser.ReadLength(value);
+                    break;
             }
             if (!ok) {
                 ASSERT_EQ(parser.Remaining(), before);

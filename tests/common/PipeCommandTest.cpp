@@ -48,7 +48,8 @@ public:
 TEST(PipeCommand, WholeMessagesOfEverySizeInBothDirections) {
     const size_t sizes[] = {4, 1023, 1024, 1025, 1500, 2048, 5000};
     CEchoServer server(UniquePipeName(L"sizes"));
-    for (size_t i = 0; i < std::size(sizes); ++i) server.replies.push_back(Pattern(sizes[i], static_cast<uint8_t>(100 + i)));
+    for (size_t i = 0; i < std::size(sizes); ++i)
+        server.replies.push_back(Pattern(sizes[i], static_cast<uint8_t>(100 + i)));
     int run = 99;
     std::thread serving([&] { run = server.Run(); });
 
@@ -133,8 +134,10 @@ TEST(PipeSecurity, FourEntriesWithTheirMasksAndInheritance) {
         const wchar_t* sid;
         DWORD mask;
         BYTE flags;
-    } expected[] = {
-        {L"S-1-3-0", 0x1F01FF, 0xF}, {L"S-1-5-18", 0x1F01FF, 3}, {L"S-1-5-32-544", 0x1F01FF, 3}, {L"S-1-5-4", 0x1301FF, 3}};
+    } expected[] = {{L"S-1-3-0", 0x1F01FF, 0xF},
+                    {L"S-1-5-18", 0x1F01FF, 3},
+                    {L"S-1-5-32-544", 0x1F01FF, 3},
+                    {L"S-1-5-4", 0x1301FF, 3}};
     ASSERT_EQ(dacl->AceCount, 4);
     for (const Expected& e : expected) {
         PSID sid = nullptr;

@@ -102,14 +102,17 @@ TEST(SystemErrorCodes, ErrnoValuesMapToWindowsCodes) {
 TEST(NativePathText, Utf8RoundTripsIncludingJapaneseAndAstralCharacters) {
     std::wstring text = L"/tmp/バックアップ/\U0001F600.dat";
     std::string bytes = UNativePath::FromWide(text);
-    EXPECT_EQ(bytes, "/tmp/\xE3\x83\x90\xE3\x83\x83\xE3\x82\xAF\xE3\x82\xA2\xE3\x83\x83\xE3\x83\x97/\xF0\x9F\x98\x80.dat");
+    EXPECT_EQ(bytes,
+              "/tmp/\xE3\x83\x90\xE3\x83\x83\xE3\x82\xAF\xE3\x82\xA2\xE3\x83\x83\xE3\x83\x97/\xF0\x9F\x98\x80.dat");
     EXPECT_EQ(UNativePath::ToWide(bytes), text);
 }
 
 TEST(NativePathText, MalformedBytesBecomeReplacementCharacters) {
-    EXPECT_EQ(UNativePath::ToWide("a\xFF" "b"), L"a\uFFFDb");
-    EXPECT_EQ(UNativePath::ToWide("x\xE3\x83"), L"x\uFFFD\uFFFD");   // cut short
-    EXPECT_EQ(UNativePath::ToWide("\xC0\x80"), L"\uFFFD\uFFFD");      // overlong
+    EXPECT_EQ(UNativePath::ToWide("a\xFF"
+                                  "b"),
+              L"a\uFFFDb");
+    EXPECT_EQ(UNativePath::ToWide("x\xE3\x83"), L"x\uFFFD\uFFFD");  // cut short
+    EXPECT_EQ(UNativePath::ToWide("\xC0\x80"), L"\uFFFD\uFFFD");    // overlong
 }
 
 }  // namespace

@@ -66,5 +66,4 @@ TEST(OwnersTest, FindLibraryAndKeyReportFailureAndHoldNothing) {
     EXPECT_FALSE(key.IsValid());
     EXPECT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, L"Software", KEY_READ));
     EXPECT_TRUE(key.IsValid());
-
 }

@@ -154,16 +154,19 @@ public:
                 std::wstring name = data.cFileName;
                 if (name == L"." || name == L"..") continue;
                 std::wstring child = path + L"\\" + name;
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-                else DeleteFileW(child.c_str());
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(child);
+                else
+                    DeleteFileW(child.c_str());
             } while (find.Next(data));
             find.Reset();
         }
         RemoveDirectoryW(path.c_str());
 #else
-        nftw(UNativePath::FromWide(path).c_str(),
-             [](const char* p, const struct stat*, int, struct FTW*) { return ::remove(p); }, 16,
-             FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
+        nftw(
+            UNativePath::FromWide(path).c_str(),
+            [](const char* p, const struct stat*, int, struct FTW*) { return ::remove(p); }, 16,
+            FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
 #endif
     }
 

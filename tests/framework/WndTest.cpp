@@ -165,8 +165,8 @@ protected:
 TEST_F(WindowTest, SubclassedControlKeepsItsBehaviour) {
     CRecordingWnd parent;
     ASSERT_TRUE(Create(parent));
-    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 0, 50, 20, parent.m_hWnd,
-                                reinterpret_cast<HMENU>(77), GetModuleHandleW(nullptr), nullptr);
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 0, 50, 20, parent.m_hWnd, reinterpret_cast<HMENU>(77),
+                                GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(edit, nullptr);
     CTextCounter counter;
     ASSERT_TRUE(counter.SubclassDlgItem(77, &parent));
@@ -221,7 +221,6 @@ protected:
         return initResult ? m_exitCode + 1 : 9;
     }
 };
-
 
 TEST(WinApp, RunsTheLoopUntilQuitAndReturnsExitInstance) {
     CTestApp app;

@@ -18,47 +18,64 @@ std::vector<uint8_t> Encode(uint32_t code, const Command& c, unsigned width) {
     CDataConverter out(width);
     if (code != IOCTL_STANDIN_STOP) out.AppendString(c.diskId);
     switch (code) {
-    case IOCTL_RAMDISK_CREATE: out.AppendByte(c.imageMode); break;
-    case IOCTL_RAMDISK_REMOVE:
-        out.AppendChar(static_cast<char16_t>(c.letter));
-        out.AppendByte(c.reserved);
-        out.AppendByte(c.save);
-        break;
-    case IOCTL_RAMDISK_QUERY:
-    case IOCTL_RAMDISK_SYNC_BEGIN:
-    case IOCTL_RAMDISK_SYNC_END: out.AppendChar(static_cast<char16_t>(c.letter)); break;
-    case IOCTL_RAMDISK_SAVE_AND_REMOVE:
-        out.AppendChar(static_cast<char16_t>(c.letter));
-        out.AppendByte(c.reserved);
-        out.AppendString(c.imagePath);
-        out.AppendUInt64(c.pieceSize);
-        break;
-    case IOCTL_STANDIN_WRITE:
-        out.AppendUInt64(c.offset);
-        out.AppendBlock(c.data.data(), c.data.size());
-        break;
-    case IOCTL_STANDIN_READ:
-        out.AppendUInt64(c.offset);
-        out.AppendUInt32(c.length);
-        break;
-    case IOCTL_STANDIN_SET_IN_USE: out.AppendByte(c.inUse); break;
-    default: break;
+        case IOCTL_RAMDISK_CREATE:
+            out.AppendByte(c.imageMode);
+            break;
+        case IOCTL_RAMDISK_REMOVE:
+            out.AppendChar(static_cast<char16_t>(c.letter));
+            out.AppendByte(c.reserved);
+            out.AppendByte(c.save);
+            break;
+        case IOCTL_RAMDISK_QUERY:
+        case IOCTL_RAMDISK_SYNC_BEGIN:
+        case IOCTL_RAMDISK_SYNC_END:
+            out.AppendChar(static_cast<char16_t>(c.letter));
+            break;
+        case IOCTL_RAMDISK_SAVE_AND_REMOVE:
+            out.AppendChar(static_cast<char16_t>(c.letter));
+            out.AppendByte(c.reserved);
+            out.AppendString(c.imagePath);
+            out.AppendUInt64(c.pieceSize);
+            break;
+        case IOCTL_STANDIN_WRITE:
+            out.AppendUInt64(c.offset);
+            out.AppendBlock(c.data.data(), c.data.size());
+            break;
+        case IOCTL_STANDIN_READ:
+            out.AppendUInt64(c.offset);
+            out.AppendUInt32(c.length);
+            break;
+        case IOCTL_STANDIN_SET_IN_USE:
+            out.AppendByte(c.inUse);
+            break;
+        default:
+            break;
     }
     return out.Bytes();
 }
 
 uint32_t CodeOf(Kind kind) {
     switch (kind) {
-    case Kind::Create: return IOCTL_RAMDISK_CREATE;
-    case Kind::Remove: return IOCTL_RAMDISK_REMOVE;
-    case Kind::Query: return IOCTL_RAMDISK_QUERY;
-    case Kind::SaveAndRemove: return IOCTL_RAMDISK_SAVE_AND_REMOVE;
-    case Kind::SyncBegin: return IOCTL_RAMDISK_SYNC_BEGIN;
-    case Kind::SyncEnd: return IOCTL_RAMDISK_SYNC_END;
-    case Kind::Write: return IOCTL_STANDIN_WRITE;
-    case Kind::Read: return IOCTL_STANDIN_READ;
-    case Kind::SetInUse: return IOCTL_STANDIN_SET_IN_USE;
-    case Kind::Stop: return IOCTL_STANDIN_STOP;
+        case Kind::Create:
+            return IOCTL_RAMDISK_CREATE;
+        case Kind::Remove:
+            return IOCTL_RAMDISK_REMOVE;
+        case Kind::Query:
+            return IOCTL_RAMDISK_QUERY;
+        case Kind::SaveAndRemove:
+            return IOCTL_RAMDISK_SAVE_AND_REMOVE;
+        case Kind::SyncBegin:
+            return IOCTL_RAMDISK_SYNC_BEGIN;
+        case Kind::SyncEnd:
+            return IOCTL_RAMDISK_SYNC_END;
+        case Kind::Write:
+            return IOCTL_STANDIN_WRITE;
+        case Kind::Read:
+            return IOCTL_STANDIN_READ;
+        case Kind::SetInUse:
+            return IOCTL_STANDIN_SET_IN_USE;
+        case Kind::Stop:
+            return IOCTL_STANDIN_STOP;
     }
     return 0;
 }
@@ -102,7 +119,8 @@ std::vector<std::pair<uint32_t, Command>> Samples() {
     return all;
 }
 
-bool DecodeOk(uint32_t code, unsigned width, const std::vector<uint8_t>& input, Command& out, uint32_t replySize = 4096) {
+bool DecodeOk(uint32_t code, unsigned width, const std::vector<uint8_t>& input, Command& out,
+              uint32_t replySize = 4096) {
     Refusal refusal;
     return Decode(code, width, input, replySize, out, refusal);
 }
@@ -122,7 +140,8 @@ TEST(StandinRequest, EveryCommandDecodesAtBothWidthsAndReencodesToTheSameBytes) 
         for (const auto& sample : Samples()) {
             std::vector<uint8_t> input = Encode(sample.first, sample.second, width);
             Command decoded;
-            ASSERT_TRUE(DecodeOk(sample.first, width, input, decoded)) << std::hex << sample.first << " width " << width;
+            ASSERT_TRUE(DecodeOk(sample.first, width, input, decoded))
+                << std::hex << sample.first << " width " << width;
             EXPECT_EQ(CodeOf(decoded.kind), sample.first);
             EXPECT_EQ(decoded.diskId, sample.second.diskId);
             EXPECT_EQ(Encode(sample.first, decoded, width), input);
@@ -153,8 +172,8 @@ TEST(StandinRequest, ReplySizesAreTheDriversAndASmallerBufferIsRefused) {
         Command decoded;
         ASSERT_TRUE(DecodeOk(sample.first, 8, input, decoded));
         uint32_t expected = sample.first == IOCTL_RAMDISK_CREATE || sample.first == IOCTL_RAMDISK_QUERY ? 63
-                            : sample.first == IOCTL_STANDIN_READ                                         ? kMaxReadLength
-                                                                                                         : 8;
+                            : sample.first == IOCTL_STANDIN_READ                                        ? kMaxReadLength
+                                                                                                        : 8;
         EXPECT_EQ(decoded.replySize, expected) << std::hex << sample.first;
         EXPECT_TRUE(DecodeOk(sample.first, 8, input, decoded, expected));
         EXPECT_EQ(RefusalOf(sample.first, 8, input, expected - 1), kErrorInsufficientBuffer);
@@ -166,7 +185,8 @@ TEST(StandinRequest, ShortLongAndUnknownRequestsAreRefused) {
         std::vector<uint8_t> input = Encode(sample.first, sample.second, 8);
         for (size_t cut = 0; cut < input.size(); ++cut) {
             std::vector<uint8_t> shorter(input.begin(), input.begin() + cut);
-            EXPECT_EQ(RefusalOf(sample.first, 8, shorter), kErrorInvalidParameter) << std::hex << sample.first << " cut " << cut;
+            EXPECT_EQ(RefusalOf(sample.first, 8, shorter), kErrorInvalidParameter)
+                << std::hex << sample.first << " cut " << cut;
         }
         std::vector<uint8_t> longer = input;
         longer.push_back(0);
@@ -242,10 +262,18 @@ TEST(StandinRequest, FieldValuesOutsideTheLayoutAreRefused) {
 TEST(StandinRequestFuzz, MutatedRequestsAreRefusedOrRoundTrip) {
     std::mt19937 random(20240611);
     auto samples = Samples();
-    const uint32_t codes[] = {IOCTL_RAMDISK_CREATE,   IOCTL_RAMDISK_REMOVE,     IOCTL_RAMDISK_QUERY,
-                              IOCTL_RAMDISK_SAVE_AND_REMOVE, IOCTL_RAMDISK_SYNC_BEGIN, IOCTL_RAMDISK_SYNC_END,
-                              IOCTL_STANDIN_WRITE,    IOCTL_STANDIN_READ,       IOCTL_STANDIN_SET_IN_USE,
-                              IOCTL_STANDIN_STOP,     0x22602C,                 0xFFFFFFFF};
+    const uint32_t codes[] = {IOCTL_RAMDISK_CREATE,
+                              IOCTL_RAMDISK_REMOVE,
+                              IOCTL_RAMDISK_QUERY,
+                              IOCTL_RAMDISK_SAVE_AND_REMOVE,
+                              IOCTL_RAMDISK_SYNC_BEGIN,
+                              IOCTL_RAMDISK_SYNC_END,
+                              IOCTL_STANDIN_WRITE,
+                              IOCTL_STANDIN_READ,
+                              IOCTL_STANDIN_SET_IN_USE,
+                              IOCTL_STANDIN_STOP,
+                              0x22602C,
+                              0xFFFFFFFF};
     size_t accepted = 0, refused = 0;
     for (int round = 0; round < 60000; ++round) {
         const auto& sample = samples[random() % samples.size()];
@@ -254,19 +282,22 @@ TEST(StandinRequestFuzz, MutatedRequestsAreRefusedOrRoundTrip) {
         int edits = 1 + random() % 4;
         for (int e = 0; e < edits; ++e) {
             switch (random() % 5) {
-            case 0:
-                if (!input.empty()) input[random() % input.size()] ^= static_cast<uint8_t>(1u << (random() % 8));
-                break;
-            case 1:
-                if (!input.empty()) input.resize(random() % input.size());
-                break;
-            case 2: input.insert(input.begin() + (input.empty() ? 0 : random() % input.size()), static_cast<uint8_t>(random())); break;
-            case 3:
-                if (!input.empty()) input[random() % input.size()] = static_cast<uint8_t>(random() % 3 ? 0 : 0xFF);
-                break;
-            case 4:
-                if (!input.empty()) input.erase(input.begin() + random() % input.size());
-                break;
+                case 0:
+                    if (!input.empty()) input[random() % input.size()] ^= static_cast<uint8_t>(1u << (random() % 8));
+                    break;
+                case 1:
+                    if (!input.empty()) input.resize(random() % input.size());
+                    break;
+                case 2:
+                    input.insert(input.begin() + (input.empty() ? 0 : random() % input.size()),
+                                 static_cast<uint8_t>(random()));
+                    break;
+                case 3:
+                    if (!input.empty()) input[random() % input.size()] = static_cast<uint8_t>(random() % 3 ? 0 : 0xFF);
+                    break;
+                case 4:
+                    if (!input.empty()) input.erase(input.begin() + random() % input.size());
+                    break;
             }
         }
         uint32_t code = random() % 8 ? sample.first : codes[random() % (sizeof(codes) / sizeof(codes[0]))];

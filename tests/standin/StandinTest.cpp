@@ -196,7 +196,8 @@ TEST_F(StandinTest, MultiPieceImageSavesAndLoadsAcrossThePieceBorder) {
 
     DriverReply reply;
     ASSERT_EQ(Remove(id, true, reply), 1) << std::hex << reply.error;
-    EXPECT_EQ(FileBytes(Piece(L"big", 0), kPiece - 4096, 4096), std::vector<uint8_t>(bytes.begin(), bytes.begin() + 4096));
+    EXPECT_EQ(FileBytes(Piece(L"big", 0), kPiece - 4096, 4096),
+              std::vector<uint8_t>(bytes.begin(), bytes.begin() + 4096));
     EXPECT_EQ(FileBytes(Piece(L"big", 1), 0, 4096), std::vector<uint8_t>(bytes.begin() + 4096, bytes.end()));
     EXPECT_EQ(ScratchFolder::Size(Piece(L"big", 0)), static_cast<int64_t>(kPiece));
     EXPECT_EQ(ScratchFolder::Size(Piece(L"big", 1)), static_cast<int64_t>(kMiB));
@@ -357,7 +358,8 @@ TEST_F(StandinTest, SaveAndRemoveWritesANewImageInNamedPieces) {
     EXPECT_EQ(FileBytes(folder + L"\\VelmoraEX0.dat", 0, 512), boot);
     EXPECT_EQ(FileBytes(folder + L"\\VelmoraEX0.dat", 4 * kMiB - 4096, 4096),
               std::vector<uint8_t>(bytes.begin(), bytes.begin() + 4096));
-    EXPECT_EQ(FileBytes(folder + L"\\VelmoraEX1.dat", 0, 4096), std::vector<uint8_t>(bytes.begin() + 4096, bytes.end()));
+    EXPECT_EQ(FileBytes(folder + L"\\VelmoraEX1.dat", 0, 4096),
+              std::vector<uint8_t>(bytes.begin() + 4096, bytes.end()));
     EXPECT_EQ(Query(id, status), 0) << "the disk is removed";
 
     // The utility's piece size gives one piece, which a disk with a backup then loads.
@@ -464,8 +466,8 @@ TEST_F(StandinTest, MalformedFramesGetErrorRepliesAndServingGoesOn) {
     CHandle pipe;
     ASSERT_TRUE(WaitFor(
         [&] {
-            pipe.Reset(CreateFileW((L"\\\\.\\pipe\\" + pipeName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                   nullptr, OPEN_EXISTING, 0, nullptr));
+            pipe.Reset(CreateFileW((L"\\\\.\\pipe\\" + pipeName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
             return pipe.IsValid();
         },
         1000));
@@ -545,11 +547,12 @@ TEST_F(StandinTest, StoppedStandinLetsEveryOperationFailWithinASecond) {
     DriverReply reply;
     for (int op = 0; op < 4; ++op) {
         auto start = std::chrono::steady_clock::now();
-        int result = op == 0 ? Create(id, false, status)
+        int result = op == 0   ? Create(id, false, status)
                      : op == 1 ? Query(id, status)
                      : op == 2 ? Remove(id, true, reply)
                                : Sync(id, true);
-        auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+        auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
         EXPECT_EQ(result, -1) << "op " << op << ": the channel does not open";
         EXPECT_GE(ms, 900) << "op " << op;
         EXPECT_LT(ms, 2000) << "op " << op;

@@ -96,9 +96,7 @@ public:
     STDMETHODIMP ApplyPropertiesToItem(IShellItem*) override { return E_NOTIMPL; }
     STDMETHODIMP ApplyPropertiesToItems(IUnknown*) override { return E_NOTIMPL; }
     STDMETHODIMP RenameItems(IUnknown*, LPCWSTR) override { return E_NOTIMPL; }
-    STDMETHODIMP MoveItem(IShellItem*, IShellItem*, LPCWSTR, IFileOperationProgressSink*) override {
-        return E_NOTIMPL;
-    }
+    STDMETHODIMP MoveItem(IShellItem*, IShellItem*, LPCWSTR, IFileOperationProgressSink*) override { return E_NOTIMPL; }
     STDMETHODIMP MoveItems(IUnknown*, IShellItem*) override { return E_NOTIMPL; }
     STDMETHODIMP CopyItems(IUnknown*, IShellItem*) override { return E_NOTIMPL; }
     STDMETHODIMP DeleteItems(IUnknown*) override { return E_NOTIMPL; }

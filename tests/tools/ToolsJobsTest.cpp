@@ -37,8 +37,8 @@ bool AddEntry(const CacheEntry& entry) {
         if (!h || !WriteFile(h.Get(), "<html></html>", 13, &written, nullptr)) return false;
     }
     FILETIME zero{};
-    return CommitUrlCacheEntryW(entry.url.c_str(), entry.withFile ? file : nullptr, zero, zero, entry.type, nullptr,
-                                0, nullptr, nullptr) != FALSE;
+    return CommitUrlCacheEntryW(entry.url.c_str(), entry.withFile ? file : nullptr, zero, zero, entry.type, nullptr, 0,
+                                nullptr, nullptr) != FALSE;
 }
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
@@ -91,7 +91,9 @@ TEST(ToolsJobs, CacheAndCookieJobsDeleteOnlyTheirKind) {
     const struct {
         const wchar_t* commandLine;
         bool cacheDone, cookiesDone;
-    } runs[] = {{L"/Del_Cache", true, false}, {L"-Del_Cookie", true, true}, {L"/Del_Cache", true, true},
+    } runs[] = {{L"/Del_Cache", true, false},
+                {L"-Del_Cookie", true, true},
+                {L"/Del_Cache", true, true},
                 {L"/Del_Cookie", true, true}};
     for (const auto& run : runs) {
         ASSERT_EQ(toolsrun::Run(toolsrun::ToolsPath(), run.commandLine), kToolsExit);

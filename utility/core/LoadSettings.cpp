@@ -56,8 +56,8 @@ LoadSettingsMap ReadStringValues(HKEY key) {
 }
 
 bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
 }
 
 }  // namespace
@@ -82,7 +82,9 @@ bool IsRegisteredAtStartup(const std::wstring& settingsPath) {
 bool RegisterAtStartup(const std::wstring& settingsPath) {
     if (IsRegisteredAtStartup(settingsPath)) return true;
     CRegKey key;
-    if (key.Create(HKEY_LOCAL_MACHINE, kLoadSettingsKey, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY) != ERROR_SUCCESS) return false;
+    if (key.Create(HKEY_LOCAL_MACHINE, kLoadSettingsKey, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY) !=
+        ERROR_SUCCESS)
+        return false;
     for (unsigned n = 0;; ++n) {
         std::wstring name = L"StartUp" + std::to_wstring(n);
         LONG result = RegQueryValueExW(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr);

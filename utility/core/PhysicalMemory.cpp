@@ -8,9 +8,9 @@ MemoryFigures SystemFigures() {
     MemoryFigures figures;
     using StatusEx = BOOL(WINAPI*)(LPMEMORYSTATUSEX);
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto statusEx = kernel ? reinterpret_cast<StatusEx>(reinterpret_cast<void*>(
-                                 GetProcAddress(kernel, "GlobalMemoryStatusEx")))
-                           : nullptr;
+    auto statusEx =
+        kernel ? reinterpret_cast<StatusEx>(reinterpret_cast<void*>(GetProcAddress(kernel, "GlobalMemoryStatusEx")))
+               : nullptr;
     if (statusEx) {
         MEMORYSTATUSEX status = {};
         status.dwLength = sizeof(status);

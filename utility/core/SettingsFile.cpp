@@ -21,8 +21,7 @@ void WriteOrThrow(CProfile& profile, const wchar_t* section, const KeyValueList&
     for (const auto& value : values) {
         if (!profile.WriteString(section, value.first, value.second)) {
             DWORD error = GetLastError();
-            throw new CFileException(CFileException::genericException, static_cast<long>(error),
-                                     profile.GetPath());
+            throw new CFileException(CFileException::genericException, static_cast<long>(error), profile.GetPath());
         }
     }
 }

@@ -157,12 +157,9 @@ void ReadRamDisk(const ValueReader& read, CVelmoraEXSettingData& setting) {
 
 KeyValueList RamDiskValues(const CVelmoraEXSettingData& setting) {
     return {
-        {L"DriveSize", FormatDriveSize(setting.DriveSize)},
-        {L"DriveLetter", FormatDriveLetter(setting.DriveLetter)},
-        {L"FormatType", FormatInt(setting.FormatType)},
-        {L"MemType", FormatInt(setting.MemType)},
-        {L"SaveType", FormatInt(setting.SaveType)},
-        {L"LoadType", FormatInt(setting.LoadType)},
+        {L"DriveSize", FormatDriveSize(setting.DriveSize)}, {L"DriveLetter", FormatDriveLetter(setting.DriveLetter)},
+        {L"FormatType", FormatInt(setting.FormatType)},     {L"MemType", FormatInt(setting.MemType)},
+        {L"SaveType", FormatInt(setting.SaveType)},         {L"LoadType", FormatInt(setting.LoadType)},
         {L"BackupBaseDir", setting.BackupBaseDir},
     };
 }
@@ -208,8 +205,7 @@ KeyValueList IEDeleteValues(const CVelmoraIEDeleteSettingData& data) {
 void ReadVlinks(const ValueReader& read, std::vector<CVelmoraEXVlinkData>& links) {
     links.clear();
     for (size_t i = 0;; ++i) {
-        CVelmoraEXVlinkData link(read(Numbered(L"src", i)), read(Numbered(L"dst", i)),
-                                 read(Numbered(L"backup", i)));
+        CVelmoraEXVlinkData link(read(Numbered(L"src", i)), read(Numbered(L"dst", i)), read(Numbered(L"backup", i)));
         if (link.src.empty() || link.dst.empty() || link.backup.empty()) break;
         links.push_back(std::move(link));
     }
@@ -240,9 +236,7 @@ KeyValueList RVlinkValues(const std::vector<std::wstring>& sources) {
     return values;
 }
 
-bool IsDeletePathName(const std::wstring& name) {
-    return !name.empty() && name.find(L'=') == std::wstring::npos;
-}
+bool IsDeletePathName(const std::wstring& name) { return !name.empty() && name.find(L'=') == std::wstring::npos; }
 
 std::vector<std::wstring> AddDeletePaths(const std::vector<std::wstring>& current,
                                          const std::vector<std::wstring>& names) {
@@ -285,9 +279,7 @@ bool EqualNoCase(const std::wstring& a, const std::wstring& b) {
     return true;
 }
 
-bool IsSettingsFileName(const std::wstring& fileName) {
-    return HasExtensionAndPrefix(fileName, kSettingsExtension);
-}
+bool IsSettingsFileName(const std::wstring& fileName) { return HasExtensionAndPrefix(fileName, kSettingsExtension); }
 
 bool IsPendingDeletionName(const std::wstring& fileName) {
     return HasExtensionAndPrefix(fileName, kPendingDeletionExtension);
@@ -304,9 +296,7 @@ std::wstring ReplaceExtension(const std::wstring& path, const std::wstring& exte
     return path.substr(0, end) + extension;
 }
 
-std::wstring SettingsFileName(int number) {
-    return kProductWord + std::to_wstring(number) + kSettingsExtension;
-}
+std::wstring SettingsFileName(int number) { return kProductWord + std::to_wstring(number) + kSettingsExtension; }
 
 std::wstring BackupFolderName(int number) { return L"Backup" + std::to_wstring(number); }
 

@@ -24,11 +24,11 @@ extern const wchar_t kDeletePathSection[];  // "DeletePath"
 extern const wchar_t kOptionSection[];      // "Option"
 
 // File and folder names.
-extern const wchar_t kProductWord[];        // "VelmoraEX", the start of every settings-file name
-extern const wchar_t kOptionFileName[];     // "Option.ini"
-extern const wchar_t kIEDeleteFileName[];   // "IEDelete.ini"
-extern const wchar_t kToolsProgramName[];   // "VelmoraEXTools.exe"
-extern const wchar_t kSettingsExtension[];  // ".ini"
+extern const wchar_t kProductWord[];               // "VelmoraEX", the start of every settings-file name
+extern const wchar_t kOptionFileName[];            // "Option.ini"
+extern const wchar_t kIEDeleteFileName[];          // "IEDelete.ini"
+extern const wchar_t kToolsProgramName[];          // "VelmoraEXTools.exe"
+extern const wchar_t kSettingsExtension[];         // ".ini"
 extern const wchar_t kPendingSettingsExtension[];  // ".bak"
 extern const wchar_t kPendingDeletionExtension[];  // ".del"
 
@@ -46,16 +46,16 @@ int64_t ParseInt64(const std::wstring& text);
 int32_t ParseInt32(const std::wstring& text);
 
 // Single-value rules. Each returns false, leaving its output alone, when the text is ignored.
-bool ParseDriveSize(const std::wstring& text, uint64_t& size);       // any non-empty text
+bool ParseDriveSize(const std::wstring& text, uint64_t& size);           // any non-empty text
 bool ParseDriveLetter(const std::wstring& text, unsigned char& letter);  // kAutomaticLetterText or one ASCII letter
-bool ParseFormatType(const std::wstring& text, int32_t& formatType);  // non-empty; not 4/0x20000 gives 4
-bool ParseSaveType(const std::wstring& text, int32_t& saveType);      // "0".."3"
-bool ParseLoadType(const std::wstring& text, int32_t& loadType);      // "1" or "2"
-bool ParseFlag(const std::wstring& text, int32_t& flag);              // "0" or "1"
+bool ParseFormatType(const std::wstring& text, int32_t& formatType);     // non-empty; not 4/0x20000 gives 4
+bool ParseSaveType(const std::wstring& text, int32_t& saveType);         // "0".."3"
+bool ParseLoadType(const std::wstring& text, int32_t& loadType);         // "1" or "2"
+bool ParseFlag(const std::wstring& text, int32_t& flag);                 // "0" or "1"
 // "1", "3" or "4" give that value; anything else, missing included, gives 1.
 int32_t ParseMemType(const std::wstring& text);
 
-std::wstring FormatDriveSize(uint64_t size);         // signed decimal of the 64 bits
+std::wstring FormatDriveSize(uint64_t size);           // signed decimal of the 64 bits
 std::wstring FormatDriveLetter(unsigned char letter);  // the letter, kAutomaticLetterText, or empty when unset
 std::wstring FormatInt(int32_t value);
 

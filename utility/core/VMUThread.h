@@ -26,7 +26,7 @@ public:
     // failed (the caller keeps the task).
     bool PostTask(CVMUThreadTaskHeader* task) const;
 
-    HWND m_hReceiver = nullptr;       // window that receives finished tasks
+    HWND m_hReceiver = nullptr;  // window that receives finished tasks
     UINT m_nDoneMessage = WM_VMU_TASK_DONE;
 
 protected:

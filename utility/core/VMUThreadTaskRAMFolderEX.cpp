@@ -6,8 +6,8 @@
 #include "utility/links/RemoveFolder.h"
 
 std::wstring CVMUThreadTaskRAMFolderEX::FolderOf(wchar_t driveLetter, const std::wstring& name) {
-    wchar_t upper = (driveLetter >= L'a' && driveLetter <= L'z') ? static_cast<wchar_t>(driveLetter - L'a' + L'A')
-                                                                 : driveLetter;
+    wchar_t upper =
+        (driveLetter >= L'a' && driveLetter <= L'z') ? static_cast<wchar_t>(driveLetter - L'a' + L'A') : driveLetter;
     if (upper < L'A' || upper > L'Z') return {};
     // Only names made of ordinary components: anything else could name the root or a folder
     // outside it, and deleting that would take the whole disk's contents.

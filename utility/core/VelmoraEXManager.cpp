@@ -32,7 +32,6 @@ std::vector<std::wstring> DataFolderFiles() {
     return names;
 }
 
-
 void ApplyReply(CVelmoraEXStatus& status, const RamDiskStatus& reply) {
     status.CurrentLetter = static_cast<wchar_t>(reply.driveLetter);
     status.DriverValue1 = reply.sizeFigure1;
@@ -348,8 +347,7 @@ void CVelmoraEXManager::SavePendingSettings(const CVelmoraEXPropertyData& proper
         if (!names.empty()) USettingsFile::AddDeletePaths(pending, names);
     } catch (CException* e) {
         e->Delete();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 int CVelmoraEXManager::DeletePendingSettings(const std::wstring& path) {

@@ -4,13 +4,11 @@ namespace {
 // Changes after which the disk's current contents cannot simply be kept.
 const uint32_t kRecreatingChanges = CHANGE_DRIVE_SIZE | CHANGE_BACKUP_OFF | CHANGE_BACKUP_ON | CHANGE_FORMAT_TYPE;
 
-const uint32_t kRemountChanges = CHANGE_DRIVE_SIZE | CHANGE_DRIVE_LETTER | CHANGE_BACKUP_FOLDER |
-                                 CHANGE_BACKUP_ON | CHANGE_BACKUP_OFF | CHANGE_BACKUP_KIND |
-                                 CHANGE_MEM_TYPE | CHANGE_FORMAT_TYPE | CHANGE_BACKUP_ONLY_ON;
+const uint32_t kRemountChanges = CHANGE_DRIVE_SIZE | CHANGE_DRIVE_LETTER | CHANGE_BACKUP_FOLDER | CHANGE_BACKUP_ON |
+                                 CHANGE_BACKUP_OFF | CHANGE_BACKUP_KIND | CHANGE_MEM_TYPE | CHANGE_FORMAT_TYPE |
+                                 CHANGE_BACKUP_ONLY_ON;
 
-bool OnlyBackupSwitchedOn(uint32_t flags) {
-    return (flags & CHANGE_BACKUP_ONLY_ON) && !(flags & kRecreatingChanges);
-}
+bool OnlyBackupSwitchedOn(uint32_t flags) { return (flags & CHANGE_BACKUP_ONLY_ON) && !(flags & kRecreatingChanges); }
 }  // namespace
 
 void CVelmoraEXPropertyData::ComputeChanges(int32_t mounted) {
@@ -56,6 +54,4 @@ void CVelmoraEXPropertyData::ComputeChanges(int32_t mounted) {
     NeedsRemount = (mounted != 0 && (flags & kRemountChanges)) ? 1 : 0;
 }
 
-int32_t CVelmoraEXPropertyData::IsBackupOnlySwitchedOn() const {
-    return OnlyBackupSwitchedOn(ChangeFlags) ? 1 : 0;
-}
+int32_t CVelmoraEXPropertyData::IsBackupOnlySwitchedOn() const { return OnlyBackupSwitchedOn(ChangeFlags) ? 1 : 0; }

@@ -29,9 +29,7 @@ bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
     return true;
 }
 
-uint64_t PieceCount(uint64_t driveSize) {
-    return CListFile::PieceCount(driveSize, CVelmoraDiskFile::kPieceSize);
-}
+uint64_t PieceCount(uint64_t driveSize) { return CListFile::PieceCount(driveSize, CVelmoraDiskFile::kPieceSize); }
 
 // Sets the open mode for formatting, verifies every piece and selects piece 0.
 void OpenForFormatting(CVelmoraDiskFile& image) {

@@ -49,9 +49,7 @@ std::wstring CDriverCommand::FindDevicePath() {
     return std::wstring(kPipePrefix) + UDriverPipeFrame::PipeName();
 }
 
-bool CDriverCommand::IsStandinPipe() const {
-    return m_devicePath.compare(0, wcslen(kPipePrefix), kPipePrefix) == 0;
-}
+bool CDriverCommand::IsStandinPipe() const { return m_devicePath.compare(0, wcslen(kPipePrefix), kPipePrefix) == 0; }
 
 bool CDriverCommand::OpenDevice(DWORD timeoutMs) {
     Close();

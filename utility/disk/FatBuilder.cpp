@@ -28,8 +28,7 @@ void Put32(uint8_t* p, uint32_t value) {
     Put16(p + 2, value >> 16);
 }
 
-bool WriteAll(const FormatParams& params, const FormatIo& io, const void* buffer, uint64_t offset,
-              uint64_t length) {
+bool WriteAll(const FormatParams& params, const FormatIo& io, const void* buffer, uint64_t offset, uint64_t length) {
     return io.WriteAt(params.context, buffer, offset, length) == int64_t(length);
 }
 
@@ -108,8 +107,7 @@ int WriteFat1216BootRegion(const FormatParams& params, const FormatIo& io, const
 
 // All 32 reserved sectors in one write: boot sector, FSInfo and sector 2 at 0-2 with the backup
 // copy at 6-8, and sector 2 (zero but for its trail signature) in every other place.
-int WriteFat32BootRegion(const FormatParams& params, const FormatIo& io, const FatGeometry& g,
-                         const uint8_t* region) {
+int WriteFat32BootRegion(const FormatParams& params, const FormatIo& io, const FatGeometry& g, const uint8_t* region) {
     const size_t b = g.bytesPerSector;
     Buffer sectors = ZeroedBuffer(32 * b);
     if (!sectors) return FORMAT_ERR_NOMEM;
@@ -154,8 +152,8 @@ bool Fat32Geometry(const FormatParams& p, FatGeometry* g) {
 
 // Both FATs (each opened by its head bytes, zero otherwise) and the zeroed root directory follow
 // the reserved sectors without a gap; they go out as one span in runs of up to kMaxRunSectors.
-int WriteFatsAndRoot(const FormatParams& params, const FormatIo& io, const FatGeometry& g,
-                     uint32_t reservedSectors, const uint8_t* head, size_t headBytes) {
+int WriteFatsAndRoot(const FormatParams& params, const FormatIo& io, const FatGeometry& g, uint32_t reservedSectors,
+                     const uint8_t* head, size_t headBytes) {
     const uint64_t b = g.bytesPerSector;
     const uint64_t span = uint64_t(g.fatCount) * g.fatSectors + g.rootBytes / b;
     const uint64_t run = std::min(span, kMaxRunSectors);
@@ -180,12 +178,12 @@ int WriteFatsAndRoot(const FormatParams& params, const FormatIo& io, const FatGe
     return FORMAT_ERR_NONE;
 }
 
-const Callbacks kFat12 = {Fat12Geometry, MakeFat1216BootSector, WriteFat1216BootRegion, Fat12Head,
-                          OneReservedSector, kBootSectorBytes};
-const Callbacks kFat16 = {Fat16Geometry, MakeFat1216BootSector, WriteFat1216BootRegion, Fat16Head,
-                          OneReservedSector, kBootSectorBytes};
-const Callbacks kFat32 = {Fat32Geometry, MakeFat32BootRegion, WriteFat32BootRegion, Fat32Head,
-                          Fat32ReservedSectors, 3 * kBootSectorBytes};
+const Callbacks kFat12 = {Fat12Geometry, MakeFat1216BootSector, WriteFat1216BootRegion,
+                          Fat12Head,     OneReservedSector,     kBootSectorBytes};
+const Callbacks kFat16 = {Fat16Geometry, MakeFat1216BootSector, WriteFat1216BootRegion,
+                          Fat16Head,     OneReservedSector,     kBootSectorBytes};
+const Callbacks kFat32 = {Fat32Geometry, MakeFat32BootRegion,  WriteFat32BootRegion,
+                          Fat32Head,     Fat32ReservedSectors, 3 * kBootSectorBytes};
 
 }  // namespace
 

@@ -16,10 +16,14 @@ const TypeRules* RulesOf(int type) {
     static const TypeRules fat16 = {16, kMaxFat12Clusters + 1, kMaxFat16Clusters};
     static const TypeRules fat32 = {32, kMaxFat16Clusters + 1, kMaxFat32Clusters};
     switch (type) {
-    case FAT_TYPE_12: return &fat12;
-    case FAT_TYPE_16: return &fat16;
-    case FAT_TYPE_32: return &fat32;
-    default: return nullptr;
+        case FAT_TYPE_12:
+            return &fat12;
+        case FAT_TYPE_16:
+            return &fat16;
+        case FAT_TYPE_32:
+            return &fat32;
+        default:
+            return nullptr;
     }
 }
 
@@ -47,8 +51,7 @@ int64_t FatCapacity(const FatGeometry& g, uint32_t fatBits) {
     return int64_t(g.fatSectors) * g.bytesPerSector * 8 / fatBits - 2;
 }
 
-bool IsLegal(int type, uint64_t size, uint32_t bytesPerSector, uint32_t sectorsPerCluster,
-             FatGeometry* geometry) {
+bool IsLegal(int type, uint64_t size, uint32_t bytesPerSector, uint32_t sectorsPerCluster, FatGeometry* geometry) {
     FatGeometry g;
     if (!Compute(type, size, bytesPerSector, sectorsPerCluster, &g) || !IsReadable(g)) return false;
     *geometry = g;
@@ -85,8 +88,7 @@ int ResolveBySize(uint64_t size, uint32_t bytesPerSector, int formatType) {
     return clusters > 4087 ? FAT_TYPE_16 : FAT_TYPE_12;
 }
 
-bool Compute(int type, uint64_t size, uint32_t bytesPerSector, uint32_t sectorsPerCluster,
-             FatGeometry* geometry) {
+bool Compute(int type, uint64_t size, uint32_t bytesPerSector, uint32_t sectorsPerCluster, FatGeometry* geometry) {
     const TypeRules* rules = RulesOf(type);
     if (!rules || !geometry || !IsClusterSize(sectorsPerCluster) || !IsSectorSize(bytesPerSector)) return false;
     const uint64_t totalSectors = size / bytesPerSector;
@@ -157,8 +159,7 @@ bool IsReadable(const FatGeometry& g) {
     const TypeRules* rules = RulesOf(g.type);
     if (!rules || g.sectorsPerCluster == 0 || g.bytesPerSector == 0) return false;
     int64_t counted = ReaderClusters(g);
-    return counted >= rules->minClusters && counted <= rules->maxClusters &&
-           counted <= FatCapacity(g, rules->fatBits);
+    return counted >= rules->minClusters && counted <= rules->maxClusters && counted <= FatCapacity(g, rules->fatBits);
 }
 
 // Where the table and the formulas give a volume readers accept, it is written as they give it.
@@ -181,12 +182,16 @@ bool Choose(uint64_t size, uint32_t bytesPerSector, int formatType, FatGeometry*
     int allowed[3];
     int count = 0;
     switch (formatType) {
-    case FAT_TYPE_12:
-    case FAT_TYPE_16:
-    case FAT_TYPE_32: allowed[count++] = formatType; break;
-    case FORMAT_TYPE_AUTO_FAT16:
-    case FORMAT_TYPE_AUTO_FAT32: break;
-    default: return false;
+        case FAT_TYPE_12:
+        case FAT_TYPE_16:
+        case FAT_TYPE_32:
+            allowed[count++] = formatType;
+            break;
+        case FORMAT_TYPE_AUTO_FAT16:
+        case FORMAT_TYPE_AUTO_FAT32:
+            break;
+        default:
+            return false;
     }
     const uint32_t tableCluster = SectorsPerCluster(size);
     if (tableCluster == 0) return false;

@@ -18,18 +18,18 @@ enum : int {
 
 struct FatGeometry {
     uint8_t sectorsPerCluster = 0;
-    uint32_t rootEntries = 0;       // 512 (FAT12/16), 0 (FAT32)
-    uint32_t rootBytes = 0;         // bytes of the root directory to zero
-    uint32_t dataSectors = 0;       // from the type's formula
-    uint32_t clusters = 0;          // from the type's formula (readers count from the fields below)
-    uint32_t fatSectors = 0;        // sectors of one FAT
+    uint32_t rootEntries = 0;  // 512 (FAT12/16), 0 (FAT32)
+    uint32_t rootBytes = 0;    // bytes of the root directory to zero
+    uint32_t dataSectors = 0;  // from the type's formula
+    uint32_t clusters = 0;     // from the type's formula (readers count from the fields below)
+    uint32_t fatSectors = 0;   // sectors of one FAT
     uint32_t fatCount = 2;
     uint8_t media = 0xF8;
 
-    int type = 0;                   // FatType
+    int type = 0;  // FatType
     uint32_t bytesPerSector = 0;
     uint32_t totalSectors = 0;
-    uint32_t reservedSectors = 0;   // 1 (FAT12/16), 32 (FAT32)
+    uint32_t reservedSectors = 0;  // 1 (FAT12/16), 32 (FAT32)
 };
 
 namespace UFatGeometry {
@@ -50,8 +50,7 @@ int ResolveBySize(uint64_t size, uint32_t bytesPerSector, int formatType);
 // The type's formulas for one cluster size, with the FAT grown (when the formula falls short)
 // until it has an entry for every cluster the boot sector implies. False when the volume is
 // too small or too large for the layout, or the sector size is not a power of two from 512 to 4096.
-bool Compute(int type, uint64_t size, uint32_t bytesPerSector, uint32_t sectorsPerCluster,
-             FatGeometry* geometry);
+bool Compute(int type, uint64_t size, uint32_t bytesPerSector, uint32_t sectorsPerCluster, FatGeometry* geometry);
 
 // Clusters a reader counts from the boot-sector fields.
 uint32_t CountClusters(const FatGeometry& geometry);

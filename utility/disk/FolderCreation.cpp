@@ -9,8 +9,8 @@ namespace UFolderCreation {
 namespace {
 const DWORD kFullControl = 0x1F01FF;
 const DWORD kModify = 0x1301FF;
-const DWORD kInheritOnly = 15;     // object and container inherit, no propagate, inherit only
-const DWORD kInheritAll = 3;       // object and container inherit
+const DWORD kInheritOnly = 15;  // object and container inherit, no propagate, inherit only
+const DWORD kInheritAll = 3;    // object and container inherit
 
 void SetEntry(EXPLICIT_ACCESSW& entry, const wchar_t* trustee, DWORD rights, DWORD inheritance) {
     BuildExplicitAccessWithNameW(&entry, const_cast<LPWSTR>(trustee), rights, SET_ACCESS, inheritance);

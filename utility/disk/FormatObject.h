@@ -14,11 +14,11 @@ enum FormatError {
 };
 
 struct FormatParams {
-    void* context = nullptr;       // handed back to every output operation
-    uint64_t position = 0;         // used and moved by Write and Seek
-    uint64_t size = 0;             // volume size in bytes
+    void* context = nullptr;  // handed back to every output operation
+    uint64_t position = 0;    // used and moved by Write and Seek
+    uint64_t size = 0;        // volume size in bytes
     uint32_t bytesPerSector = 512;
-    std::string label;             // 8-bit volume label, empty in this program
+    std::string label;  // 8-bit volume label, empty in this program
 };
 
 // Output operations, each taking the context first.

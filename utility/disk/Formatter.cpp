@@ -32,15 +32,23 @@ void CFormatter::Format(int formatType) {
 
     int result;
     switch (type) {
-    case FAT_TYPE_12: result = FormatFat12(params, io); break;
-    case FAT_TYPE_16: result = FormatFat16(params, io); break;
-    case FAT_TYPE_32: result = FormatFat32(params, io); break;
-    case 4:
-        result = (m_targetReadsZero ? FormatNtfsOverZeros(params, io) : FormatNtfs(params, io)) == 0
-                     ? FORMAT_ERR_NONE
-                     : FORMAT_ERR_PARAM;
-        break;
-    default: result = FORMAT_ERR_PARAM; break;
+        case FAT_TYPE_12:
+            result = FormatFat12(params, io);
+            break;
+        case FAT_TYPE_16:
+            result = FormatFat16(params, io);
+            break;
+        case FAT_TYPE_32:
+            result = FormatFat32(params, io);
+            break;
+        case 4:
+            result = (m_targetReadsZero ? FormatNtfsOverZeros(params, io) : FormatNtfs(params, io)) == 0
+                         ? FORMAT_ERR_NONE
+                         : FORMAT_ERR_PARAM;
+            break;
+        default:
+            result = FORMAT_ERR_PARAM;
+            break;
     }
     if (result == FORMAT_ERR_NONE) return;
     if (CException* caught = m_target->TakeCaughtException()) throw caught;

@@ -39,20 +39,18 @@ constexpr Definition kDefinitions[] = {
     {"$LOGGED_UTILITY_STREAM", 0x100, kMayBeNonResident, 0, 65536},
 };
 
-} // namespace
+}  // namespace
 
 namespace UNtfsAttrDef {
 
-void Build(uint8_t* table)
-{
+void Build(uint8_t* table) {
     std::memset(table, 0, kTableSize);
     uint8_t* entry = table;
     for (const Definition& d : kDefinitions) {
-        for (size_t i = 0; d.name[i] != '\0'; ++i)
-            Put16(entry + 2 * i, static_cast<uint8_t>(d.name[i]));
+        for (size_t i = 0; d.name[i] != '\0'; ++i) Put16(entry + 2 * i, static_cast<uint8_t>(d.name[i]));
         Put32(entry + 0x80, d.type);
-        Put32(entry + 0x84, 0); // display rule
-        Put32(entry + 0x88, 0); // collation rule
+        Put32(entry + 0x84, 0);  // display rule
+        Put32(entry + 0x88, 0);  // collation rule
         Put32(entry + 0x8C, d.flags);
         Put64(entry + 0x90, d.minimum);
         Put64(entry + 0x98, d.maximum);
@@ -60,4 +58,4 @@ void Build(uint8_t* table)
     }
 }
 
-} // namespace UNtfsAttrDef
+}  // namespace UNtfsAttrDef

@@ -5,9 +5,9 @@
 namespace UNtfsAttrDef {
 
 constexpr uint32_t kEntrySize = 160;
-constexpr uint32_t kTableSize = 16 * kEntrySize; // 2560
+constexpr uint32_t kTableSize = 16 * kEntrySize;  // 2560
 
 // Fills table (kTableSize bytes).
 void Build(uint8_t* table);
 
-} // namespace UNtfsAttrDef
+}  // namespace UNtfsAttrDef

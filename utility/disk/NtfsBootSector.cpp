@@ -15,22 +15,18 @@ constexpr uint16_t kSectorsPerTrack = 63;
 constexpr uint16_t kHeads = 255;
 constexpr uint32_t kHiddenSectors = 63;
 
-} // namespace
+}  // namespace
 
 namespace UNtfsBootSector {
 
-uint8_t SizeCode(uint32_t size, uint32_t clusterSize)
-{
-    if (size >= clusterSize)
-        return static_cast<uint8_t>(size / clusterSize);
+uint8_t SizeCode(uint32_t size, uint32_t clusterSize) {
+    if (size >= clusterSize) return static_cast<uint8_t>(size / clusterSize);
     int log2 = 0;
-    while ((1u << log2) < size)
-        ++log2;
+    while ((1u << log2) < size) ++log2;
     return static_cast<uint8_t>(-log2);
 }
 
-void Build(uint8_t* boot, const CNtfsLayout& layout, uint64_t serial)
-{
+void Build(uint8_t* boot, const CNtfsLayout& layout, uint64_t serial) {
     std::memset(boot, 0, kBootSize);
     UNtfsBootCode::Fill(boot);
     boot[0] = 0xEB;
@@ -56,4 +52,4 @@ void Build(uint8_t* boot, const CNtfsLayout& layout, uint64_t serial)
     boot[511] = 0xAA;
 }
 
-} // namespace UNtfsBootSector
+}  // namespace UNtfsBootSector

@@ -15,4 +15,4 @@ void Build(uint8_t* boot, const CNtfsLayout& layout, uint64_t serial);
 // least a cluster, else minus log2 of its size.
 uint8_t SizeCode(uint32_t size, uint32_t clusterSize);
 
-} // namespace UNtfsBootSector
+}  // namespace UNtfsBootSector

@@ -24,8 +24,7 @@ public:
     // buildTime (seconds since 1970) stamps the files and seeds the serial number. With
     // targetReadsZero the image reads as zeros wherever nothing is written (freshly created
     // pieces): stretches of the cluster bitmap that no allocation touched are left unwritten.
-    CNtfsBuilder(const FormatParams& params, const FormatIo& io, int64_t buildTime,
-                 bool targetReadsZero = false);
+    CNtfsBuilder(const FormatParams& params, const FormatIo& io, int64_t buildTime, bool targetReadsZero = false);
     ~CNtfsBuilder();
     CNtfsBuilder(const CNtfsBuilder&) = delete;
     CNtfsBuilder& operator=(const CNtfsBuilder&) = delete;
@@ -63,12 +62,12 @@ private:
 
     CNtfsRecord Record(uint32_t number);
     bool AddStandardInformation(CNtfsRecord& r, uint32_t fileAttributes, uint32_t securityId);
-    bool AddName(CNtfsRecord& r, uint32_t number, const std::u16string& name, bool inExtend,
-                 uint32_t fileAttributes, uint64_t allocatedSize, uint64_t dataSize);
+    bool AddName(CNtfsRecord& r, uint32_t number, const std::u16string& name, bool inExtend, uint32_t fileAttributes,
+                 uint64_t allocatedSize, uint64_t dataSize);
     // Gives a stream clusters, describes it in the record and writes data (padded with
     // zeros to whole clusters).
-    bool AddStream(CNtfsRecord& r, const std::u16string& name, const uint8_t* data,
-                   uint64_t length, CNtfsRunList& runs);
+    bool AddStream(CNtfsRecord& r, const std::u16string& name, const uint8_t* data, uint64_t length,
+                   CNtfsRunList& runs);
     uint8_t IndexBlockClusters() const;
     bool Write(const void* data, uint64_t offset, uint64_t length);
     bool WriteRuns(const CNtfsRunList& runs, const uint8_t* data, uint64_t length);

@@ -43,7 +43,7 @@ private:
     uint64_t m_clusters;
     uint64_t m_zoneEnd;
     uint64_t m_bytes;
-    std::vector<bool> m_touched; // per kTrackedBytes of the bitmap
+    std::vector<bool> m_touched;  // per kTrackedBytes of the bitmap
     // Zeroed by calloc: the pages of a large, mostly free bitmap are never touched.
     std::unique_ptr<uint8_t, Free> m_bitmap;
 };

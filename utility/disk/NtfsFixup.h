@@ -12,4 +12,4 @@ bool Protect(uint8_t* buffer, uint32_t size);
 // Puts the saved bytes back; false when a block does not end in the sequence number.
 bool Unprotect(uint8_t* buffer, uint32_t size);
 
-} // namespace UNtfsFixup
+}  // namespace UNtfsFixup

@@ -33,7 +33,7 @@ public:
 private:
     struct Entry {
         std::vector<uint8_t> key;
-        std::vector<uint8_t> bytes; // the whole entry
+        std::vector<uint8_t> bytes;  // the whole entry
     };
 
     std::vector<const Entry*> Sorted() const;

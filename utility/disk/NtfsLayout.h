@@ -24,16 +24,16 @@ public:
     uint64_t volumeSectors = 0;  // less the last one, kept for the backup boot sector
     uint64_t clusters = 0;
 
-    uint64_t bootClusters = 0;   // $Boot at LCN 0
-    uint64_t mftBitmapLcn = 0;   // one cluster
+    uint64_t bootClusters = 0;  // $Boot at LCN 0
+    uint64_t mftBitmapLcn = 0;  // one cluster
     uint64_t mftLcn = 0;
     uint64_t mftClusters = 0;
     uint64_t mirrorLcn = 0;
     uint64_t mirrorClusters = 0;
     uint32_t mirrorRecords = 0;  // the first records of the MFT, filling the mirror's clusters
     uint64_t logLcn = 0;
-    uint64_t logSize = 0;        // bytes, a whole number of clusters
-    uint64_t zoneEnd = 0;        // first cluster past the MFT zone
+    uint64_t logSize = 0;  // bytes, a whole number of clusters
+    uint64_t zoneEnd = 0;  // first cluster past the MFT zone
 
     uint64_t backupBootOffset = 0;
     uint32_t backupBootLength = 0;
@@ -41,6 +41,6 @@ public:
     // (tools look for the backup at the end of the device); 0 when there is none.
     uint64_t endBootOffset = 0;
 
-    uint32_t mftBitmapBytes = 0;     // in use in the MFT bitmap
-    uint64_t clusterBitmapBytes = 0; // size of $Bitmap's data
+    uint32_t mftBitmapBytes = 0;      // in use in the MFT bitmap
+    uint64_t clusterBitmapBytes = 0;  // size of $Bitmap's data
 };

@@ -17,10 +17,10 @@ public:
     void AddLink();
 
     // Each returns false when the record has no room left.
-    bool AddResident(uint32_t type, const std::u16string& name, const void* value,
-                     uint32_t length, uint8_t residentFlags = 0);
-    bool AddNonResident(uint32_t type, const std::u16string& name, const CNtfsRunList& runs,
-                        uint32_t clusterSize, uint64_t dataSize, uint64_t initializedSize);
+    bool AddResident(uint32_t type, const std::u16string& name, const void* value, uint32_t length,
+                     uint8_t residentFlags = 0);
+    bool AddNonResident(uint32_t type, const std::u16string& name, const CNtfsRunList& runs, uint32_t clusterSize,
+                        uint64_t dataSize, uint64_t initializedSize);
 
     // The value of a resident attribute, or nullptr when there is none.
     uint8_t* FindValue(uint32_t type, const std::u16string& name, uint32_t* length = nullptr);

@@ -5,8 +5,8 @@
 #include <vector>
 
 struct NtfsRun {
-    int64_t lcn;     // kSparse for a run without clusters
-    uint64_t length; // in clusters
+    int64_t lcn;      // kSparse for a run without clusters
+    uint64_t length;  // in clusters
 };
 
 class CNtfsRunList {

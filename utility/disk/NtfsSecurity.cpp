@@ -23,8 +23,7 @@ struct Ace {
     std::vector<uint8_t> sid;
 };
 
-std::vector<uint8_t> Acl(const std::vector<Ace>& aces)
-{
+std::vector<uint8_t> Acl(const std::vector<Ace>& aces) {
     std::vector<uint8_t> acl(8, 0);
     for (const Ace& ace : aces) {
         const size_t at = acl.size();
@@ -42,10 +41,8 @@ std::vector<uint8_t> Acl(const std::vector<Ace>& aces)
 }
 
 // Header, then the DACL, then owner and group.
-std::vector<uint8_t> Descriptor(const std::vector<uint8_t>& dacl,
-                                const std::vector<uint8_t>& owner,
-                                const std::vector<uint8_t>& group)
-{
+std::vector<uint8_t> Descriptor(const std::vector<uint8_t>& dacl, const std::vector<uint8_t>& owner,
+                                const std::vector<uint8_t>& group) {
     std::vector<uint8_t> sd(20 + dacl.size() + owner.size() + group.size(), 0);
     sd[0] = 1;
     Put16(&sd[2], kSelfRelativeDaclPresent);
@@ -62,15 +59,9 @@ std::vector<uint8_t> Descriptor(const std::vector<uint8_t>& dacl,
     return sd;
 }
 
-std::vector<uint8_t> LocalSystem()
-{
-    return UNtfsSecurity::Sid(5, {18});
-}
+std::vector<uint8_t> LocalSystem() { return UNtfsSecurity::Sid(5, {18}); }
 
-std::vector<uint8_t> Administrators()
-{
-    return UNtfsSecurity::Sid(5, {32, 544});
-}
+std::vector<uint8_t> Administrators() { return UNtfsSecurity::Sid(5, {32, 544}); }
 
 struct SdsEntry {
     uint32_t id;
@@ -84,8 +75,7 @@ constexpr SdsEntry kEntries[] = {
 };
 
 // The 20-byte header of an $SDS entry, which $SDH and $SII also carry as data.
-std::vector<uint8_t> SdsHeader(const SdsEntry& e, const std::vector<uint8_t>& sd)
-{
+std::vector<uint8_t> SdsHeader(const SdsEntry& e, const std::vector<uint8_t>& sd) {
     std::vector<uint8_t> h(kSdsHeader, 0);
     Put32(&h[0], UNtfsSecurity::Hash(sd.data(), sd.size()));
     Put32(&h[4], e.id);
@@ -94,16 +84,15 @@ std::vector<uint8_t> SdsHeader(const SdsEntry& e, const std::vector<uint8_t>& sd
     return h;
 }
 
-} // namespace
+}  // namespace
 
 namespace UNtfsSecurity {
 
-std::vector<uint8_t> Sid(uint8_t authority, std::initializer_list<uint32_t> subAuthorities)
-{
+std::vector<uint8_t> Sid(uint8_t authority, std::initializer_list<uint32_t> subAuthorities) {
     std::vector<uint8_t> sid(8 + 4 * subAuthorities.size(), 0);
     sid[0] = 1;
     sid[1] = static_cast<uint8_t>(subAuthorities.size());
-    sid[7] = authority; // 48-bit big-endian identifier authority
+    sid[7] = authority;  // 48-bit big-endian identifier authority
     size_t at = 8;
     for (uint32_t sub : subAuthorities) {
         Put32(&sid[at], sub);
@@ -112,37 +101,30 @@ std::vector<uint8_t> Sid(uint8_t authority, std::initializer_list<uint32_t> subA
     return sid;
 }
 
-std::vector<uint8_t> SystemDescriptor(uint32_t accessMask)
-{
-    const std::vector<uint8_t> dacl = Acl({{0, accessMask, LocalSystem()},
-                                           {0, accessMask, Administrators()}});
+std::vector<uint8_t> SystemDescriptor(uint32_t accessMask) {
+    const std::vector<uint8_t> dacl = Acl({{0, accessMask, LocalSystem()}, {0, accessMask, Administrators()}});
     return Descriptor(dacl, Administrators(), Administrators());
 }
 
-std::vector<uint8_t> RootDescriptor()
-{
+std::vector<uint8_t> RootDescriptor() {
     const uint8_t inherit = kObjectInherit | kContainerInherit;
     const uint32_t fullControl = 0x1F01FF;
     const uint32_t change = 0x1301BF;
     const uint32_t genericAll = 0x10000000;
-    const std::vector<uint8_t> dacl =
-        Acl({{inherit, fullControl, Administrators()},
-             {inherit, fullControl, LocalSystem()},
-             {static_cast<uint8_t>(inherit | kInheritOnly), genericAll, Sid(3, {0})},
-             {inherit, change, Sid(1, {0})}});
+    const std::vector<uint8_t> dacl = Acl({{inherit, fullControl, Administrators()},
+                                           {inherit, fullControl, LocalSystem()},
+                                           {static_cast<uint8_t>(inherit | kInheritOnly), genericAll, Sid(3, {0})},
+                                           {inherit, change, Sid(1, {0})}});
     return Descriptor(dacl, Administrators(), LocalSystem());
 }
 
-uint32_t Hash(const uint8_t* descriptor, size_t length)
-{
+uint32_t Hash(const uint8_t* descriptor, size_t length) {
     uint32_t hash = 0;
-    for (size_t i = 0; i + 4 <= length; i += 4)
-        hash = Get32(descriptor + i) + ((hash << 3) | (hash >> 29));
+    for (size_t i = 0; i + 4 <= length; i += 4) hash = Get32(descriptor + i) + ((hash << 3) | (hash >> 29));
     return hash;
 }
 
-std::vector<uint8_t> SdsStream()
-{
+std::vector<uint8_t> SdsStream() {
     std::vector<uint8_t> sds(kSdsSize, 0);
     for (const SdsEntry& e : kEntries) {
         const std::vector<uint8_t> sd = SystemDescriptor(e.mask);
@@ -155,8 +137,7 @@ std::vector<uint8_t> SdsStream()
     return sds;
 }
 
-void AddIndexEntries(CNtfsIndex& sdh, CNtfsIndex& sii)
-{
+void AddIndexEntries(CNtfsIndex& sdh, CNtfsIndex& sii) {
     for (const SdsEntry& e : kEntries) {
         const std::vector<uint8_t> sd = SystemDescriptor(e.mask);
         const std::vector<uint8_t> header = SdsHeader(e, sd);
@@ -171,4 +152,4 @@ void AddIndexEntries(CNtfsIndex& sdh, CNtfsIndex& sii)
     }
 }
 
-} // namespace UNtfsSecurity
+}  // namespace UNtfsSecurity

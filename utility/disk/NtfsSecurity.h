@@ -10,9 +10,9 @@ class CNtfsIndex;
 
 namespace UNtfsSecurity {
 
-constexpr uint32_t kReadOnlyId = 0x100;   // SYSTEM and Administrators may read
-constexpr uint32_t kReadWriteId = 0x101;  // SYSTEM and Administrators may read and write
-constexpr uint32_t kSdsSize = 0x40000 + 252; // the entries, then their copy 256 KiB on
+constexpr uint32_t kReadOnlyId = 0x100;       // SYSTEM and Administrators may read
+constexpr uint32_t kReadWriteId = 0x101;      // SYSTEM and Administrators may read and write
+constexpr uint32_t kSdsSize = 0x40000 + 252;  // the entries, then their copy 256 KiB on
 constexpr uint32_t kSdsMirrorOffset = 0x40000;
 
 // A binary SID S-1-<authority>-<sub authorities...>.
@@ -35,4 +35,4 @@ std::vector<uint8_t> SdsStream();
 // Adds the entries of the two descriptors to $SDH (hash, id) and $SII (id).
 void AddIndexEntries(CNtfsIndex& sdh, CNtfsIndex& sii);
 
-} // namespace UNtfsSecurity
+}  // namespace UNtfsSecurity

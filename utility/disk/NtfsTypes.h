@@ -79,9 +79,8 @@ constexpr uint16_t VOLUME_IS_DIRTY = 0x0001;
 constexpr uint32_t FIXUP_BLOCK = 512;
 
 // A file reference: record number in the low 48 bits, sequence number above.
-constexpr uint64_t FileReference(uint64_t record, uint16_t sequence)
-{
+constexpr uint64_t FileReference(uint64_t record, uint16_t sequence) {
     return record | (static_cast<uint64_t>(sequence) << 48);
 }
 
-} // namespace UNtfsTypes
+}  // namespace UNtfsTypes

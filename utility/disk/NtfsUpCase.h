@@ -34,4 +34,4 @@ const Range* Ranges(uint32_t* count);
 const Alternating* AlternatingRanges(uint32_t* count);
 const Single* Singles(uint32_t* count);
 
-} // namespace UNtfsUpCase
+}  // namespace UNtfsUpCase

@@ -8,8 +8,8 @@ public:
     void Read();
 
     OSVERSIONINFOEXW m_version{};
-    DWORD m_wow64 = 0;         // 1 for a 32-bit process on 64-bit Windows
-    DWORD m_productType = 0;   // from GetProductInfo
+    DWORD m_wow64 = 0;        // 1 for a 32-bit process on 64-bit Windows
+    DWORD m_productType = 0;  // from GetProductInfo
     SYSTEM_INFO m_nativeSystemInfo{};
 
     bool IsVistaOrLater() const { return m_version.dwMajorVersion >= 6; }

@@ -5,8 +5,7 @@ CPSAPI_kernel32DllInterface::CPSAPI_kernel32DllInterface() : CDllInterface(L"Ker
 CPSAPI_kernel32DllInterface::~CPSAPI_kernel32DllInterface() { Forget(); }
 
 bool CPSAPI_kernel32DllInterface::Resolve() {
-    QueryFullProcessImageNameW =
-        Lookup<QueryFullProcessImageNameWFn>("QueryFullProcessImageNameW");
+    QueryFullProcessImageNameW = Lookup<QueryFullProcessImageNameWFn>("QueryFullProcessImageNameW");
     return true;
 }
 

@@ -5,8 +5,7 @@
 
 class CPSAPI_kernel32DllInterface : public CDllInterface {
 public:
-    using QueryFullProcessImageNameWFn = BOOL(WINAPI*)(HANDLE process, DWORD flags, LPWSTR name,
-                                                       DWORD* size);
+    using QueryFullProcessImageNameWFn = BOOL(WINAPI*)(HANDLE process, DWORD flags, LPWSTR name, DWORD* size);
 
     CPSAPI_kernel32DllInterface();
     ~CPSAPI_kernel32DllInterface() override;

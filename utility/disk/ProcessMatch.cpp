@@ -8,8 +8,7 @@ namespace UProcessMatch {
 namespace {
 
 template <typename Match>
-bool Filter(const std::list<uint32_t>& ids, const ImagePathFn& imagePath, Match match,
-            std::list<uint32_t>& found) {
+bool Filter(const std::list<uint32_t>& ids, const ImagePathFn& imagePath, Match match, std::list<uint32_t>& found) {
     found.clear();
     for (uint32_t id : ids) {
         std::wstring image = imagePath(id);
@@ -20,21 +19,17 @@ bool Filter(const std::list<uint32_t>& ids, const ImagePathFn& imagePath, Match 
 
 }  // namespace
 
-bool FilterByPath(const std::list<uint32_t>& ids, const ImagePathFn& imagePath,
-                  const std::wstring& path, std::list<uint32_t>& found) {
+bool FilterByPath(const std::list<uint32_t>& ids, const ImagePathFn& imagePath, const std::wstring& path,
+                  std::list<uint32_t>& found) {
     return Filter(
-        ids, imagePath,
-        [&](const std::wstring& image) { return UProcessPath::EqualNoCase(image, path); },
-        found);
+        ids, imagePath, [&](const std::wstring& image) { return UProcessPath::EqualNoCase(image, path); }, found);
 }
 
-bool FilterByFileName(const std::list<uint32_t>& ids, const ImagePathFn& imagePath,
-                      const std::wstring& fileName, std::list<uint32_t>& found) {
+bool FilterByFileName(const std::list<uint32_t>& ids, const ImagePathFn& imagePath, const std::wstring& fileName,
+                      std::list<uint32_t>& found) {
     return Filter(
         ids, imagePath,
-        [&](const std::wstring& image) {
-            return UProcessPath::EqualNoCase(UProcessPath::FileNameOf(image), fileName);
-        },
+        [&](const std::wstring& image) { return UProcessPath::EqualNoCase(UProcessPath::FileNameOf(image), fileName); },
         found);
 }
 

@@ -13,12 +13,12 @@ using ImagePathFn = std::function<std::wstring(uint32_t)>;
 
 // found receives (after being emptied) the ids whose image path equals path, ignoring
 // case. An unreadable (empty) image path matches nothing. True when any matched.
-bool FilterByPath(const std::list<uint32_t>& ids, const ImagePathFn& imagePath,
-                  const std::wstring& path, std::list<uint32_t>& found);
+bool FilterByPath(const std::list<uint32_t>& ids, const ImagePathFn& imagePath, const std::wstring& path,
+                  std::list<uint32_t>& found);
 
 // As FilterByPath, comparing the image's base name and extension with fileName.
-bool FilterByFileName(const std::list<uint32_t>& ids, const ImagePathFn& imagePath,
-                      const std::wstring& fileName, std::list<uint32_t>& found);
+bool FilterByFileName(const std::list<uint32_t>& ids, const ImagePathFn& imagePath, const std::wstring& fileName,
+                      std::list<uint32_t>& found);
 
 // Fills ids into a buffer of capacity entries; sets *count to the entries written.
 // False when the enumeration failed.

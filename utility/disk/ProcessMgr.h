@@ -18,9 +18,7 @@ public:
     bool FindProcessesByFileName(const std::wstring& fileName, std::list<uint32_t>& ids) {
         return m_imp->FindProcessesByFileName(fileName, ids);
     }
-    bool GetProcessWindows(uint32_t id, std::list<HWND>& windows) {
-        return m_imp->GetProcessWindows(id, windows);
-    }
+    bool GetProcessWindows(uint32_t id, std::list<HWND>& windows) { return m_imp->GetProcessWindows(id, windows); }
 
 private:
     CProcessMgr(const CProcessMgr&) = delete;

@@ -5,6 +5,4 @@
 
 CProcessMgrImp* CProcessMgrPSAPIImpCreator::Create() const { return new CProcessMgrPSAPIImp(); }
 
-CProcessMgrImp* CProcessMgrToolHelpImpCreator::Create() const {
-    return new CProcessMgrToolHelpImp();
-}
+CProcessMgrImp* CProcessMgrToolHelpImpCreator::Create() const { return new CProcessMgrToolHelpImp(); }

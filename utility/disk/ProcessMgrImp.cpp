@@ -14,8 +14,7 @@ bool CProcessMgrImp::FindProcessesByPath(const std::wstring& path, std::list<uin
         all, [this](uint32_t id) { return GetProcessImagePath(id); }, path, ids);
 }
 
-bool CProcessMgrImp::FindProcessesByFileName(const std::wstring& fileName,
-                                             std::list<uint32_t>& ids) {
+bool CProcessMgrImp::FindProcessesByFileName(const std::wstring& fileName, std::list<uint32_t>& ids) {
     std::list<uint32_t> all;
     EnumProcessIds(all);
     return UProcessMatch::FilterByFileName(

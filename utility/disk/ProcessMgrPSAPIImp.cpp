@@ -41,8 +41,7 @@ std::vector<std::wstring> AllDeviceTargets() {
     for (;;) {
         got = QueryDosDeviceW(nullptr, names.data(), static_cast<DWORD>(names.size()));
         if (got != 0) break;
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || names.size() >= (1u << 24))
-            return {};
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || names.size() >= (1u << 24)) return {};
         names.resize(names.size() + kDeviceListStep);
     }
     std::vector<std::wstring> targets;
@@ -62,8 +61,7 @@ std::wstring ToDosPath(std::wstring path) {
 
 CProcessMgrPSAPIImp::CProcessMgrPSAPIImp() : CProcessMgrPSAPIImp(CPSAPIDllInterface::Instance()) {}
 
-CProcessMgrPSAPIImp::CProcessMgrPSAPIImp(CPSAPIDllInterface& dll)
-    : m_dll(dll), m_usable(dll.IsUsable()) {}
+CProcessMgrPSAPIImp::CProcessMgrPSAPIImp(CPSAPIDllInterface& dll) : m_dll(dll), m_usable(dll.IsUsable()) {}
 
 bool CProcessMgrPSAPIImp::EnumProcessIds(std::list<uint32_t>& ids) {
     auto enumProcesses = m_usable ? m_dll.Psapi().EnumProcesses : nullptr;
@@ -75,8 +73,7 @@ bool CProcessMgrPSAPIImp::EnumProcessIds(std::list<uint32_t>& ids) {
         [enumProcesses](uint32_t* buffer, uint32_t capacity, uint32_t* count) {
             DWORD bytes = 0;
             static_assert(sizeof(DWORD) == sizeof(uint32_t), "ids are 32-bit");
-            if (!enumProcesses(reinterpret_cast<DWORD*>(buffer), capacity * sizeof(DWORD), &bytes))
-                return false;
+            if (!enumProcesses(reinterpret_cast<DWORD*>(buffer), capacity * sizeof(DWORD), &bytes)) return false;
             *count = bytes / sizeof(DWORD);
             return true;
         },
@@ -86,9 +83,8 @@ bool CProcessMgrPSAPIImp::EnumProcessIds(std::list<uint32_t>& ids) {
 std::wstring CProcessMgrPSAPIImp::GetProcessImagePath(uint32_t id) {
     if (id == 0 || !m_usable) return std::wstring();
     bool queryName = m_dll.Kernel32().QueryFullProcessImageNameW != nullptr;
-    const CHandle process(
-        OpenProcess(queryName ? PROCESS_QUERY_LIMITED_INFORMATION : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
-                    FALSE, id));
+    const CHandle process(OpenProcess(
+        queryName ? PROCESS_QUERY_LIMITED_INFORMATION : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
     if (!process) return std::wstring();
     std::wstring path = queryName ? QueryImageName(process.Get()) : FirstModuleName(process.Get());
     return UProcessPath::StripNtPrefix(path);
@@ -99,8 +95,7 @@ std::wstring CProcessMgrPSAPIImp::QueryImageName(HANDLE process) {
     for (DWORD chars = kNameChars; chars <= kLongestPath; chars *= 2) {
         std::vector<wchar_t> name(chars);
         DWORD size = chars;
-        if (query(process, kNativeName, name.data(), &size))
-            return ToDosPath(std::wstring(name.data(), size));
+        if (query(process, kNativeName, name.data(), &size)) return ToDosPath(std::wstring(name.data(), size));
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
     }
     return std::wstring();
@@ -109,8 +104,7 @@ std::wstring CProcessMgrPSAPIImp::QueryImageName(HANDLE process) {
 std::wstring CProcessMgrPSAPIImp::FirstModuleName(HANDLE process) {
     HMODULE module = nullptr;
     DWORD needed = 0;
-    if (!m_dll.Psapi().EnumProcessModules(process, &module, sizeof(module), &needed) || !module)
-        return std::wstring();
+    if (!m_dll.Psapi().EnumProcessModules(process, &module, sizeof(module), &needed) || !module) return std::wstring();
     std::vector<wchar_t> name(kNameChars);
     DWORD got = m_dll.Psapi().GetModuleFileNameExW(process, module, name.data(), kNameChars);
     if (got == 0 || got >= kNameChars) return std::wstring();  // failed or cut short

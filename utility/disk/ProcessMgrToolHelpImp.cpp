@@ -3,11 +3,9 @@
 #include "framework/Handle.h"
 #include "utility/disk/ProcessPath.h"
 
-CProcessMgrToolHelpImp::CProcessMgrToolHelpImp()
-    : CProcessMgrToolHelpImp(CToolHelpDllInterface::Instance()) {}
+CProcessMgrToolHelpImp::CProcessMgrToolHelpImp() : CProcessMgrToolHelpImp(CToolHelpDllInterface::Instance()) {}
 
-CProcessMgrToolHelpImp::CProcessMgrToolHelpImp(CToolHelpDllInterface& dll)
-    : m_dll(dll), m_usable(dll.IsUsable()) {}
+CProcessMgrToolHelpImp::CProcessMgrToolHelpImp(CToolHelpDllInterface& dll) : m_dll(dll), m_usable(dll.IsUsable()) {}
 
 bool CProcessMgrToolHelpImp::EnumProcessIds(std::list<uint32_t>& ids) {
     ids.clear();

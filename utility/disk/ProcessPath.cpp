@@ -10,9 +10,7 @@ namespace {
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-std::wstring Part(const std::wstring& text, size_t start, size_t end) {
-    return text.substr(start, end - start);
-}
+std::wstring Part(const std::wstring& text, size_t start, size_t end) { return text.substr(start, end - start); }
 
 const uint16_t* UpCaseTable() {
     static const std::unique_ptr<uint16_t[]> table = [] {
@@ -76,16 +74,14 @@ bool EqualNoCase(const std::wstring& a, const std::wstring& b) {
 }
 
 std::wstring StripNtPrefix(const std::wstring& path) {
-    if (path.size() >= 7 && path.compare(0, 4, L"\\??\\") == 0 && path[5] == L':' &&
-        path[6] == L'\\')
+    if (path.size() >= 7 && path.compare(0, 4, L"\\??\\") == 0 && path[5] == L':' && path[6] == L'\\')
         return path.substr(4);
     return path;
 }
 
 bool StartsWithDevice(const std::wstring& path, const std::wstring& device) {
     if (device.empty() || !EqualNoCaseRange(path, 0, device)) return false;
-    return path.size() == device.size() || IsSeparator(path[device.size()]) ||
-           IsSeparator(device.back());
+    return path.size() == device.size() || IsSeparator(path[device.size()]) || IsSeparator(device.back());
 }
 
 bool ReplaceDrivePrefix(std::wstring& path, const std::vector<DriveDevice>& drives) {
@@ -122,8 +118,6 @@ std::vector<std::wstring> SplitMultiString(const wchar_t* buffer, size_t length)
     return strings;
 }
 
-bool HasExeExtension(const std::wstring& path) {
-    return EqualNoCase(SplitPath(path).ext, L".exe");
-}
+bool HasExeExtension(const std::wstring& path) { return EqualNoCase(SplitPath(path).ext, L".exe"); }
 
 }  // namespace UProcessPath

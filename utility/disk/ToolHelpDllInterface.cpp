@@ -15,8 +15,7 @@ bool CToolHelpDllInterface::Resolve() {
     Module32NextW = Lookup<Module32WFn>("Module32NextW");
     Process32FirstW = Lookup<Process32WFn>("Process32FirstW");
     Process32NextW = Lookup<Process32WFn>("Process32NextW");
-    return CreateToolhelp32Snapshot && Module32FirstW && Module32NextW && Process32FirstW &&
-           Process32NextW;
+    return CreateToolhelp32Snapshot && Module32FirstW && Module32NextW && Process32FirstW && Process32NextW;
 }
 
 void CToolHelpDllInterface::Forget() {

@@ -4,8 +4,7 @@
 
 namespace UToolCommandBuilder {
 
-std::vector<uint8_t> Build(EToolCommand command, wchar_t drive, const CVelmoraEXVlinkData& link,
-                           unsigned lengthWidth) {
+std::vector<uint8_t> Build(EToolCommand command, wchar_t drive, const CVelmoraEXVlinkData& link, unsigned lengthWidth) {
     CDataConverter payload(lengthWidth);
     payload.AppendInt32(command);
     payload.AppendChar(static_cast<char16_t>(drive));

@@ -15,7 +15,7 @@ class IToolCmdPrompt;
 class CToolLinkCommands {
 public:
     struct CSettings {
-        std::wstring toolsPath;            // the tools program
+        std::wstring toolsPath;  // the tools program
         bool vistaOrLater = true;
         IElevatedStart* elevatedStart = nullptr;  // the administrator start ("runas" when null)
     };

@@ -5,8 +5,8 @@
 namespace UToolResultDecision {
 namespace {
 
-constexpr int32_t kMethodShell = 1;       // SHFileOperationW
-constexpr int32_t kMethodOperation = 2;   // IFileOperation
+constexpr int32_t kMethodShell = 1;      // SHFileOperationW
+constexpr int32_t kMethodOperation = 2;  // IFileOperation
 constexpr int32_t kAccessDeniedHr1 = static_cast<int32_t>(0x80270021);
 constexpr int32_t kAccessDeniedHr2 = static_cast<int32_t>(0x80270022);
 constexpr int32_t kInUseHr = static_cast<int32_t>(0x80270027);
@@ -24,7 +24,8 @@ enum : unsigned {
 };
 
 bool InUse(int32_t method, int32_t hresult, int32_t shResult) {
-    return (method == kMethodOperation && hresult == kInUseHr) || (method == kMethodShell && shResult == kSharingViolation);
+    return (method == kMethodOperation && hresult == kInUseHr) ||
+           (method == kMethodShell && shResult == kSharingViolation);
 }
 // The step result in the method's own field.
 uint32_t StepValue(int32_t method, int32_t hresult, int32_t shResult) {
@@ -64,8 +65,7 @@ CDecision DecideRemove(const CRemoveLinkRecord& r, const CDecisionContext& conte
         else
             decision.parts.push_back({kTextNoRemove, StepValue(r.method, r.hresult, r.shResult), {}});
     }
-    if (decision.parts.empty())
-        decision.parts.push_back({kTextNoRemove, static_cast<uint32_t>(r.junctionError), {}});
+    if (decision.parts.empty()) decision.parts.push_back({kTextNoRemove, static_cast<uint32_t>(r.junctionError), {}});
     return decision;
 }
 
@@ -96,14 +96,13 @@ CDecision Decide(EToolCommand command, const std::vector<uint8_t>& result, const
     return Act(EAction::NoResult);
 }
 
-
 std::wstring Compose(const std::vector<CTextPart>& parts, const std::function<std::wstring(unsigned)>& load) {
     std::wstring text;
     for (const CTextPart& part : parts) {
         if (!text.empty()) text += L"\r\n";
         // Each text has one placeholder: "%s" takes the part's text, "%X" its value.
-        text += UMessageText::Fill(load(part.id), {part.text.empty() ? UMessageText::Insert(part.value)
-                                                                     : UMessageText::Insert(part.text)});
+        text += UMessageText::Fill(
+            load(part.id), {part.text.empty() ? UMessageText::Insert(part.value) : UMessageText::Insert(part.text)});
     }
     return text;
 }

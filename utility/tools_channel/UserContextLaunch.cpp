@@ -56,8 +56,7 @@ const wchar_t* const kCapabilityStrings[] = {
     L"S-1-15-3-787448254-1207972858-3558633622-1059886964",
     L"S-1-15-3-3845273463-1331427702-1186551195-1148109977",
 };
-const wchar_t kPackageSid[] =
-    L"S-1-15-2-1430448594-2639229838-973813799-439329657-1197984847-4069167804-1277922394";
+const wchar_t kPackageSid[] = L"S-1-15-2-1430448594-2639229838-973813799-439329657-1197984847-4069167804-1277922394";
 const DWORD kAppPackageCapabilities[][2] = {{3, 4096}, {3, 1}, {3, 9}};
 // PROC_THREAD_ATTRIBUTE_SECURITY_CAPABILITIES (Windows 8; the headers hide it for Windows 7).
 constexpr DWORD_PTR kSecurityCapabilitiesAttribute = 0x20009;
@@ -101,8 +100,8 @@ CLaunchOutcome LowIntegrity(const std::wstring& program, const std::wstring& com
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessAsUserW(lowToken.Get(), program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &startup, &info))
+    if (!CreateProcessAsUserW(lowToken.Get(), program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &info))
         return Failed("CreateProcessAsUserW");
     return Started(info);
 }
@@ -144,8 +143,7 @@ CLaunchOutcome AppContainer(const std::wstring& program, const std::wstring& com
     security.AppContainerSid = package.Get();
     security.Capabilities = capabilities;
     security.CapabilityCount = 6;
-    if (!update(list.List(), 0, kSecurityCapabilitiesAttribute, &security, sizeof(security), nullptr,
-                nullptr))
+    if (!update(list.List(), 0, kSecurityCapabilitiesAttribute, &security, sizeof(security), nullptr, nullptr))
         return Failed("UpdateProcThreadAttribute");
 
     std::wstring line = commandLine;

@@ -323,8 +323,8 @@ void CDiskSequencer::RunSettingsChain(SettingsStep step) {
             }
         } else if (p.NeedsRemount == 1) {
             const bool recreated = (p.ChangeFlags & kNewImageChanges) != 0;
-            const uint32_t flags = (recreated ? MOUNT_RECREATED : MOUNT_NO_FLAGS) |
-                                   (p.FromSheet == 1 ? MOUNT_ERROR_BOX : MOUNT_NO_FLAGS);
+            const uint32_t flags =
+                (recreated ? MOUNT_RECREATED : MOUNT_NO_FLAGS) | (p.FromSheet == 1 ? MOUNT_ERROR_BOX : MOUNT_NO_FLAGS);
             PostMount(path, MOUNT_FIRST_ATTEMPT, flags, MountOperation(disk.Setting, recreated));
             FinishSettingsChange(true);
             return;
@@ -401,29 +401,29 @@ void CDiskSequencer::RunDeleteChain(const std::wstring& path, DeleteStep step) {
 
 bool CDiskSequencer::OnTaskDone(CVMUThreadTaskHeader* task) {
     switch (task->Type) {
-    case TASK_MOUNT:
-        OnMountDone(static_cast<CVMUThreadTaskMountEX&>(*task));
-        break;
-    case TASK_UNMOUNT:
-        OnUnmountDone(static_cast<CVMUThreadTaskUnmountEX&>(*task));
-        break;
-    case TASK_SETTING:
-        OnSettingsDone(static_cast<CVMUThreadTaskSettingEx&>(*task));
-        break;
-    case TASK_SETTING_DELETE:
-        OnSettingsDeleteDone(static_cast<CVMUThreadTaskSettingDeleteEx&>(*task));
-        break;
-    case TASK_RAM_FOLDER:
-        OnRamFolderDone(static_cast<CVMUThreadTaskRAMFolderEX&>(*task));
-        break;
-    case TASK_VLINK:
-        OnLinkTaskDone(static_cast<CVMUThreadTaskVlinkEX&>(*task));
-        break;
-    case TASK_BROWSER_SETTING:
-        OnBrowserDone(static_cast<CVMUThreadTaskBrowserSettingEX&>(*task));
-        break;
-    default:
-        return false;
+        case TASK_MOUNT:
+            OnMountDone(static_cast<CVMUThreadTaskMountEX&>(*task));
+            break;
+        case TASK_UNMOUNT:
+            OnUnmountDone(static_cast<CVMUThreadTaskUnmountEX&>(*task));
+            break;
+        case TASK_SETTING:
+            OnSettingsDone(static_cast<CVMUThreadTaskSettingEx&>(*task));
+            break;
+        case TASK_SETTING_DELETE:
+            OnSettingsDeleteDone(static_cast<CVMUThreadTaskSettingDeleteEx&>(*task));
+            break;
+        case TASK_RAM_FOLDER:
+            OnRamFolderDone(static_cast<CVMUThreadTaskRAMFolderEX&>(*task));
+            break;
+        case TASK_VLINK:
+            OnLinkTaskDone(static_cast<CVMUThreadTaskVlinkEX&>(*task));
+            break;
+        case TASK_BROWSER_SETTING:
+            OnBrowserDone(static_cast<CVMUThreadTaskBrowserSettingEX&>(*task));
+            break;
+        default:
+            return false;
     }
     delete task;
     // A chain that ended without reaching the RAM-folder step still lets the start-up pass go on.
@@ -504,9 +504,9 @@ void CDiskSequencer::OnUnmountDone(CVMUThreadTaskUnmountEX& task) {
     }
     const bool imageError = static_cast<uint32_t>(task.Result) == RAMDISK_ERROR_IMAGE;
     if (operation == OP_SETTINGS_UNMOUNT && (imageError || !task.Message.empty())) {
-        const int answer = imageError ? m_host.ShowMessageBox(M::DiskTitle(), M::SaveFailedOnChange(),
-                                                              MB_RETRYCANCEL | MB_ICONHAND)
-                                      : m_host.ShowMessageBox(M::AppTitle(), task.Message, MB_RETRYCANCEL | MB_ICONHAND);
+        const int answer =
+            imageError ? m_host.ShowMessageBox(M::DiskTitle(), M::SaveFailedOnChange(), MB_RETRYCANCEL | MB_ICONHAND)
+                       : m_host.ShowMessageBox(M::AppTitle(), task.Message, MB_RETRYCANCEL | MB_ICONHAND);
         SetIdle(path);
         RunSettingsChain(answer == IDRETRY ? SettingsStep::Unmount : SettingsStep::Rollback);
         return;
@@ -520,8 +520,8 @@ void CDiskSequencer::OnUnmountDone(CVMUThreadTaskUnmountEX& task) {
     }
     if (operation == OP_SETTINGS_UNMOUNT) {
         if (m_pending) m_manager.SavePendingSettings(*m_pending);
-        const int answer = m_host.ShowMessageBox(M::AppTitle(), UTaskMessages::RestartForNewSettings(),
-                                                 MB_YESNO | MB_ICONEXCLAMATION);
+        const int answer =
+            m_host.ShowMessageBox(M::AppTitle(), UTaskMessages::RestartForNewSettings(), MB_YESNO | MB_ICONEXCLAMATION);
         SetIdle(path);
         if (m_pending && m_pending->NewSetting.SaveType != SAVE_NONE)
             UFolderCreation::CreateFolderPath(m_pending->NewSetting.BackupBaseDir, nullptr);
@@ -539,8 +539,7 @@ void CDiskSequencer::OnUnmountDone(CVMUThreadTaskUnmountEX& task) {
     }
     SetIdle(path);
     if (operation == OP_DISABLE_UNMOUNT) {
-        const std::wstring text =
-            task.Message.empty() ? M::DriverError(M::CannotDisable(), task.Result) : task.Message;
+        const std::wstring text = task.Message.empty() ? M::DriverError(M::CannotDisable(), task.Result) : task.Message;
         Balloon(text, M::DiskTitle(), BALLOON_ERROR);
     }
 }
@@ -559,9 +558,8 @@ void CDiskSequencer::OnSettingsDone(CVMUThreadTaskSettingEx& task) {
         return;
     }
     // A failure without a text of its own still must not pass for success.
-    const std::wstring text = !task.Message.empty()
-                                  ? task.Message
-                                  : M::ErrorOccurred(L"(" + std::to_wstring(task.Result) + L")");
+    const std::wstring text =
+        !task.Message.empty() ? task.Message : M::ErrorOccurred(L"(" + std::to_wstring(task.Result) + L")");
     if (m_pending->FromSheet == 1) {
         const int answer = m_host.ShowMessageBox(M::AppTitle(), text, MB_RETRYCANCEL | MB_ICONHAND);
         SetIdle(path);
@@ -599,23 +597,23 @@ void CDiskSequencer::OnBrowserDone(CVMUThreadTaskBrowserSettingEX& task) {
         (operation == OP_ENABLE_BROWSER || operation == OP_DELETE_BROWSER || operation == OP_RESUME_BROWSER))
         Balloon(M::BrowserCacheMoved(), M::AppTitle(), BALLOON_INFO);
     switch (operation) {
-    case OP_ENABLE_BROWSER:
-        RunEnableChain(path, EnableStep::Links, false);
-        break;
-    case OP_RESUME_BROWSER:
-        RunEnableChain(path, EnableStep::Links, true);
-        break;
-    case OP_SETTINGS_BROWSER_OFF:
-        RunSettingsChain(SettingsStep::Unmount);
-        break;
-    case OP_SETTINGS_BROWSER_ON:
-        RunSettingsChain(SettingsStep::RestartPrompt);
-        break;
-    case OP_DELETE_BROWSER:
-        RunDeleteChain(path, DeleteStep::Unmount);
-        break;
-    default:
-        break;
+        case OP_ENABLE_BROWSER:
+            RunEnableChain(path, EnableStep::Links, false);
+            break;
+        case OP_RESUME_BROWSER:
+            RunEnableChain(path, EnableStep::Links, true);
+            break;
+        case OP_SETTINGS_BROWSER_OFF:
+            RunSettingsChain(SettingsStep::Unmount);
+            break;
+        case OP_SETTINGS_BROWSER_ON:
+            RunSettingsChain(SettingsStep::RestartPrompt);
+            break;
+        case OP_DELETE_BROWSER:
+            RunDeleteChain(path, DeleteStep::Unmount);
+            break;
+        default:
+            break;
     }
 }
 
@@ -631,7 +629,8 @@ void CDiskSequencer::OnLinksDone(const std::wstring& path, LinkOperation linkOpe
     SetIdle(path);
     if (removed && result == 0 && operation == OP_DELETE_LINKS) {
         RunDeleteChain(path, DeleteStep::Caches);
-    } else if (linkOperation == LinkOperation::Create && (operation == OP_ENABLE_LINKS || operation == OP_RESUME_LINKS)) {
+    } else if (linkOperation == LinkOperation::Create &&
+               (operation == OP_ENABLE_LINKS || operation == OP_RESUME_LINKS)) {
         RunEnableChain(path, EnableStep::PendingLinks, operation == OP_RESUME_LINKS);
     } else if (createdPending && (operation == OP_ENABLE_PENDING_LINKS || operation == OP_RESUME_PENDING_LINKS)) {
         RunEnableChain(path, EnableStep::RamFolder, operation == OP_RESUME_PENDING_LINKS);

@@ -11,9 +11,7 @@ CVelmoraEXOptionData COptionDlg::Options() const {
     return options;
 }
 
-bool COptionDlg::IsChecked(int id) const {
-    return ::SendMessageW(GetDlgItem(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool COptionDlg::IsChecked(int id) const { return ::SendMessageW(GetDlgItem(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 BOOL COptionDlg::OnInitDialog() {
     ::SendMessageW(GetDlgItem(IDC_OPTION_TASKTRAY), BM_SETCHECK, TaskTray ? BST_CHECKED : BST_UNCHECKED, 0);

@@ -23,8 +23,7 @@ bool CSaveDlg::PathLess::operator()(const std::wstring& a, const std::wstring& b
     return _wcsicmp(a.c_str(), b.c_str()) < 0;
 }
 
-CSaveDlg::CSaveDlg(CVMUTaskTrayWnd& tray, ITrayPrompt& prompt)
-    : CDialog(IDD_SAVE), m_tray(tray), m_prompt(prompt) {}
+CSaveDlg::CSaveDlg(CVMUTaskTrayWnd& tray, ITrayPrompt& prompt) : CDialog(IDD_SAVE), m_tray(tray), m_prompt(prompt) {}
 
 CSaveDlg::~CSaveDlg() = default;
 
@@ -85,15 +84,15 @@ bool CSaveDlg::IsListed(const std::wstring& path) const {
 
 LRESULT CSaveDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case kStatusMessage:
-        if (wParam && lParam)
-            OnStatus(*reinterpret_cast<const RamDiskStatus*>(wParam), reinterpret_cast<const wchar_t*>(lParam));
-        return 0;
-    case WM_ENDSESSION:
-        if (!wParam) m_sessionCancelled = true;
-        return 0;
-    default:
-        return CDialog::WindowProc(message, wParam, lParam);
+        case kStatusMessage:
+            if (wParam && lParam)
+                OnStatus(*reinterpret_cast<const RamDiskStatus*>(wParam), reinterpret_cast<const wchar_t*>(lParam));
+            return 0;
+        case WM_ENDSESSION:
+            if (!wParam) m_sessionCancelled = true;
+            return 0;
+        default:
+            return CDialog::WindowProc(message, wParam, lParam);
     }
 }
 

@@ -62,7 +62,7 @@ BOOL CTransparentBitmapStatic::DrawComposed(HDC target, HDC image, HDC mask, int
         SetBkColor(front, RGB(255, 255, 255));
         SetTextColor(front, RGB(0, 0, 0));
         BitBlt(back, 0, 0, width, height, target, 0, 0, SRCCOPY);
-        BitBlt(back, 0, 0, width, height, mask, 0, 0, SRCAND);                // background with holes
+        BitBlt(back, 0, 0, width, height, mask, 0, 0, SRCAND);  // background with holes
         BitBlt(front, 0, 0, width, height, image, 0, 0, SRCCOPY);
         BitBlt(front, 0, 0, width, height, mask, 0, 0, kDestAndNotSource);  // image, key black
         BitBlt(back, 0, 0, width, height, front, 0, 0, SRCPAINT);

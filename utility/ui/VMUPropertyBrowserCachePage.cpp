@@ -86,10 +86,18 @@ bool CVMUPropertyBrowserCachePage::OtherDiskHas(int box) const {
     std::wstring path;
     int found = 0;
     switch (box) {
-        case IDC_CACHE_IE_FILES: found = manager.FindIECacheDisk(path); break;
-        case IDC_CACHE_IE_HISTORY: found = manager.FindIEHistoryDisk(path); break;
-        case IDC_CACHE_FIREFOX: found = manager.FindFirefoxCacheDisk(path); break;
-        case IDC_CACHE_CHROME: found = manager.FindChromeCacheDisk(path); break;
+        case IDC_CACHE_IE_FILES:
+            found = manager.FindIECacheDisk(path);
+            break;
+        case IDC_CACHE_IE_HISTORY:
+            found = manager.FindIEHistoryDisk(path);
+            break;
+        case IDC_CACHE_FIREFOX:
+            found = manager.FindFirefoxCacheDisk(path);
+            break;
+        case IDC_CACHE_CHROME:
+            found = manager.FindChromeCacheDisk(path);
+            break;
     }
     return found && !USettingsRules::EqualNoCase(path, sheet->Property().SettingsPath);
 }

@@ -58,8 +58,8 @@ BOOL CVMUPropertyWholePage::OnInitDialog() {
     HWND format = GetDlgItem(IDC_PROPERTY_FORMAT);
     ::SendMessageW(format, CB_RESETCONTENT, 0, 0);
     for (const wchar_t* name : kFormatNames) ::SendMessageW(format, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-    ::SendMessageW(format, CB_SETCURSEL, setting.FormatType == FORMAT_TYPE_FAT_AUTO ? FORMAT_INDEX_FAT : FORMAT_INDEX_NTFS,
-                   0);
+    ::SendMessageW(format, CB_SETCURSEL,
+                   setting.FormatType == FORMAT_TYPE_FAT_AUTO ? FORMAT_INDEX_FAT : FORMAT_INDEX_NTFS, 0);
 
     WriteSizeText(static_cast<uint32_t>(std::min<uint64_t>(setting.DriveSize >> 20, UINT32_MAX)));
     ComputeSizeLimit();
@@ -79,8 +79,8 @@ void CVMUPropertyWholePage::FillDriveLetters(unsigned char letter) {
         ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LetterEntry(free).c_str()));
 
     const std::wstring wanted = IsLetter(letter) ? LetterEntry(static_cast<wchar_t>(letter)) : automatic;
-    LRESULT index = ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                   reinterpret_cast<LPARAM>(wanted.c_str()));
+    LRESULT index =
+        ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(wanted.c_str()));
     if (index == CB_ERR) index = ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wanted.c_str()));
     ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }

@@ -17,8 +17,7 @@ class ITrayPrompt;
 
 class CVMUStatusSheet : public CPropertySheet {
 public:
-    CVMUStatusSheet(CVMUTaskTrayWnd& tray, IPropertySheetFactory& factory, ITrayPrompt& prompt,
-                    CWnd* parent = nullptr);
+    CVMUStatusSheet(CVMUTaskTrayWnd& tray, IPropertySheetFactory& factory, ITrayPrompt& prompt, CWnd* parent = nullptr);
     ~CVMUStatusSheet() override;
 
     // The open sheet of this process, or null.

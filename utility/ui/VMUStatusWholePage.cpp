@@ -177,7 +177,8 @@ void CVMUStatusWholePage::Refresh(int code, const std::wstring& path) {
     CVelmoraEXData disk;
     const int row = m_list.FindDisk(path);
     if (row >= 0 && m_tray.Manager().FindDisk(path, disk)) {
-        const bool enabled = code == REFRESH_ENABLED || (code == REFRESH_CURRENT && CVelmoraDiskListCtrl::IsEnabled(disk));
+        const bool enabled =
+            code == REFRESH_ENABLED || (code == REFRESH_CURRENT && CVelmoraDiskListCtrl::IsEnabled(disk));
         m_list.DrawRow(row, disk, enabled);
     }
     UpdateButtons();
@@ -237,29 +238,29 @@ BOOL CVMUStatusWholePage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result
 BOOL CVMUStatusWholePage::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (HIWORD(wParam) != BN_CLICKED) return CPropertyPage::OnCommand(wParam, lParam);
     switch (LOWORD(wParam)) {
-    case IDC_STATUS_NEW:
-        OnNew();
-        break;
-    case IDC_STATUS_DELETE:
-        OnDelete();
-        break;
-    case IDC_STATUS_ENABLE:
-        OnEnable();
-        break;
-    case IDC_STATUS_DISABLE:
-        OnDisable();
-        break;
-    case IDC_STATUS_PROPERTY:
-        OnProperties();
-        break;
-    case IDC_STATUS_IE_DELETE:
-        RunBrowsingDataDeletion();
-        break;
-    case IDC_STATUS_OPTION:
-        OnOptions();
-        break;
-    default:
-        return CPropertyPage::OnCommand(wParam, lParam);
+        case IDC_STATUS_NEW:
+            OnNew();
+            break;
+        case IDC_STATUS_DELETE:
+            OnDelete();
+            break;
+        case IDC_STATUS_ENABLE:
+            OnEnable();
+            break;
+        case IDC_STATUS_DISABLE:
+            OnDisable();
+            break;
+        case IDC_STATUS_PROPERTY:
+            OnProperties();
+            break;
+        case IDC_STATUS_IE_DELETE:
+            RunBrowsingDataDeletion();
+            break;
+        case IDC_STATUS_OPTION:
+            OnOptions();
+            break;
+        default:
+            return CPropertyPage::OnCommand(wParam, lParam);
     }
     UpdateButtons();
     return TRUE;

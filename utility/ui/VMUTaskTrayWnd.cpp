@@ -73,28 +73,28 @@ LRESULT CVMUTaskTrayWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
     }
     switch (message) {
-    case WM_TRAY_CALLBACK:
-        OnTrayCallback(lParam);
-        return 0;
-    case WM_TRAY_TASK_DONE:
-        return OnTaskDone(reinterpret_cast<CVMUThreadTaskHeader*>(wParam));
-    case WM_QUERYENDSESSION:
-        return OnQueryEndSession(lParam);
-    default:
-        return CWnd::WindowProc(message, wParam, lParam);
+        case WM_TRAY_CALLBACK:
+            OnTrayCallback(lParam);
+            return 0;
+        case WM_TRAY_TASK_DONE:
+            return OnTaskDone(reinterpret_cast<CVMUThreadTaskHeader*>(wParam));
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession(lParam);
+        default:
+            return CWnd::WindowProc(message, wParam, lParam);
     }
 }
 
 BOOL CVMUTaskTrayWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
-    case ID_TRAY_STATUS:
-        StatusCommand();
-        return TRUE;
-    case ID_TRAY_ENABLE:
-    case ID_TRAY_DISABLE:
-        return TRUE;
-    default:
-        return CWnd::OnCommand(wParam, lParam);
+        case ID_TRAY_STATUS:
+            StatusCommand();
+            return TRUE;
+        case ID_TRAY_ENABLE:
+        case ID_TRAY_DISABLE:
+            return TRUE;
+        default:
+            return CWnd::OnCommand(wParam, lParam);
     }
 }
 
@@ -140,14 +140,14 @@ void CVMUTaskTrayWnd::RemoveDiskRow(const std::wstring& settingsPath) {
 void CVMUTaskTrayWnd::OnTrayCallback(LPARAM mouseMessage) {
     if (!m_startupComplete) return;
     switch (static_cast<UINT>(mouseMessage)) {
-    case WM_LBUTTONUP:
-        StatusCommand();
-        break;
-    case WM_RBUTTONUP:
-        m_tray.ShowPopupMenu(IDR_TRAYMENU, 0, ID_TRAY_STATUS, FALSE, m_hWnd);
-        break;
-    default:
-        break;
+        case WM_LBUTTONUP:
+            StatusCommand();
+            break;
+        case WM_RBUTTONUP:
+            m_tray.ShowPopupMenu(IDR_TRAYMENU, 0, ID_TRAY_STATUS, FALSE, m_hWnd);
+            break;
+        default:
+            break;
     }
 }
 
@@ -166,8 +166,7 @@ void CVMUTaskTrayWnd::ShowTrayIcon(bool show) {
     m_tray.Add(m_hWnd, 0, WM_TRAY_CALLBACK, IDI_VELMORAEX, UMessageText::Load(IDS_10002));
 }
 
-void CVMUTaskTrayWnd::ShowBalloon(const std::wstring& text, const std::wstring& title, int iconKind,
-                                  UINT timeoutMs) {
+void CVMUTaskTrayWnd::ShowBalloon(const std::wstring& text, const std::wstring& title, int iconKind, UINT timeoutMs) {
     m_prompt->Balloon(m_tray, text, title, iconKind, timeoutMs);
 }
 

@@ -21,7 +21,7 @@ class CVMUThread;
 class CVMUThreadTaskGetStatusEX;
 
 // Window messages of the tray window.
-const UINT WM_TRAY_CALLBACK = WM_APP + 1;  // tray icon; lParam is the mouse message
+const UINT WM_TRAY_CALLBACK = WM_APP + 1;   // tray icon; lParam is the mouse message
 const UINT WM_TRAY_TASK_DONE = WM_APP + 2;  // a worker task has finished; wParam is the task
 // Listener id -> where status figures go.
 struct StatusListener {

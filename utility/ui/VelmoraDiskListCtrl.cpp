@@ -20,22 +20,22 @@ std::wstring CVelmoraDiskListCtrl::MegabyteText(uint64_t bytes) {
 std::wstring CVelmoraDiskListCtrl::OperationText(int32_t operation) {
     if (operation >= OP_ENABLE_MOUNT && operation <= OP_ENABLE_PENDING_LINKS) return UMessageText::Load(IDS_3204);
     switch (operation) {
-    case OP_DISABLE_UNMOUNT:
-    case OP_SETTINGS_UNMOUNT:
-        return UMessageText::Load(IDS_3205);
-    case OP_SAVING:
-        return UMessageText::Load(IDS_3207);
-    case OP_ENABLE_MOUNT_IMAGE:
-        return UMessageText::Load(IDS_3206);
-    case OP_ENABLE_MOUNT_RECREATED:
-    case OP_SETTINGS_WRITE_NEW:
-        return UMessageText::Load(IDS_3215);
-    case OP_SETTINGS_WRITE:
-    case OP_SETTINGS_BROWSER_OFF:
-    case OP_SETTINGS_BROWSER_ON:
-        return UMessageText::Load(IDS_3208);
-    default:
-        break;
+        case OP_DISABLE_UNMOUNT:
+        case OP_SETTINGS_UNMOUNT:
+            return UMessageText::Load(IDS_3205);
+        case OP_SAVING:
+            return UMessageText::Load(IDS_3207);
+        case OP_ENABLE_MOUNT_IMAGE:
+            return UMessageText::Load(IDS_3206);
+        case OP_ENABLE_MOUNT_RECREATED:
+        case OP_SETTINGS_WRITE_NEW:
+            return UMessageText::Load(IDS_3215);
+        case OP_SETTINGS_WRITE:
+        case OP_SETTINGS_BROWSER_OFF:
+        case OP_SETTINGS_BROWSER_ON:
+            return UMessageText::Load(IDS_3208);
+        default:
+            break;
     }
     if (operation >= OP_DELETE_SETTINGS && operation <= OP_DELETE_LINKS) return UMessageText::Load(IDS_6001);
     if (operation >= OP_RESUME_BROWSER && operation <= OP_RESUME_PENDING_LINKS) return UMessageText::Load(IDS_3208);
@@ -63,16 +63,16 @@ std::wstring CVelmoraDiskListCtrl::SizeText(const CVelmoraEXData& disk, bool ena
 std::wstring CVelmoraDiskListCtrl::BackupText(const CVelmoraEXData& disk, bool enabled) {
     if (enabled && disk.Status.Mode == MODE_IMAGE) return UMessageText::Load(IDS_3108);
     switch (disk.Setting.SaveType) {
-    case SAVE_NONE:
-        return UMessageText::Load(IDS_3109);
-    case SAVE_AT_LOGOFF:
-        return UMessageText::Load(IDS_3100);
-    case SAVE_WRITE_BACK:
-        return UMessageText::Load(IDS_3103);
-    case SAVE_WRITE_THROUGH:
-        return UMessageText::Load(IDS_3104);
-    default:
-        return std::wstring();
+        case SAVE_NONE:
+            return UMessageText::Load(IDS_3109);
+        case SAVE_AT_LOGOFF:
+            return UMessageText::Load(IDS_3100);
+        case SAVE_WRITE_BACK:
+            return UMessageText::Load(IDS_3103);
+        case SAVE_WRITE_THROUGH:
+            return UMessageText::Load(IDS_3104);
+        default:
+            return std::wstring();
     }
 }
 
@@ -101,7 +101,8 @@ void CVelmoraDiskListCtrl::InitColumns() {
     }
     RECT rect = {};
     ::GetWindowRect(m_hWnd, &rect);
-    int remaining = (rect.right - rect.left) - 2 * GetSystemMetrics(SM_CXEDGE) - diskWidth - space - backupWidth - space;
+    int remaining =
+        (rect.right - rect.left) - 2 * GetSystemMetrics(SM_CXEDGE) - diskWidth - space - backupWidth - space;
     if (remaining < 0) remaining = 0;
 
     while (GetColumnCount() > 0) DeleteColumn(0);

@@ -2,10 +2,10 @@
 // Resource ids of the utility: icon, tray menu, bitmaps, version and the message table.
 // Shared by the resource scripts and the C++ code.
 
-#define IDI_VELMORAEX 128   // program icon (tray, about page)
-#define IDR_TRAYMENU 130    // tray menu: submenu 0
-#define IDB_ABOUT 135       // banner on the version page and the save dialog
-#define IDB_SAVE 141        // save-dialog picture, white is transparent
+#define IDI_VELMORAEX 128  // program icon (tray, about page)
+#define IDR_TRAYMENU 130   // tray menu: submenu 0
+#define IDB_ABOUT 135      // banner on the version page and the save dialog
+#define IDB_SAVE 141       // save-dialog picture, white is transparent
 
 // Tray menu commands.
 #define ID_TRAY_ENABLE 32771
@@ -13,17 +13,17 @@
 #define ID_TRAY_STATUS 32773
 
 // Dialogs.
-#define IDD_STATUS_WHOLE 106      // status sheet: disks, memory, browser locations
-#define IDD_STATUS_ABOUT 107      // status sheet: version
-#define IDD_PROPERTY_WHOLE 108    // disk settings: RAM disk
-#define IDD_PROPERTY_BACKUP 109   // disk settings: backup
+#define IDD_STATUS_WHOLE 106            // status sheet: disks, memory, browser locations
+#define IDD_STATUS_ABOUT 107            // status sheet: version
+#define IDD_PROPERTY_WHOLE 108          // disk settings: RAM disk
+#define IDD_PROPERTY_BACKUP 109         // disk settings: backup
 #define IDD_PROPERTY_BROWSER_CACHE 110  // disk settings: browser caches
-#define IDD_SAVE 136              // save progress at shutdown
-#define IDD_OPTION 146            // utility options
-#define IDD_IE_DELETE 139         // browsing data to delete
-#define IDD_PROPERTY_VLINK 147    // disk settings: virtual links
-#define IDD_VLINK_ADD 148         // a new virtual link
-#define IDD_IE_DELETE_PROGRESS 140  // browsing-data deletion under way
+#define IDD_SAVE 136                    // save progress at shutdown
+#define IDD_OPTION 146                  // utility options
+#define IDD_IE_DELETE 139               // browsing data to delete
+#define IDD_PROPERTY_VLINK 147          // disk settings: virtual links
+#define IDD_VLINK_ADD 148               // a new virtual link
+#define IDD_IE_DELETE_PROGRESS 140      // browsing-data deletion under way
 
 // Status page (106).
 #define IDC_STATUS_ENABLE 1010

@@ -78,7 +78,8 @@ TEST(Application, LowMemoryWarningAtAndBelow256MB) {
     EXPECT_EQ(app.captions[0], L"VelmoraEX");
     EXPECT_EQ(app.styles[0], static_cast<UINT>(MB_ICONERROR));
     EXPECT_EQ(app.texts[0],
-              L"システムメモリーが256MB以下です。\nWindowsのパフォーマンスが低下する可能性があるためRAMディスクを有効にできません。\n"
+              L"システムメモリーが256MB以下です。\nWindowsのパフォーマンスが低下する可能性があるためRAMディスクを有効に"
+              L"できません。\n"
               L"メモリーを増設してください。");
     EXPECT_GT(UPhysicalMemory::Total(), 0x10000000u) << "the real figure is back";
 }
@@ -102,8 +103,8 @@ public:
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info = {};
-        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                            &startup, &info))
+        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                            &info))
             return false;
         if (m_job) AssignProcessToJobObject(m_job.Get(), info.hProcess);
         const CHandle thread(info.hThread);

@@ -44,7 +44,8 @@ protected:
         return names;
     }
     void SetRaw(const std::wstring& name, DWORD type, const void* data, DWORD size) {
-        ASSERT_EQ(RegSetValueExW(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
+                  ERROR_SUCCESS);
     }
     void SetString(const std::wstring& name, const std::wstring& text) {
         SetRaw(name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));

@@ -405,7 +405,8 @@ TEST(ManagerPendingDeletion, MountedDiskSurvivesOthersAreCleanedUp) {
     ASSERT_TRUE(WriteIni(noSection, L"[Setting]\r\nCPUIdle=10\r\n"));
     const std::wstring mountedIni = USettingsPaths::GetSettingsPathOf(stillMounted);
     FakeDriver driver([&](const SeenRequest& r) {
-        return USettingsRules::EqualNoCase(r.DiskId(), mountedIni) ? StatusReply(0, 0, L'R') : StatusReply(0, 0x3000, 0);
+        return USettingsRules::EqualNoCase(r.DiskId(), mountedIni) ? StatusReply(0, 0, L'R')
+                                                                   : StatusReply(0, 0x3000, 0);
     });
 
     CVelmoraEXManager manager;
@@ -474,8 +475,9 @@ TEST(ManagerSave, PendingSettingsGoToTheBakFileOnly) {
     const std::wstring settings = scratch / L"VelmoraEX0.ini";
     const std::wstring pending = scratch / L"VelmoraEX0.bak";
     registration.Watch(settings);
-    ASSERT_TRUE(WriteIni(settings, RamDiskIni(L"16777216", L"R") +
-                                       L"[Setting]\r\nCPUIdle=0\r\n[Vlink]\r\nsrc0=C:\\s\r\ndst0=\\V\\s\r\nbackup0=C:\\b\r\n"));
+    ASSERT_TRUE(
+        WriteIni(settings, RamDiskIni(L"16777216", L"R") +
+                               L"[Setting]\r\nCPUIdle=0\r\n[Vlink]\r\nsrc0=C:\\s\r\ndst0=\\V\\s\r\nbackup0=C:\\b\r\n"));
     const std::vector<char> before = ScratchFolder::Read(settings);
 
     CVelmoraEXPropertyData change;

@@ -6,7 +6,8 @@
 namespace {
 
 const std::wstring kAuto = L"\u81EA\u52D5";  // 自動
-const std::wstring kJapaneseFolder = L"C:\\\u30C7\u30FC\u30BF\\\u30D0\u30C3\u30AF\u30A2\u30C3\u30D7";  // C:\データ\バックアップ
+const std::wstring kJapaneseFolder =
+    L"C:\\\u30C7\u30FC\u30BF\\\u30D0\u30C3\u30AF\u30A2\u30C3\u30D7";  // C:\データ\バックアップ
 
 std::wstring RawRead(const std::wstring& path, const wchar_t* section, const wchar_t* key) {
     wchar_t buffer[256] = {};

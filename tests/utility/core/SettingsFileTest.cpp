@@ -66,9 +66,10 @@ TEST_F(SettingsFileTest, RamDiskRoundTripInANewFile) {
     EXPECT_EQ(read.CacheSetting.ChromeCache, 0);
 
     CProfile profile(path);
-    EXPECT_EQ(profile.GetKeyNames(L"RamDisk"),
-              (std::vector<std::wstring>{L"DriveSize", L"DriveLetter", L"FormatType", L"MemType", L"SaveType", L"LoadType",
-                                         L"BackupBaseDir", L"IECache", L"IEHistory", L"FirefoxCache", L"ChromeCache"}));
+    EXPECT_EQ(
+        profile.GetKeyNames(L"RamDisk"),
+        (std::vector<std::wstring>{L"DriveSize", L"DriveLetter", L"FormatType", L"MemType", L"SaveType", L"LoadType",
+                                   L"BackupBaseDir", L"IECache", L"IEHistory", L"FirefoxCache", L"ChromeCache"}));
     EXPECT_EQ(profile.GetString(L"RamDisk", L"DriveLetter"), kAuto);
     EXPECT_EQ(profile.GetString(L"Setting", L"CPUIdle"), L"10");
     EXPECT_EQ(profile.GetString(L"Setting", L"SleepHaveBlock"), L"1000");
@@ -110,7 +111,8 @@ TEST_F(SettingsFileTest, ReadRulesApplyToAStoredFile) {
     EXPECT_EQ(setting.CacheSetting.IECache, 1);
     EXPECT_EQ(setting.CacheSetting.IEHistory, 0);
 
-    ASSERT_TRUE(WriteBytes(path, Utf16Bytes(L"[RamDisk]\r\nDriveLetter=r\r\nFormatType=131072\r\nMemType=3\r\n", true)));
+    ASSERT_TRUE(
+        WriteBytes(path, Utf16Bytes(L"[RamDisk]\r\nDriveLetter=r\r\nFormatType=131072\r\nMemType=3\r\n", true)));
     ReadRamDisk(path, setting);
     EXPECT_EQ(setting.DriveLetter, 'r');
     EXPECT_EQ(setting.FormatType, 131072);

@@ -54,8 +54,9 @@ TEST(SettingsModelDefaults, NewObjectsAreEmpty) {
     EXPECT_EQ(s.LoadType, 0);
     EXPECT_EQ(s.FormatType, 0);
     EXPECT_EQ(s.MemType, 0);
-    EXPECT_EQ(s.CacheSetting.IECache + s.CacheSetting.IEHistory + s.CacheSetting.FirefoxCache +
-                  s.CacheSetting.ChromeCache, 0);
+    EXPECT_EQ(
+        s.CacheSetting.IECache + s.CacheSetting.IEHistory + s.CacheSetting.FirefoxCache + s.CacheSetting.ChromeCache,
+        0);
     EXPECT_TRUE(disk.Vlinks.empty());
     EXPECT_TRUE(disk.PendingVlinks.empty());
 
@@ -274,8 +275,8 @@ TEST(ComputeChanges, EachFieldHasItsFlagAndRemountRule) {
     quiet.next().LoadType = LOAD_FAST;
     quiet.next().CacheSetting.ChromeCache = 1;
     quiet.next().CacheSetting.IEHistory = 1;
-    EXPECT_EQ(quiet.flags(1), static_cast<uint32_t>(CHANGE_LOAD_AT_STARTUP | CHANGE_LOAD_TYPE |
-                                                    CHANGE_CHROME_CACHE | CHANGE_IE_HISTORY));
+    EXPECT_EQ(quiet.flags(1), static_cast<uint32_t>(CHANGE_LOAD_AT_STARTUP | CHANGE_LOAD_TYPE | CHANGE_CHROME_CACHE |
+                                                    CHANGE_IE_HISTORY));
     EXPECT_EQ(quiet.data.NeedsRemount, 0);
 }
 

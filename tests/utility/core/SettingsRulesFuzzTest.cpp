@@ -21,16 +21,26 @@ public:
 
     std::wstring Next() {
         static const wchar_t kAlphabet[] = {
-            L'0', L'1', L'2', L'3', L'4', L'7', L'9', L'+', L'-', L' ', L'\t', L'\n', L'a', L'r', L'R', L'z',
-            L'Z', L'x', L'=', L'.', L'\\', L'[', 0x81EA, 0x52D5, 0x00C4, 0xFF32, 0xD800, 0xFFFF, 0x0663, L'\0'};
+            L'0', L'1', L'2', L'3', L'4', L'7',  L'9', L'+',   L'-',   L' ',   L'\t',  L'\n',  L'a',   L'r',   L'R',
+            L'z', L'Z', L'x', L'=', L'.', L'\\', L'[', 0x81EA, 0x52D5, 0x00C4, 0xFF32, 0xD800, 0xFFFF, 0x0663, L'\0'};
         const size_t alphabetSize = sizeof kAlphabet / sizeof kAlphabet[0];
         size_t length;
         switch (Pick(8)) {
-            case 0: length = 0; break;
-            case 1: length = 1; break;
-            case 2: length = 2; break;
-            case 3: length = 1000 + Pick(5000); break;
-            default: length = Pick(30); break;
+            case 0:
+                length = 0;
+                break;
+            case 1:
+                length = 1;
+                break;
+            case 2:
+                length = 2;
+                break;
+            case 3:
+                length = 1000 + Pick(5000);
+                break;
+            default:
+                length = Pick(30);
+                break;
         }
         std::wstring text;
         if (Pick(6) == 0) text = Pick(2) ? L"\u81EA\u52D5" : L"131072";
@@ -104,8 +114,9 @@ TEST(SettingsRulesFuzz, SingleValueRules) {
 
 TEST(SettingsRulesFuzz, RamDiskSectionSettlesAfterOneRead) {
     TextSource source(7);
-    const wchar_t* keys[] = {L"DriveSize", L"DriveLetter", L"FormatType", L"MemType", L"SaveType", L"LoadType",
-                             L"BackupBaseDir", L"IECache", L"IEHistory", L"FirefoxCache", L"ChromeCache"};
+    const wchar_t* keys[] = {L"DriveSize", L"DriveLetter",  L"FormatType",    L"MemType",
+                             L"SaveType",  L"LoadType",     L"BackupBaseDir", L"IECache",
+                             L"IEHistory", L"FirefoxCache", L"ChromeCache"};
     for (int i = 0; i < 3000; ++i) {
         std::map<std::wstring, std::wstring> section;
         for (const wchar_t* key : keys) {
@@ -157,16 +168,18 @@ TEST(SettingsRulesFuzz, DeletePathListsStayConsistent) {
         std::vector<std::wstring> added = AddDeletePaths(current, names);
         ASSERT_TRUE(std::equal(current.begin(), current.end(), added.begin()));  // existing keys kept, in order
         for (const std::wstring& name : names) {
-            bool found = std::any_of(added.begin(), added.end(), [&](const std::wstring& k) { return EqualNoCase(k, name); });
-            ASSERT_EQ(found, IsDeletePathName(name) || std::any_of(current.begin(), current.end(), [&](const std::wstring& k) {
-                                 return EqualNoCase(k, name);
-                             }));
+            bool found =
+                std::any_of(added.begin(), added.end(), [&](const std::wstring& k) { return EqualNoCase(k, name); });
+            ASSERT_EQ(found, IsDeletePathName(name) ||
+                                 std::any_of(current.begin(), current.end(),
+                                             [&](const std::wstring& k) { return EqualNoCase(k, name); }));
         }
         for (size_t k = current.size(); k < added.size(); ++k) ASSERT_TRUE(IsDeletePathName(added[k]));
 
         std::vector<std::wstring> removed = RemoveDeletePaths(added, names);
         for (const std::wstring& key : removed) {
-            ASSERT_FALSE(std::any_of(names.begin(), names.end(), [&](const std::wstring& n) { return EqualNoCase(n, key); }));
+            ASSERT_FALSE(
+                std::any_of(names.begin(), names.end(), [&](const std::wstring& n) { return EqualNoCase(n, key); }));
         }
     }
 }

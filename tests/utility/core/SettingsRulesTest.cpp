@@ -54,8 +54,8 @@ TEST(DriveLetterRule, AcceptsAutomaticAndSingleAsciiLetters) {
     EXPECT_EQ(letter, 'R');
     EXPECT_TRUE(ParseDriveLetter(L"r", letter));
     EXPECT_EQ(letter, 'r');
-    for (const std::wstring bad : {L"", L"RR", L"1", L"R:", L"@", L"[", L"\u81EA", L"\u81EA\u52D5\u81EA",
-                                   L"\u00C4", L"\uFF32" /* fullwidth R */, L"?"}) {
+    for (const std::wstring bad : {L"", L"RR", L"1", L"R:", L"@", L"[", L"\u81EA", L"\u81EA\u52D5\u81EA", L"\u00C4",
+                                   L"\uFF32" /* fullwidth R */, L"?"}) {
         letter = 'Q';
         EXPECT_FALSE(ParseDriveLetter(bad, letter));
         EXPECT_EQ(letter, 'Q');
@@ -198,7 +198,7 @@ TEST(RamDiskSectionRules, MissingOrBadValuesLeaveFieldsExceptTheFallbacks) {
     EXPECT_EQ(setting.MemType, 1);  // missing MemType always reads as 1
 
     Section bad;
-    bad.values = {{L"DriveLetter", L"RR"}, {L"SaveType", L"12"}, {L"LoadType", L"0"}, {L"FormatType", L"7"},
+    bad.values = {{L"DriveLetter", L"RR"}, {L"SaveType", L"12"}, {L"LoadType", L"0"},   {L"FormatType", L"7"},
                   {L"MemType", L"2"},      {L"IECache", L"2"},   {L"IEHistory", L"yes"}};
     setting = Sample();
     ReadRamDisk(bad.reader(), setting);
@@ -280,8 +280,9 @@ TEST(DeletePathRules, MergeAndRemoveIgnoreCase) {
     // Names that would not read back as the same key are never stored.
     EXPECT_EQ(AddDeletePaths({}, {L"", L"a=b", L"Cache"}), (List{L"Cache"}));
 
-    EXPECT_EQ(RemoveDeletePaths({L"History", L"Cache", L"Temporary Internet Files"}, {L"cache", L"TEMPORARY internet FILES"}),
-              (List{L"History"}));
+    EXPECT_EQ(
+        RemoveDeletePaths({L"History", L"Cache", L"Temporary Internet Files"}, {L"cache", L"TEMPORARY internet FILES"}),
+        (List{L"History"}));
     EXPECT_EQ(RemoveDeletePaths({L"History"}, {L"Histor", L"History2"}), (List{L"History"}));
 }
 

@@ -261,8 +261,9 @@ TEST(TaskUnmount, ShortageGives4002NamingTheDriveAndSendsNothing) {
     task.Property.NewSetting.BackupBaseDir = backup;
     task.Execute();
     EXPECT_EQ(task.Result, -1);
-    EXPECT_EQ(task.Message, std::wstring(L"ドライブの空き容量が不足しているためバックアップファイルが作成できません\n") +
-                                backup.substr(0, 1) + L":ドライブの空き容量を増やしてください。");
+    EXPECT_EQ(task.Message,
+              std::wstring(L"ドライブの空き容量が不足しているためバックアップファイルが作成できません\n") +
+                  backup.substr(0, 1) + L":ドライブの空き容量を増やしてください。");
     EXPECT_TRUE(driver.Requests().empty()) << "no driver command after a failed preparation";
     EXPECT_EQ(ScratchFolder::Size(backup + L"\\VelmoraEX0.dat"), 512);
 }

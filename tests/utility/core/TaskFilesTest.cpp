@@ -75,8 +75,8 @@ TEST(TaskRAMFolder, NamesThatReachTheRootOrAboveDeleteNothing) {
     ASSERT_TRUE(ScratchFolder::Write(inside + L"\\f", {'f'}));
     const std::wstring settings = root.scratch / L"VelmoraEX0.ini";
     // "<scratch>\Cache\.." names the scratch folder itself, which holds the settings file.
-    ASSERT_TRUE(WriteIni(settings, RamDiskIni(L"1048576", L"R") + L"[DeletePath]\r\n" + root.Key(L"Cache\\..") +
-                                       L"=0\r\n.\\=0\r\n"));
+    ASSERT_TRUE(WriteIni(
+        settings, RamDiskIni(L"1048576", L"R") + L"[DeletePath]\r\n" + root.Key(L"Cache\\..") + L"=0\r\n.\\=0\r\n"));
     CVMUThreadTaskRAMFolderEX task;
     task.DriveLetter = root.letter;
     task.SettingsPath = settings;

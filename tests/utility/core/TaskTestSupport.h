@@ -174,8 +174,8 @@ private:
 class HeldFile {
 public:
     explicit HeldFile(const std::wstring& path)
-        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr)) {}
+        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               0, nullptr)) {}
     bool IsHeld() const { return m_handle.IsValid(); }
     void Release() { m_handle.Reset(); }
 

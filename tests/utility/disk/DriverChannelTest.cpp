@@ -185,8 +185,8 @@ void ExpectRetriesUntil(const CFakeClock& clock, uint64_t elapsed, uint32_t time
     EXPECT_GE(elapsed, timeoutMs);
     EXPECT_LT(elapsed, timeoutMs + CDriverCommand::kRetryIntervalMs);
     EXPECT_EQ(clock.TotalSlept(), elapsed);
-    EXPECT_EQ(clock.Sleeps(), std::vector<uint32_t>(timeoutMs / CDriverCommand::kRetryIntervalMs,
-                                                    CDriverCommand::kRetryIntervalMs));
+    EXPECT_EQ(clock.Sleeps(),
+              std::vector<uint32_t>(timeoutMs / CDriverCommand::kRetryIntervalMs, CDriverCommand::kRetryIntervalMs));
 }
 
 TEST(DriverChannel, AbsentDriverFailsWithinTheTimeout) {

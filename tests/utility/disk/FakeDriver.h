@@ -77,11 +77,12 @@ public:
     using Script = std::function<UDriverPipeFrame::Reply(const SeenRequest&)>;
 
     explicit FakeDriver(Script script) : m_script(std::move(script)) {
-        m_name = L"VelmoraEXTestDriver-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(++s_instance);
+        m_name =
+            L"VelmoraEXTestDriver-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++s_instance);
         UDriverPipeFrame::SetPipeName(m_name.c_str());
         m_pipe.Reset(CreateNamedPipeW((L"\\\\.\\pipe\\" + m_name).c_str(), PIPE_ACCESS_DUPLEX,
-                                      PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr));
+                                      PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 4096, 4096, 0,
+                                      nullptr));
         m_thread = std::thread([this] { Serve(); });
     }
     ~FakeDriver() {
@@ -131,7 +132,8 @@ private:
                 }
                 auto answer = UDriverPipeFrame::EncodeReply(reply);
                 DWORD written;
-                if (!WriteFile(m_pipe.Get(), answer.data(), static_cast<DWORD>(answer.size()), &written, nullptr)) break;
+                if (!WriteFile(m_pipe.Get(), answer.data(), static_cast<DWORD>(answer.size()), &written, nullptr))
+                    break;
             }
             DisconnectNamedPipe(m_pipe.Get());
         }

@@ -17,13 +17,17 @@ uint64_t Seed() {
 
 // Sizes spread over every magnitude, with a bias to the borders of the cluster table and types.
 uint64_t RandomSize(std::mt19937_64& random) {
-    static const uint64_t borders[] = {2120704, 2124800, 0x2000000, 0x4000000, 0x8000000, 268669440, 268931072,
-                                       0x200000000, 0x400000000, 0x1000000000, 0x4000000000, 2ull << 40};
+    static const uint64_t borders[] = {2120704,   2124800,     0x2000000,   0x4000000,    0x8000000,    268669440,
+                                       268931072, 0x200000000, 0x400000000, 0x1000000000, 0x4000000000, 2ull << 40};
     switch (random() % 4) {
-    case 0: return random() >> (random() % 64);
-    case 1: return (random() % (1ull << 42));
-    case 2: return borders[random() % 12] + (random() % 8193) - 4096;
-    default: return (random() % (4ull << 30)) & ~511ull;
+        case 0:
+            return random() >> (random() % 64);
+        case 1:
+            return (random() % (1ull << 42));
+        case 2:
+            return borders[random() % 12] + (random() % 8193) - 4096;
+        default:
+            return (random() % (4ull << 30)) & ~511ull;
     }
 }
 
@@ -95,8 +99,7 @@ TEST(FatGeometryFuzz, BuildersWriteOneContiguousRunOfMetadataWithinTheVolume) {
             continue;
         }
         ASSERT_EQ(target.gaps, 0) << size << " " << formatType;
-        const uint64_t rootEnd =
-            (uint64_t(g.reservedSectors) + 2ull * g.fatSectors) * 512 + g.rootBytes;
+        const uint64_t rootEnd = (uint64_t(g.reservedSectors) + 2ull * g.fatSectors) * 512 + g.rootBytes;
         ASSERT_EQ(target.end, rootEnd) << size << " " << formatType;
     }
 }

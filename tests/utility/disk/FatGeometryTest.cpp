@@ -15,8 +15,14 @@ const int kFormatTypes[] = {1, 2, 3, 0x10000, 0x20000};
 
 // The table and formulas as written, with nothing mended, for comparison with what is chosen.
 uint32_t TableCluster(uint64_t s) {
-    return s >= 256 * GiB ? 128 : s >= 64 * GiB ? 64 : s >= 16 * GiB ? 32
-         : s >= 8 * GiB ? 16 : s >= 128 * MiB ? 8 : s >= 64 * MiB ? 4 : s >= 32 * MiB ? 2 : 1;
+    return s >= 256 * GiB   ? 128
+           : s >= 64 * GiB  ? 64
+           : s >= 16 * GiB  ? 32
+           : s >= 8 * GiB   ? 16
+           : s >= 128 * MiB ? 8
+           : s >= 64 * MiB  ? 4
+           : s >= 32 * MiB  ? 2
+                            : 1;
 }
 int TableType(uint64_t s, int formatType) {
     if (formatType < 0x10000) return formatType;
@@ -80,9 +86,11 @@ int CountFaults(uint64_t from, uint64_t to, uint64_t step, int formatType, std::
 
 TEST(FatGeometry, ClusterTableAndResolutionAtTheDocumentedPoints) {
     EXPECT_EQ(UFatGeometry::SectorsPerCluster(0), 0);
-    const struct { uint64_t limit; int sectors; } rows[] = {
-        {32 * MiB, 2}, {64 * MiB, 4}, {128 * MiB, 8}, {8 * GiB, 16}, {16 * GiB, 32}, {64 * GiB, 64},
-        {256 * GiB, 128}};
+    const struct {
+        uint64_t limit;
+        int sectors;
+    } rows[] = {{32 * MiB, 2},  {64 * MiB, 4},  {128 * MiB, 8},  {8 * GiB, 16},
+                {16 * GiB, 32}, {64 * GiB, 64}, {256 * GiB, 128}};
     int below = 1;
     for (const auto& row : rows) {
         EXPECT_EQ(UFatGeometry::SectorsPerCluster(row.limit - 1), below) << row.limit;
@@ -161,8 +169,8 @@ TEST(FatGeometry, EverySectorAroundTheTypeBordersGivesAVolumeReadersAccept) {
     for (int formatType : kFormatTypes) {
         std::string first;
         EXPECT_EQ(CountFaults(MiB, 4 * MiB, 512, formatType, &first), 0) << "type " << formatType << ", " << first;
-        EXPECT_EQ(CountFaults(250 * MiB, 262 * MiB, 512, formatType, &first), 0) << "type " << formatType << ", "
-                                                                                  << first;
+        EXPECT_EQ(CountFaults(250 * MiB, 262 * MiB, 512, formatType, &first), 0)
+            << "type " << formatType << ", " << first;
         for (uint64_t limit : {32 * MiB, 64 * MiB, 128 * MiB, 8 * GiB, 16 * GiB, 64 * GiB}) {
             for (uint64_t s : {limit - 512, limit - 1, limit, limit + 1, limit + 512})
                 EXPECT_EQ(Fault(s, formatType), "") << "type " << formatType << ", " << s << " bytes";
@@ -171,8 +179,10 @@ TEST(FatGeometry, EverySectorAroundTheTypeBordersGivesAVolumeReadersAccept) {
 }
 
 TEST(FatGeometry, RefusesOnlyWhereNoLayoutOfTheRequestedTypesExists) {
-    const struct { int formatType; std::set<uint64_t> refused; } cases[] = {
-        {0x20000, {}}, {0x10000, {4096}}, {2, {1, 2, 4096}}};
+    const struct {
+        int formatType;
+        std::set<uint64_t> refused;
+    } cases[] = {{0x20000, {}}, {0x10000, {4096}}, {2, {1, 2, 4096}}};
     for (const auto& c : cases) {
         for (uint64_t m = 1; m <= 4096; ++m)
             EXPECT_EQ(ResolveFormatType(m * MiB, c.formatType) == 0, c.refused.count(m) == 1)
@@ -196,19 +206,17 @@ TEST(FatGeometry, RefusesOnlyWhereNoLayoutOfTheRequestedTypesExists) {
 }
 
 TEST(FatGeometry, BordersTakeTheNearestLayoutReadersAccept) {
-    const struct { uint64_t size; int formatType, type, sectorsPerCluster; } cases[] = {
-        {257 * MiB, 0x20000, 3, 8},   // FAT16 would have 65723 clusters: FAT32 with the same clusters
-        {258 * MiB, 0x20000, 3, 8},
-        {268669440, 0x20000, 2, 16},  // neither FAT16 nor FAT32 with 4 KiB clusters: larger clusters
-        {2120704, 0x20000, 1, 2},     // FAT12 with 4085+ clusters and FAT16 with fewer: FAT12, 1 KiB clusters
-        {2122752, 0x10000, 1, 2},
-        {2124800, 0x10000, 2, 1},     // from here FAT16 with 512-byte clusters has 4085
-        {300 * MiB, 0x10000, 2, 16},
-        {4095 * MiB, 0x10000, 2, 128},
-        {40 * MiB, 1, 1, 32},
-        {100 * MiB, 3, 3, 2},
-        {33 * MiB, 3, 3, 1},
-        {1024 * MiB, 3, 3, 8},        // table kept, FAT grown to cover every cluster
+    const struct {
+        uint64_t size;
+        int formatType, type, sectorsPerCluster;
+    } cases[] = {
+        {257 * MiB, 0x20000, 3, 8},  // FAT16 would have 65723 clusters: FAT32 with the same clusters
+        {258 * MiB, 0x20000, 3, 8},  {268669440, 0x20000, 2, 16},  // neither FAT16 nor FAT32 with 4 KiB clusters:
+                                                                   // larger clusters
+        {2120704, 0x20000, 1, 2},  // FAT12 with 4085+ clusters and FAT16 with fewer: FAT12, 1 KiB clusters
+        {2122752, 0x10000, 1, 2},    {2124800, 0x10000, 2, 1},  // from here FAT16 with 512-byte clusters has 4085
+        {300 * MiB, 0x10000, 2, 16}, {4095 * MiB, 0x10000, 2, 128}, {40 * MiB, 1, 1, 32}, {100 * MiB, 3, 3, 2},
+        {33 * MiB, 3, 3, 1},         {1024 * MiB, 3, 3, 8},  // table kept, FAT grown to cover every cluster
     };
     for (const auto& c : cases) {
         FatGeometry g;

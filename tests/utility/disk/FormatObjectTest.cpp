@@ -10,7 +10,10 @@ namespace {
 // Records writes into memory; fails every write past failAfter bytes.
 class MemoryTarget : public CFormatObject {
 public:
-    explicit MemoryTarget(uint64_t size) { m_params.size = size; data.resize(size); }
+    explicit MemoryTarget(uint64_t size) {
+        m_params.size = size;
+        data.resize(size);
+    }
     bool Open() override { return true; }
     void Close() override {}
     int64_t WriteAt(const void* buffer, uint64_t offset, uint64_t length) override {

@@ -89,7 +89,8 @@ std::string FsckProblems(const std::string& image, long* files, long* clusters) 
             std::string(tail) == "clusters")
             continue;
         if (line.empty() || startsWith(line, "fsck.fat ") || line == "Leaving filesystem unchanged." ||
-            line == "Label '' stored in boot sector is not valid." || line == "  Auto-removing label from boot sector." ||
+            line == "Label '' stored in boot sector is not valid." ||
+            line == "  Auto-removing label from boot sector." ||
             startsWith(line, "Free cluster summary uninitialized (should be "))
             continue;
         problems += line + "\n";

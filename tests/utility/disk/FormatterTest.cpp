@@ -40,7 +40,9 @@ public:
         return std::all_of(data.begin() + from, data.begin() + to, [](uint8_t b) { return b == 0; });
     }
 
-    struct Write { uint64_t offset, length; };
+    struct Write {
+        uint64_t offset, length;
+    };
     std::vector<uint8_t> data;
     std::vector<Write> writes;
     uint64_t end = 0;  // end of the furthest write
@@ -75,8 +77,11 @@ std::vector<uint8_t> ExpectedFat1216BootSector(const FatGeometry& g, const char*
 }  // namespace
 
 TEST_F(Formatter, Fat12And16BootSectorFatHeadsAndRootDirectoryAreExact) {
-    const struct { uint64_t size; int formatType; } cases[] = {
-        {MiB, 0x10000}, {16 * MiB, 0x20000}, {0x2000000 - 512, 2}, {0x2000000, 2}, {40 * MiB, 1}, {300 * MiB, 0x10000}};
+    const struct {
+        uint64_t size;
+        int formatType;
+    } cases[] = {{MiB, 0x10000}, {16 * MiB, 0x20000}, {0x2000000 - 512, 2},
+                 {0x2000000, 2}, {40 * MiB, 1},       {300 * MiB, 0x10000}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);
         FatGeometry g;
@@ -112,11 +117,35 @@ TEST_F(Formatter, Fat32ReservedSectorsFatHeadsAndRootClusterAreExact) {
         target.Params().label = "RAMDISK";
         CFormatter(&target).Format(0x20000);
 
-        const struct { size_t offset; uint32_t value; int bytes; } fields[] = {
-            {0, 0x9058EB, 3}, {6 * 512, 0x9058EB, 3}, {11, 512, 2}, {13, g.sectorsPerCluster, 1}, {14, 32, 2}, {16, 2, 1}, {17, 0, 2},
-            {19, 0, 2}, {21, 0xF8, 1}, {22, 0, 2}, {24, 1, 2}, {26, 1, 2}, {28, 0, 4}, {32, g.totalSectors, 4},
-            {36, g.fatSectors, 4}, {40, 1, 2}, {42, 0, 2}, {44, 2, 4}, {48, 1, 2}, {50, 6, 2}, {64, 0x80, 1},
-            {65, 0, 1}, {66, 0x29, 1}, {67, 0x3456789A, 4}, {510, 0xAA55, 2}};
+        const struct {
+            size_t offset;
+            uint32_t value;
+            int bytes;
+        } fields[] = {{0, 0x9058EB, 3},
+                      {6 * 512, 0x9058EB, 3},
+                      {11, 512, 2},
+                      {13, g.sectorsPerCluster, 1},
+                      {14, 32, 2},
+                      {16, 2, 1},
+                      {17, 0, 2},
+                      {19, 0, 2},
+                      {21, 0xF8, 1},
+                      {22, 0, 2},
+                      {24, 1, 2},
+                      {26, 1, 2},
+                      {28, 0, 4},
+                      {32, g.totalSectors, 4},
+                      {36, g.fatSectors, 4},
+                      {40, 1, 2},
+                      {42, 0, 2},
+                      {44, 2, 4},
+                      {48, 1, 2},
+                      {50, 6, 2},
+                      {64, 0x80, 1},
+                      {65, 0, 1},
+                      {66, 0x29, 1},
+                      {67, 0x3456789A, 4},
+                      {510, 0xAA55, 2}};
         for (const auto& f : fields) EXPECT_EQ(target.Le(f.offset, f.bytes), f.value) << "offset " << f.offset;
         EXPECT_EQ(std::string(&target.data[3], &target.data[11]), "        ");
         EXPECT_EQ(std::string(&target.data[71], &target.data[90]), "RAMDISK    FAT32   ");
@@ -150,8 +179,10 @@ TEST_F(Formatter, Fat32ReservedSectorsFatHeadsAndRootClusterAreExact) {
 }
 
 TEST_F(Formatter, LabelIsPaddedOrCutToElevenBytesAndSerialComesFromTheClock) {
-    const struct { const char* label; const char* field; } cases[] = {
-        {"", "           "}, {"DATA", "DATA       "}, {"ABCDEFGHIJKLMN", "ABCDEFGHIJK"}};
+    const struct {
+        const char* label;
+        const char* field;
+    } cases[] = {{"", "           "}, {"DATA", "DATA       "}, {"ABCDEFGHIJKLMN", "ABCDEFGHIJK"}};
     for (const auto& c : cases) {
         WindowTarget target(16 * MiB, 512);
         target.Params().label = c.label;
@@ -162,8 +193,11 @@ TEST_F(Formatter, LabelIsPaddedOrCutToElevenBytesAndSerialComesFromTheClock) {
 }
 
 TEST_F(Formatter, RefusedRequestsWriteNothingAndThrowParameterError) {
-    const struct { uint64_t size; int formatType; } cases[] = {
-        {16 * MiB, 5}, {16 * MiB, 0}, {16 * MiB, 0x30000}, {300 * MiB, 1}, {MiB, 2}, {16 * MiB, 3}, {4096 * MiB, 0x10000}};
+    const struct {
+        uint64_t size;
+        int formatType;
+    } cases[] = {{16 * MiB, 5}, {16 * MiB, 0}, {16 * MiB, 0x30000},  {300 * MiB, 1},
+                 {MiB, 2},      {16 * MiB, 3}, {4096 * MiB, 0x10000}};
     for (const auto& c : cases) {
         WindowTarget target(c.size, 512);
         try {

@@ -49,7 +49,8 @@ std::string FsckProblems(const std::string& image) {
         line = r.output.substr(at, end - at);
         at = end + 1;
         if (line.empty() || line.rfind("fsck.fat ", 0) == 0 || line == "Leaving filesystem unchanged." ||
-            line == "Label '' stored in boot sector is not valid." || line == "  Auto-removing label from boot sector." ||
+            line == "Label '' stored in boot sector is not valid." ||
+            line == "  Auto-removing label from boot sector." ||
             line.rfind("Free cluster summary uninitialized", 0) == 0 ||
             (line.find(" files, ") != std::string::npos && line.find(" clusters") != std::string::npos))
             continue;
@@ -147,7 +148,7 @@ TEST(FormatImageTool, VolumesOfEachFatTypePassFsck) {
         std::string piece = folder + "/VelmoraEX0.dat";
         EXPECT_EQ(FsckProblems(piece), "");
         Result kind = Shell("dd if=" + piece + " bs=1 skip=" + (std::string(c.fsType) == "FAT32" ? "82" : "54") +
-                          " count=5 status=none");
+                            " count=5 status=none");
         EXPECT_EQ(kind.output, c.fsType);
     }
 }
@@ -160,7 +161,7 @@ TEST(FormatImageTool, APieceSetJoinedBackIsOneVolume) {
     EXPECT_NE(r.output.find("2 pieces"), std::string::npos) << r.output;
     std::string joined = N(dir / L"joined.img");
     Result join = Shell("cp --sparse=always " + folder + "/VelmoraEX0.dat " + joined + " && cat " + folder +
-                      "/VelmoraEX1.dat >> " + joined);
+                        "/VelmoraEX1.dat >> " + joined);
     ASSERT_EQ(join.status, 0) << join.output;
     EXPECT_EQ(ScratchFolder::Size(dir / L"joined.img"), 2097156096);
     EXPECT_EQ(FsckProblems(joined), "");

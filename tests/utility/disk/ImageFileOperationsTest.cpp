@@ -20,11 +20,13 @@ std::vector<char> Text(const std::string& s) { return std::vector<char>(s.begin(
 
 // Stand-in pieces with distinct small contents (move and delete do not look at lengths).
 void WriteStandInPieces(const std::wstring& folder, int count) {
-    for (int i = 0; i < count; ++i) ASSERT_TRUE(ScratchFolder::Write(PieceIn(folder, i), Text("piece " + std::to_string(i))));
+    for (int i = 0; i < count; ++i)
+        ASSERT_TRUE(ScratchFolder::Write(PieceIn(folder, i), Text("piece " + std::to_string(i))));
 }
 
 void ExpectStandInPieces(const std::wstring& folder, int count) {
-    for (int i = 0; i < count; ++i) EXPECT_EQ(ScratchFolder::Read(PieceIn(folder, i)), Text("piece " + std::to_string(i))) << i;
+    for (int i = 0; i < count; ++i)
+        EXPECT_EQ(ScratchFolder::Read(PieceIn(folder, i)), Text("piece " + std::to_string(i))) << i;
 }
 
 // ---- free space ----
@@ -231,7 +233,8 @@ TEST(ImageList, NamesEveryPieceInOrderAndReplacesTheList) {
     std::wstring folder = std::wstring(L"backup.v2") + UFileSystem::PathSeparator();
     std::list<std::wstring> names = {L"old entry"};
     UBackupImage::ListImage(folder, 4294967296ull, names);
-    std::list<std::wstring> expected = {folder + L"VelmoraEX0.dat", folder + L"VelmoraEX1.dat", folder + L"VelmoraEX2.dat"};
+    std::list<std::wstring> expected = {folder + L"VelmoraEX0.dat", folder + L"VelmoraEX1.dat",
+                                        folder + L"VelmoraEX2.dat"};
     EXPECT_EQ(names, expected);
     UBackupImage::ListImage(L"x", 2097152000, names);
     EXPECT_EQ(names.size(), 1u);

@@ -268,8 +268,7 @@ TEST(ImageOutputOperations, TableWritesReachThePiecesAndFailuresKeepTheFileError
 // A piece set whose writes fail with a full disk after a number of bytes.
 class FillingDisk : public CVelmoraDiskFile {
 public:
-    FillingDisk(const std::wstring& base, uint64_t size, uint64_t room)
-        : CVelmoraDiskFile(base, size), m_room(room) {}
+    FillingDisk(const std::wstring& base, uint64_t size, uint64_t room) : CVelmoraDiskFile(base, size), m_room(room) {}
     void WriteList(const void* buffer, uint64_t offset, uint64_t length) override {
         if (length > m_room) throw new CFileException(CFileException::diskFull, 112, PieceName(offset / kPieceSize));
         m_room -= length;

@@ -25,7 +25,8 @@ std::wstring PieceIn(const std::wstring& folder, int index) {
 }
 
 void WriteStandInPieces(const std::wstring& folder, int count) {
-    for (int i = 0; i < count; ++i) ASSERT_TRUE(ScratchFolder::Write(PieceIn(folder, i), std::vector<char>(10, char('0' + i))));
+    for (int i = 0; i < count; ++i)
+        ASSERT_TRUE(ScratchFolder::Write(PieceIn(folder, i), std::vector<char>(10, char('0' + i))));
 }
 
 std::wstring Lower(std::wstring s) {

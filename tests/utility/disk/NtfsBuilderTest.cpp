@@ -32,18 +32,15 @@ class CMemoryImage {
 public:
     static constexpr uint64_t kPage = 65536;
 
-    static int64_t WriteAt(void* context, const void* buffer, uint64_t offset, uint64_t length)
-    {
+    static int64_t WriteAt(void* context, const void* buffer, uint64_t offset, uint64_t length) {
         CMemoryImage* self = static_cast<CMemoryImage*>(context);
         self->writes.push_back({offset, length});
-        if (static_cast<int>(self->writes.size()) == self->failAt)
-            return -1;
+        if (static_cast<int>(self->writes.size()) == self->failAt) return -1;
         const uint8_t* p = static_cast<const uint8_t*>(buffer);
         for (uint64_t done = 0; done < length;) {
             const uint64_t at = offset + done;
             Bytes& page = self->pages[at / kPage];
-            if (page.empty())
-                page.assign(kPage, 0);
+            if (page.empty()) page.assign(kPage, 0);
             const uint64_t n = std::min(length - done, kPage - at % kPage);
             std::memcpy(&page[at % kPage], p + done, n);
             done += n;
@@ -51,22 +48,19 @@ public:
         return static_cast<int64_t>(length);
     }
 
-    Bytes Read(uint64_t offset, uint64_t length) const
-    {
+    Bytes Read(uint64_t offset, uint64_t length) const {
         Bytes out(length, 0);
         for (uint64_t done = 0; done < length;) {
             const uint64_t at = offset + done;
             const uint64_t n = std::min(length - done, kPage - at % kPage);
             const auto page = pages.find(at / kPage);
-            if (page != pages.end())
-                std::memcpy(&out[done], &page->second[at % kPage], n);
+            if (page != pages.end()) std::memcpy(&out[done], &page->second[at % kPage], n);
             done += n;
         }
         return out;
     }
 
-    FormatIo Io()
-    {
+    FormatIo Io() {
         FormatIo io{};
         io.WriteAt = &CMemoryImage::WriteAt;
         return io;
@@ -78,7 +72,7 @@ public:
 };
 
 struct StreamRun {
-    int64_t lcn; // -1 sparse
+    int64_t lcn;  // -1 sparse
     uint64_t length;
 };
 
@@ -97,11 +91,9 @@ struct Record {
     bool protectedOk = false;
     std::vector<Attribute> attributes;
 
-    const Attribute* Find(uint32_t type, const std::u16string& name = u"") const
-    {
+    const Attribute* Find(uint32_t type, const std::u16string& name = u"") const {
         for (const Attribute& a : attributes) {
-            if (a.type == type && a.name == name)
-                return &a;
+            if (a.type == type && a.name == name) return &a;
         }
         return nullptr;
     }
@@ -110,8 +102,7 @@ struct Record {
     uint16_t Flags() const { return Get16(&raw[22]); }
 };
 
-std::vector<StreamRun> DecodeRuns(const uint8_t* p)
-{
+std::vector<StreamRun> DecodeRuns(const uint8_t* p) {
     std::vector<StreamRun> runs;
     int64_t lcn = 0;
     while (*p != 0) {
@@ -119,18 +110,15 @@ std::vector<StreamRun> DecodeRuns(const uint8_t* p)
         const int offsetBytes = *p >> 4;
         ++p;
         uint64_t length = 0;
-        for (int i = 0; i < lengthBytes; ++i)
-            length |= static_cast<uint64_t>(p[i]) << (8 * i);
+        for (int i = 0; i < lengthBytes; ++i) length |= static_cast<uint64_t>(p[i]) << (8 * i);
         p += lengthBytes;
         if (offsetBytes == 0) {
             runs.push_back({-1, length});
             continue;
         }
         int64_t delta = 0;
-        for (int i = 0; i < offsetBytes; ++i)
-            delta |= static_cast<int64_t>(p[i]) << (8 * i);
-        if (p[offsetBytes - 1] & 0x80)
-            delta -= int64_t{1} << (8 * offsetBytes);
+        for (int i = 0; i < offsetBytes; ++i) delta |= static_cast<int64_t>(p[i]) << (8 * i);
+        if (p[offsetBytes - 1] & 0x80) delta -= int64_t{1} << (8 * offsetBytes);
         p += offsetBytes;
         lcn += delta;
         runs.push_back({lcn, length});
@@ -138,19 +126,16 @@ std::vector<StreamRun> DecodeRuns(const uint8_t* p)
     return runs;
 }
 
-std::u16string Utf16(const uint8_t* p, size_t units)
-{
+std::u16string Utf16(const uint8_t* p, size_t units) {
     std::u16string s;
-    for (size_t i = 0; i < units; ++i)
-        s.push_back(static_cast<char16_t>(Get16(p + 2 * i)));
+    for (size_t i = 0; i < units; ++i) s.push_back(static_cast<char16_t>(Get16(p + 2 * i)));
     return s;
 }
 
 // Reads a built volume through its boot sector, as a mounting driver would.
 class CVolume {
 public:
-    explicit CVolume(const CMemoryImage& image) : m_image(image)
-    {
+    explicit CVolume(const CMemoryImage& image) : m_image(image) {
         boot = image.Read(0, 512);
         sectorSize = Get16(&boot[11]);
         clusterSize = sectorSize * boot[13];
@@ -161,11 +146,9 @@ public:
         clusters = Get64(&boot[40]) * sectorSize / clusterSize;
     }
 
-    Record Mft(uint32_t n, uint64_t lcn = UINT64_MAX) const
-    {
+    Record Mft(uint32_t n, uint64_t lcn = UINT64_MAX) const {
         Record r;
-        r.raw = m_image.Read((lcn == UINT64_MAX ? mftLcn : lcn) * clusterSize +
-                                 static_cast<uint64_t>(n) * recordSize,
+        r.raw = m_image.Read((lcn == UINT64_MAX ? mftLcn : lcn) * clusterSize + static_cast<uint64_t>(n) * recordSize,
                              recordSize);
         r.protectedOk = UNtfsFixup::Unprotect(r.raw.data(), recordSize);
         uint32_t pos = Get16(&r.raw[20]);
@@ -189,10 +172,8 @@ public:
         return r;
     }
 
-    Bytes Stream(const Attribute& a) const
-    {
-        if (!a.nonResident)
-            return a.value;
+    Bytes Stream(const Attribute& a) const {
+        if (!a.nonResident) return a.value;
         Bytes out;
         for (const StreamRun& run : a.runs) {
             const Bytes part = run.lcn < 0 ? Bytes(run.length * clusterSize, 0)
@@ -211,10 +192,8 @@ private:
     const CMemoryImage& m_image;
 };
 
-int Build(CMemoryImage& image, uint64_t size, const std::string& label = "",
-          uint32_t sectorSize = 512, int64_t time = kBuildTime, bool* dirty = nullptr,
-          bool targetReadsZero = false)
-{
+int Build(CMemoryImage& image, uint64_t size, const std::string& label = "", uint32_t sectorSize = 512,
+          int64_t time = kBuildTime, bool* dirty = nullptr, bool targetReadsZero = false) {
     FormatParams params;
     params.context = &image;
     params.size = size;
@@ -223,16 +202,14 @@ int Build(CMemoryImage& image, uint64_t size, const std::string& label = "",
     const FormatIo io = image.Io();
     CNtfsBuilder builder(params, io, time, targetReadsZero);
     const int result = builder.Build();
-    if (dirty)
-        *dirty = builder.VolumeDirty();
+    if (dirty) *dirty = builder.VolumeDirty();
     return result;
 }
 
 // One 1 GiB volume shared by the read-back checks.
 class NtfsVolume : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         s_image.reset(new CMemoryImage);
         ASSERT_EQ(0, Build(*s_image, 1024 * kMiB));
     }
@@ -246,8 +223,7 @@ protected:
 
 std::unique_ptr<CMemoryImage> NtfsVolume::s_image;
 
-TEST_F(NtfsVolume, BootSectorDescribesTheVolume)
-{
+TEST_F(NtfsVolume, BootSectorDescribesTheVolume) {
     const Bytes& b = volume.boot;
     EXPECT_EQ((Bytes{0xEB, 0x52, 0x90}), Bytes(b.begin(), b.begin() + 3));
     EXPECT_EQ(0, std::memcmp(&b[3], "NTFS    ", 8));
@@ -276,18 +252,16 @@ TEST_F(NtfsVolume, BootSectorDescribesTheVolume)
     EXPECT_EQ(b, s_image->Read(2097151ull * 512, 512)) << "backup in the last sector";
 }
 
-TEST_F(NtfsVolume, SystemRecordsCarryTheirNamesAndNumbers)
-{
+TEST_F(NtfsVolume, SystemRecordsCarryTheirNamesAndNumbers) {
     struct Expected {
         uint32_t record;
         const char16_t* name;
         uint32_t parent;
     };
     const Expected files[] = {
-        {0, u"$MFT", 5},      {1, u"$MFTMirr", 5}, {2, u"$LogFile", 5}, {3, u"$Volume", 5},
-        {4, u"$AttrDef", 5},  {5, u".", 5},        {6, u"$Bitmap", 5},  {7, u"$Boot", 5},
-        {8, u"$BadClus", 5},  {9, u"$Secure", 5},  {10, u"$UpCase", 5}, {11, u"$Extend", 5},
-        {24, u"$Quota", 11},  {25, u"$ObjId", 11}, {26, u"$Reparse", 11},
+        {0, u"$MFT", 5},     {1, u"$MFTMirr", 5}, {2, u"$LogFile", 5}, {3, u"$Volume", 5},  {4, u"$AttrDef", 5},
+        {5, u".", 5},        {6, u"$Bitmap", 5},  {7, u"$Boot", 5},    {8, u"$BadClus", 5}, {9, u"$Secure", 5},
+        {10, u"$UpCase", 5}, {11, u"$Extend", 5}, {24, u"$Quota", 11}, {25, u"$ObjId", 11}, {26, u"$Reparse", 11},
     };
     for (const Expected& f : files) {
         SCOPED_TRACE(f.record);
@@ -329,16 +303,14 @@ TEST_F(NtfsVolume, SystemRecordsCarryTheirNamesAndNumbers)
     EXPECT_EQ((Bytes{0xFF, 0xFF, 0x00, 0x07, 0, 0, 0, 0}), volume.Stream(*mftBitmap));
 }
 
-TEST_F(NtfsVolume, MirrorHoldsTheFirstFourRecordsByteForByte)
-{
+TEST_F(NtfsVolume, MirrorHoldsTheFirstFourRecordsByteForByte) {
     const uint64_t bytes = 4ull * volume.recordSize;
     EXPECT_EQ(s_image->Read(volume.mftLcn * volume.clusterSize, bytes),
               s_image->Read(volume.mirrorLcn * volume.clusterSize, bytes));
     EXPECT_EQ(2u, Get16(&s_image->Read(volume.mftLcn * volume.clusterSize, 64)[48]));
 }
 
-TEST_F(NtfsVolume, RootIndexListsEveryFileOfTheRoot)
-{
+TEST_F(NtfsVolume, RootIndexListsEveryFileOfTheRoot) {
     const Record root = volume.Mft(5);
     const Attribute* indexRoot = root.Find(AT_INDEX_ROOT, u"$I30");
     const Attribute* allocation = root.Find(AT_INDEX_ALLOCATION, u"$I30");
@@ -352,8 +324,7 @@ TEST_F(NtfsVolume, RootIndexListsEveryFileOfTheRoot)
     std::vector<std::u16string> names;
     for (uint32_t pos = 24 + Get32(&block[24]);;) {
         const uint8_t* e = &block[pos];
-        if (Get16(e + 12) & INDEX_ENTRY_END)
-            break;
+        if (Get16(e + 12) & INDEX_ENTRY_END) break;
         const uint64_t ref = Get64(e);
         const Record target = volume.Mft(static_cast<uint32_t>(ref & 0xFFFFFFFFFFFFull));
         EXPECT_EQ(target.Sequence(), ref >> 48);
@@ -363,9 +334,8 @@ TEST_F(NtfsVolume, RootIndexListsEveryFileOfTheRoot)
         names.push_back(Utf16(e + 16 + 66, e[16 + 64]));
         pos += Get16(e + 8);
     }
-    EXPECT_EQ((std::vector<std::u16string>{u"$AttrDef", u"$BadClus", u"$Bitmap", u"$Boot",
-                                           u"$Extend", u"$LogFile", u"$MFT", u"$MFTMirr",
-                                           u"$Secure", u"$UpCase", u"$Volume", u"."}),
+    EXPECT_EQ((std::vector<std::u16string>{u"$AttrDef", u"$BadClus", u"$Bitmap", u"$Boot", u"$Extend", u"$LogFile",
+                                           u"$MFT", u"$MFTMirr", u"$Secure", u"$UpCase", u"$Volume", u"."}),
               names);
 
     const Record extendRecord = volume.Mft(11);
@@ -375,8 +345,7 @@ TEST_F(NtfsVolume, RootIndexListsEveryFileOfTheRoot)
     EXPECT_EQ(16u + 16 + 96 + 96 + 104 + 16, extend->value.size());
 }
 
-TEST_F(NtfsVolume, StreamsHoldTheirTables)
-{
+TEST_F(NtfsVolume, StreamsHoldTheirTables) {
     const Bytes attrDef = volume.Stream(*volume.Mft(4).Find(AT_DATA));
     ASSERT_EQ(2560u, attrDef.size());
     EXPECT_EQ(u"$FILE_NAME", Utf16(&attrDef[2 * 160], 10));
@@ -391,8 +360,7 @@ TEST_F(NtfsVolume, StreamsHoldTheirTables)
     ASSERT_EQ(131072u, upCase.size());
     std::vector<uint16_t> table(UNtfsUpCase::kUnits);
     UNtfsUpCase::Build(table.data());
-    for (uint32_t u = 0; u < UNtfsUpCase::kUnits; u += 97)
-        ASSERT_EQ(table[u], Get16(&upCase[2 * u])) << u;
+    for (uint32_t u = 0; u < UNtfsUpCase::kUnits; u += 97) ASSERT_EQ(table[u], Get16(&upCase[2 * u])) << u;
 
     const Record logRecord = volume.Mft(2);
     const Attribute* log = logRecord.Find(AT_DATA);
@@ -416,17 +384,14 @@ TEST_F(NtfsVolume, StreamsHoldTheirTables)
 }
 
 // Every cluster of every stream is given once and marked, and nothing else is.
-void ExpectBitmapMatchesStreams(const CVolume& volume)
-{
+void ExpectBitmapMatchesStreams(const CVolume& volume) {
     std::vector<uint8_t> owner(volume.clusters, 0);
     for (uint32_t n = 0; n < 27; ++n) {
         for (const Attribute& a : volume.Mft(n).attributes) {
-            if (!a.nonResident)
-                continue;
+            if (!a.nonResident) continue;
             EXPECT_GE(a.allocatedSize, a.dataSize);
             for (const StreamRun& run : a.runs) {
-                if (run.lcn < 0)
-                    continue;
+                if (run.lcn < 0) continue;
                 ASSERT_LE(run.lcn + run.length, volume.clusters);
                 for (uint64_t c = run.lcn; c < run.lcn + run.length; ++c)
                     EXPECT_EQ(0, owner[c]++) << "cluster " << c << " given twice";
@@ -445,8 +410,7 @@ void ExpectBitmapMatchesStreams(const CVolume& volume)
     EXPECT_EQ(0u, mismatches);
 }
 
-TEST_F(NtfsVolume, ClusterBitmapMarksExactlyTheClustersOfTheStreams)
-{
+TEST_F(NtfsVolume, ClusterBitmapMarksExactlyTheClustersOfTheStreams) {
     ExpectBitmapMatchesStreams(volume);
     // Streams placed by the allocator keep out of the MFT zone.
     const uint64_t zoneEnd = volume.mftLcn + volume.clusters / 8;
@@ -454,8 +418,7 @@ TEST_F(NtfsVolume, ClusterBitmapMarksExactlyTheClustersOfTheStreams)
         EXPECT_GE(volume.Mft(n).attributes[2].runs.at(0).lcn, static_cast<int64_t>(zoneEnd)) << n;
 }
 
-TEST(NtfsBuilder, LargeBitmapIsWrittenWholeUnlessTheTargetReadsZero)
-{
+TEST(NtfsBuilder, LargeBitmapIsWrittenWholeUnlessTheTargetReadsZero) {
     // 16 GiB: a 512 KiB bitmap whose stretches between the MFT zone, the log and the end no
     // stream touches. A target that reads as zeros gets only the 64 KiB stretches holding
     // set bits, and reads back the same volume.
@@ -472,34 +435,29 @@ TEST(NtfsBuilder, LargeBitmapIsWrittenWholeUnlessTheTargetReadsZero)
         const Bytes bitmap = volume.Stream(*data);
         uint64_t stretchesWithBits = 0;
         for (size_t at = 0; at < bitmap.size(); at += 65536)
-            stretchesWithBits +=
-                std::any_of(&bitmap[at], &bitmap[at] + std::min<size_t>(65536, bitmap.size() - at),
-                            [](uint8_t b) { return b != 0; });
+            stretchesWithBits += std::any_of(&bitmap[at], &bitmap[at] + std::min<size_t>(65536, bitmap.size() - at),
+                                             [](uint8_t b) { return b != 0; });
         ASSERT_GT(stretchesWithBits, 0u);
         ASSERT_LT(stretchesWithBits, 8u);
         auto inBitmap = [&](uint64_t offset) {
             for (const StreamRun& run : data->runs) {
                 const uint64_t start = run.lcn * volume.clusterSize;
-                if (offset >= start && offset < start + run.length * volume.clusterSize)
-                    return true;
+                if (offset >= start && offset < start + run.length * volume.clusterSize) return true;
             }
             return false;
         };
         uint64_t written = 0;
-        for (const auto& w : image.writes)
-            written += inBitmap(w.first) ? w.second : 0;
+        for (const auto& w : image.writes) written += inBitmap(w.first) ? w.second : 0;
         EXPECT_EQ(targetReadsZero ? stretchesWithBits * 65536 : 524288u, written);
         // The same bytes wherever the whole build wrote, and nothing elsewhere.
         for (const auto& page : whole.pages)
             EXPECT_EQ(page.second, image.Read(page.first * CMemoryImage::kPage, CMemoryImage::kPage))
                 << "page " << page.first;
-        for (const auto& page : image.pages)
-            EXPECT_EQ(1u, whole.pages.count(page.first)) << "page " << page.first;
+        for (const auto& page : image.pages) EXPECT_EQ(1u, whole.pages.count(page.first)) << "page " << page.first;
     }
 }
 
-TEST(NtfsBuilder, SerialAndContentsFollowTheClock)
-{
+TEST(NtfsBuilder, SerialAndContentsFollowTheClock) {
     CMemoryImage a, b, c;
     ASSERT_EQ(0, Build(a, 8 * kMiB, "", 512, 1));
     ASSERT_EQ(0, Build(b, 8 * kMiB, "", 512, 1));
@@ -511,16 +469,14 @@ TEST(NtfsBuilder, SerialAndContentsFollowTheClock)
     EXPECT_NE(Get64(&a.Read(0, 512)[72]), Get64(&c.Read(0, 512)[72]));
 }
 
-TEST(NtfsBuilder, TooSmallOrBadLabelsFailBeforeWriting)
-{
+TEST(NtfsBuilder, TooSmallOrBadLabelsFailBeforeWriting) {
     for (uint64_t size : {uint64_t{0}, kMiB, 2 * kMiB - 1}) {
         CMemoryImage image;
         EXPECT_EQ(1, Build(image, size));
         EXPECT_TRUE(image.writes.empty());
     }
-    for (const std::string& label :
-         {std::string(256, 'x'), std::string(129, 'x'), std::string("\xC3\x28"),
-          std::string("\xE3\x83"), std::string("\xED\xA0\x80")}) {
+    for (const std::string& label : {std::string(256, 'x'), std::string(129, 'x'), std::string("\xC3\x28"),
+                                     std::string("\xE3\x83"), std::string("\xED\xA0\x80")}) {
         CMemoryImage image;
         EXPECT_EQ(1, Build(image, 8 * kMiB, label));
         EXPECT_TRUE(image.writes.empty());
@@ -529,8 +485,7 @@ TEST(NtfsBuilder, TooSmallOrBadLabelsFailBeforeWriting)
     EXPECT_EQ(0, Build(smallest, 2 * kMiB));
 }
 
-TEST(NtfsBuilder, LabelIsStoredAsUtf16)
-{
+TEST(NtfsBuilder, LabelIsStoredAsUtf16) {
     CMemoryImage image;
     ASSERT_EQ(0, Build(image, 8 * kMiB, "RAM\xE3\x83\x87\xE3\x82\xA3\xF0\x9F\x98\x80"));
     const Record volumeRecord = CVolume(image).Mft(3);
@@ -542,16 +497,14 @@ TEST(NtfsBuilder, LabelIsStoredAsUtf16)
     EXPECT_EQ(0, Build(longest, 8 * kMiB, std::string(128, 'x')));
 }
 
-TEST(NtfsBuilder, AnyFailedWriteFailsTheBuildButTheBackupBootSector)
-{
+TEST(NtfsBuilder, AnyFailedWriteFailsTheBuildButTheBackupBootSector) {
     CMemoryImage clean;
     ASSERT_EQ(0, Build(clean, 8 * kMiB));
     const int calls = static_cast<int>(clean.writes.size());
     const uint64_t backup = 8 * kMiB - 512;
     int backupCall = 0;
     for (int i = 0; i < calls; ++i) {
-        if (clean.writes[i].first == backup)
-            backupCall = i + 1;
+        if (clean.writes[i].first == backup) backupCall = i + 1;
     }
     ASSERT_GT(backupCall, 0);
 
@@ -580,8 +533,7 @@ TEST(NtfsBuilder, AnyFailedWriteFailsTheBuildButTheBackupBootSector)
     EXPECT_EQ(1, info->value[9]);
 }
 
-TEST(NtfsBuilder, ImageLongerThanTheVolumeGetsABootCopyAtItsEnd)
-{
+TEST(NtfsBuilder, ImageLongerThanTheVolumeGetsABootCopyAtItsEnd) {
     CMemoryImage image;
     const uint64_t size = 8 * kMiB + 5000;
     ASSERT_EQ(0, Build(image, size));
@@ -591,8 +543,7 @@ TEST(NtfsBuilder, ImageLongerThanTheVolumeGetsABootCopyAtItsEnd)
     EXPECT_EQ(16383u, Get64(&boot[40])) << "the volume stays whole MiB less a sector";
 }
 
-TEST(NtfsBuilder, LargeSectorsGiveLargeRecords)
-{
+TEST(NtfsBuilder, LargeSectorsGiveLargeRecords) {
     CMemoryImage image;
     ASSERT_EQ(0, Build(image, 64 * kMiB, "", 4096));
     CVolume volume(image);
@@ -607,8 +558,7 @@ TEST(NtfsBuilder, LargeSectorsGiveLargeRecords)
     EXPECT_EQ(image.Read(0, 4096), image.Read(64 * kMiB - 4096, 4096));
 }
 
-TEST(NtfsBuilder, FormatNtfsTakesTheCurrentTime)
-{
+TEST(NtfsBuilder, FormatNtfsTakesTheCurrentTime) {
     EXPECT_EQ(1, FormatNtfs(nullptr, nullptr));
     CMemoryImage image;
     FormatParams params;
@@ -620,10 +570,9 @@ TEST(NtfsBuilder, FormatNtfsTakesTheCurrentTime)
     ASSERT_EQ(0, FormatNtfs(&params, &io));
     const Record mft = CVolume(image).Mft(0);
     const Attribute* si = mft.Find(AT_STANDARD_INFORMATION);
-    const int64_t stamped =
-        static_cast<int64_t>(Get64(&si->value[0]) / 10000000ull) - 11644473600ll;
+    const int64_t stamped = static_cast<int64_t>(Get64(&si->value[0]) / 10000000ull) - 11644473600ll;
     EXPECT_GE(stamped, before);
     EXPECT_LE(stamped, before + 60);
 }
 
-} // namespace
+}  // namespace

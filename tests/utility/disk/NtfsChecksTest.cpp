@@ -35,39 +35,28 @@ struct CommandResult {
     std::string output;
 };
 
-CommandResult RunCommand(const std::string& command)
-{
+CommandResult RunCommand(const std::string& command) {
     CommandResult r{-1, {}};
     FILE* p = popen((command + " 2>&1").c_str(), "r");
-    if (!p)
-        return r;
+    if (!p) return r;
     char buf[4096];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        r.output.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.output.append(buf, n);
     const int status = pclose(p);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
 }
 
-bool HaveTool(const char* name)
-{
-    return RunCommand(std::string("command -v ") + name).status == 0;
-}
+bool HaveTool(const char* name) { return RunCommand(std::string("command -v ") + name).status == 0; }
 
-std::string Quote(const std::string& s)
-{
-    return "'" + s + "'";
-}
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
-int64_t PwriteAll(void* context, const void* buffer, uint64_t offset, uint64_t length)
-{
+int64_t PwriteAll(void* context, const void* buffer, uint64_t offset, uint64_t length) {
     const int fd = *static_cast<int*>(context);
     const char* p = static_cast<const char*>(buffer);
     for (uint64_t done = 0; done < length;) {
         const ssize_t n = pwrite(fd, p + done, length - done, static_cast<off_t>(offset + done));
-        if (n <= 0)
-            return -1;
+        if (n <= 0) return -1;
         done += static_cast<uint64_t>(n);
     }
     return static_cast<int64_t>(length);
@@ -75,11 +64,9 @@ int64_t PwriteAll(void* context, const void* buffer, uint64_t offset, uint64_t l
 
 // Formats a new sparse file of the given size the way image pieces are formatted (it reads as
 // zeros, so the free stretches of the bitmap are left unwritten); returns the builder's result.
-int MakeImage(const std::string& path, uint64_t size, uint32_t sectorSize = 512)
-{
+int MakeImage(const std::string& path, uint64_t size, uint32_t sectorSize = 512) {
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0)
-        return -1;
+    if (fd < 0) return -1;
     int result = -1;
     if (ftruncate(fd, static_cast<off_t>(size)) == 0) {
         FormatParams params;
@@ -94,46 +81,39 @@ int MakeImage(const std::string& path, uint64_t size, uint32_t sectorSize = 512)
     return result;
 }
 
-std::string ReadFile(const std::string& path)
-{
+std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-std::vector<std::string> Lines(const std::string& text)
-{
+std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
-        if (!line.empty())
-            lines.push_back(line);
+        if (!line.empty()) lines.push_back(line);
     }
     return lines;
 }
 
 // The checker's whole report for a volume with nothing to fix.
-void ExpectClean(const std::string& image)
-{
+void ExpectClean(const std::string& image) {
     const CommandResult r = RunCommand("ntfsfix -n " + Quote(image));
     EXPECT_EQ(0, r.status) << r.output;
-    EXPECT_EQ((std::vector<std::string>{
-                  "Mounting volume... OK",
-                  "Processing of $MFT and $MFTMirr completed successfully.",
-                  "Checking the alternate boot sector... OK",
-                  "NTFS volume version is 3.1.",
-                  "NTFS partition " + image + " was processed successfully."}),
-              Lines(r.output));
+    EXPECT_EQ(
+        (std::vector<std::string>{"Mounting volume... OK", "Processing of $MFT and $MFTMirr completed successfully.",
+                                  "Checking the alternate boot sector... OK", "NTFS volume version is 3.1.",
+                                  "NTFS partition " + image + " was processed successfully."}),
+        Lines(r.output));
 }
 
 // A FUSE mount of an image by ntfs-3g, kept in the foreground so that unmounting can wait
 // for it to finish writing; unmounted on every path.
 class CMount {
 public:
-    CMount(const std::string& image, const std::string& dir) : m_dir(dir)
-    {
+    CMount(const std::string& image, const std::string& dir) : m_dir(dir) {
         fs::create_directories(dir);
         struct stat parent {};
         stat(fs::path(dir).parent_path().c_str(), &parent);
@@ -142,8 +122,7 @@ public:
             const int log = open((dir + ".log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(log, 1);
             dup2(log, 2);
-            execlp("ntfs-3g", "ntfs-3g", "-o", "no_detach", image.c_str(), dir.c_str(),
-                   static_cast<char*>(nullptr));
+            execlp("ntfs-3g", "ntfs-3g", "-o", "no_detach", image.c_str(), dir.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
         for (int i = 0; i < 200 && m_pid > 0; ++i) {
@@ -167,13 +146,11 @@ public:
     std::string Log() const { return ReadFile(m_dir + ".log"); }
 
     // Unmounts and waits for ntfs-3g to end; true when it ended cleanly.
-    bool Unmount()
-    {
+    bool Unmount() {
         bool clean = true;
         if (m_mounted) {
             clean = RunCommand("umount " + Quote(m_dir)).status == 0;
-            if (!clean)
-                RunCommand("umount -l " + Quote(m_dir));
+            if (!clean) RunCommand("umount -l " + Quote(m_dir));
             m_mounted = false;
         }
         if (m_pid > 0) {
@@ -181,8 +158,7 @@ public:
             bool ended = false;
             for (int i = 0; i < 600 && !ended; ++i) {
                 ended = waitpid(m_pid, &status, WNOHANG) == m_pid;
-                if (!ended)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+                if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(25));
             }
             if (!ended) {
                 kill(m_pid, SIGKILL);
@@ -202,19 +178,16 @@ private:
 
 class NtfsChecks : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         for (const char* tool : {"ntfsfix", "ntfsinfo", "ntfsls", "ntfscat", "ntfs-3g"}) {
-            if (!HaveTool(tool))
-                GTEST_SKIP() << tool << " missing (Debian package ntfs-3g)";
+            if (!HaveTool(tool)) GTEST_SKIP() << tool << " missing (Debian package ntfs-3g)";
         }
         char pattern[] = "/tmp/vmx-ntfs-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(pattern));
         m_dir = pattern;
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         if (!m_dir.empty()) {
             std::error_code ec;
             fs::remove_all(m_dir, ec);
@@ -234,15 +207,11 @@ struct SizeCase {
     uint32_t sectorSize;
 };
 
-void PrintTo(const SizeCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
 
 class NtfsSizes : public NtfsChecks, public ::testing::WithParamInterface<SizeCase> {};
 
-TEST_P(NtfsSizes, ToolsAcceptTheVolume)
-{
+TEST_P(NtfsSizes, ToolsAcceptTheVolume) {
     const SizeCase& c = GetParam();
     const std::string image = Path("volume.img");
     ASSERT_EQ(0, MakeImage(image, c.size, c.sectorSize));
@@ -256,8 +225,7 @@ TEST_P(NtfsSizes, ToolsAcceptTheVolume)
     const std::vector<std::string> lines = Lines(info.output);
     auto has = [&lines](const std::string& text) {
         for (const std::string& l : lines) {
-            if (l.find(text) != std::string::npos)
-                return true;
+            if (l.find(text) != std::string::npos) return true;
         }
         return false;
     };
@@ -266,14 +234,12 @@ TEST_P(NtfsSizes, ToolsAcceptTheVolume)
     EXPECT_TRUE(has("Sector Size: " + std::to_string(c.sectorSize))) << info.output;
     EXPECT_TRUE(has("Cluster Size: " + std::to_string(layout.clusterSize))) << info.output;
     EXPECT_TRUE(has("Volume Size in Clusters: " + std::to_string(layout.clusters))) << info.output;
-    EXPECT_TRUE(has("LCN of Data Attribute for File_MFTMirr: " + std::to_string(layout.mirrorLcn)))
-        << info.output;
+    EXPECT_TRUE(has("LCN of Data Attribute for File_MFTMirr: " + std::to_string(layout.mirrorLcn))) << info.output;
 
     const CommandResult root = RunCommand("ntfsls -a -s " + Quote(image));
     EXPECT_EQ(0, root.status);
-    EXPECT_EQ((std::vector<std::string>{".", "..", "$AttrDef", "$BadClus", "$Bitmap", "$Boot",
-                                        "$Extend", "$LogFile", "$MFT", "$MFTMirr", "$Secure",
-                                        "$UpCase", "$Volume"}),
+    EXPECT_EQ((std::vector<std::string>{".", "..", "$AttrDef", "$BadClus", "$Bitmap", "$Boot", "$Extend", "$LogFile",
+                                        "$MFT", "$MFTMirr", "$Secure", "$UpCase", "$Volume"}),
               Lines(root.output));
     const CommandResult extend = RunCommand("ntfsls -a -s -p '/$Extend' " + Quote(image));
     EXPECT_EQ(0, extend.status);
@@ -281,8 +247,7 @@ TEST_P(NtfsSizes, ToolsAcceptTheVolume)
     // volumes of every formatter.
     std::vector<std::string> children;
     for (const std::string& line : Lines(extend.output)) {
-        if (line.rfind("Could not decode the type of inode", 0) != 0)
-            children.push_back(line);
+        if (line.rfind("Could not decode the type of inode", 0) != 0) children.push_back(line);
     }
     EXPECT_EQ((std::vector<std::string>{".", "..", "$ObjId", "$Quota", "$Reparse"}), children);
 
@@ -292,46 +257,37 @@ TEST_P(NtfsSizes, ToolsAcceptTheVolume)
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, NtfsSizes,
-    ::testing::Values(SizeCase{"2MiB", 2 * kMiB, 512}, SizeCase{"3MiB", 3 * kMiB, 512},
-                      SizeCase{"5MiB", 5 * kMiB, 512}, SizeCase{"200MiB", 200 * kMiB, 512},
-                      SizeCase{"201MiB", 201 * kMiB, 512},
-                      SizeCase{"1GiBAndABit", kGiB + 12345, 512},
-                      SizeCase{"12GiBLess1MiB", 12 * kGiB - kMiB, 512},
+    ::testing::Values(SizeCase{"2MiB", 2 * kMiB, 512}, SizeCase{"3MiB", 3 * kMiB, 512}, SizeCase{"5MiB", 5 * kMiB, 512},
+                      SizeCase{"200MiB", 200 * kMiB, 512}, SizeCase{"201MiB", 201 * kMiB, 512},
+                      SizeCase{"1GiBAndABit", kGiB + 12345, 512}, SizeCase{"12GiBLess1MiB", 12 * kGiB - kMiB, 512},
                       SizeCase{"12GiB", 12 * kGiB, 512}, SizeCase{"256GiB", 256 * kGiB, 512},
-                      SizeCase{"2TiB", 2048 * kGiB, 512},
-                      SizeCase{"64MiBSectors4096", 64 * kMiB, 4096}),
+                      SizeCase{"2TiB", 2048 * kGiB, 512}, SizeCase{"64MiBSectors4096", 64 * kMiB, 4096}),
     [](const ::testing::TestParamInfo<SizeCase>& info) { return std::string(info.param.name); });
 
 // ---- $UpCase against the table another formatter writes ---------------------------------
 
-TEST_F(NtfsChecks, UpCaseMatchesTheTableOfMkntfs)
-{
-    if (!HaveTool("mkntfs"))
-        GTEST_SKIP() << "mkntfs missing";
+TEST_F(NtfsChecks, UpCaseMatchesTheTableOfMkntfs) {
+    if (!HaveTool("mkntfs")) GTEST_SKIP() << "mkntfs missing";
     const std::string ours = Path("ours.img");
     const std::string theirs = Path("theirs.img");
     ASSERT_EQ(0, MakeImage(ours, 8 * kMiB));
-    ASSERT_EQ(0, RunCommand("truncate -s 8M " + Quote(theirs) + " && mkntfs -F -Q -q -s 512 -c 4096 " +
-                     Quote(theirs)).status);
-    ASSERT_EQ(0, RunCommand("ntfscat " + Quote(ours) + " '$UpCase' > " + Quote(Path("ours.bin")))
-                     .status);
-    ASSERT_EQ(0, RunCommand("ntfscat " + Quote(theirs) + " '$UpCase' > " +
-                            Quote(Path("theirs.bin")))
-                     .status);
+    ASSERT_EQ(
+        0,
+        RunCommand("truncate -s 8M " + Quote(theirs) + " && mkntfs -F -Q -q -s 512 -c 4096 " + Quote(theirs)).status);
+    ASSERT_EQ(0, RunCommand("ntfscat " + Quote(ours) + " '$UpCase' > " + Quote(Path("ours.bin"))).status);
+    ASSERT_EQ(0, RunCommand("ntfscat " + Quote(theirs) + " '$UpCase' > " + Quote(Path("theirs.bin"))).status);
     const std::string a = ReadFile(Path("ours.bin"));
     const std::string b = ReadFile(Path("theirs.bin"));
     ASSERT_EQ(131072u, a.size());
     size_t differences = 0;
-    for (size_t i = 0; i + 1 < a.size() && i + 1 < b.size(); i += 2)
-        differences += a.compare(i, 2, b, i, 2) != 0;
+    for (size_t i = 0; i + 1 < a.size() && i + 1 < b.size(); i += 2) differences += a.compare(i, 2, b, i, 2) != 0;
     EXPECT_EQ(a.size(), b.size());
     EXPECT_EQ(0u, differences) << "units whose upper case differs";
 }
 
 // ---- Mount, write, remount --------------------------------------------------------------
 
-std::string Content(int folder, int file)
-{
+std::string Content(int folder, int file) {
     // Mostly small files kept in their records, some that need clusters of their own.
     const size_t size = file % 7 == 0 ? 9000 + 131 * file : 20 + 3 * file;
     std::string s;
@@ -343,20 +299,17 @@ std::string Content(int folder, int file)
 }
 
 // Writes folders and files with names from several scripts; returns path -> content.
-std::map<std::string, std::string> WriteTree(const std::string& root, int folders, int files)
-{
-    static const char* const kFolderNames[] = {"フォルダ", "Ordner_äöü", "Κατάλογος", "папка",
-                                               "文件夹", "dossier_été", "emoji_😀", "ÅÄÖ"};
-    static const char* const kFileNames[] = {"ファイル", "Datei_ß", "αρχείο", "файл", "파일",
-                                             "naïve", "ÿ"};
+std::map<std::string, std::string> WriteTree(const std::string& root, int folders, int files) {
+    static const char* const kFolderNames[] = {"フォルダ", "Ordner_äöü",  "Κατάλογος", "папка",
+                                               "文件夹",   "dossier_été", "emoji_😀",   "ÅÄÖ"};
+    static const char* const kFileNames[] = {"ファイル", "Datei_ß", "αρχείο", "файл", "파일", "naïve", "ÿ"};
     std::map<std::string, std::string> tree;
     for (int d = 0; d < folders; ++d) {
         const std::string folder = std::string(kFolderNames[d % 8]) + "_" + std::to_string(d);
         fs::create_directories(fs::u8path(root + "/" + folder + "/sub_ü"));
         tree[folder + "/sub_ü"] = "<dir>";
         for (int f = 0; f < files; ++f) {
-            const std::string name = folder + "/" + kFileNames[f % 7] + "_" + std::to_string(f) +
-                                     ".txt";
+            const std::string name = folder + "/" + kFileNames[f % 7] + "_" + std::to_string(f) + ".txt";
             std::ofstream(fs::u8path(root + "/" + name), std::ios::binary) << Content(d, f);
             tree[name] = Content(d, f);
         }
@@ -368,22 +321,20 @@ std::map<std::string, std::string> WriteTree(const std::string& root, int folder
     tree["ä.txt"] = "lower";
     // Some files go again, so the indexes also shrink.
     for (int d = 0; d < folders; d += 3) {
-        const std::string name = std::string(kFolderNames[d % 8]) + "_" + std::to_string(d) + "/" +
-                                 kFileNames[1] + "_1.txt";
+        const std::string name =
+            std::string(kFolderNames[d % 8]) + "_" + std::to_string(d) + "/" + kFileNames[1] + "_1.txt";
         fs::remove(fs::u8path(root + "/" + name));
         tree.erase(name);
     }
     return tree;
 }
 
-std::map<std::string, std::string> ReadTree(const std::string& root)
-{
+std::map<std::string, std::string> ReadTree(const std::string& root) {
     std::map<std::string, std::string> tree;
     for (const auto& e : fs::recursive_directory_iterator(fs::u8path(root))) {
         const std::string rel = fs::relative(e.path(), fs::u8path(root)).u8string();
         if (e.is_directory()) {
-            if (!fs::is_empty(e.path()))
-                continue;
+            if (!fs::is_empty(e.path())) continue;
             tree[rel] = "<dir>";
             continue;
         }
@@ -400,18 +351,13 @@ struct MountCase {
     int files;
 };
 
-void PrintTo(const MountCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
+void PrintTo(const MountCase& c, std::ostream* os) { *os << c.name; }
 
 class NtfsMounts : public NtfsChecks, public ::testing::WithParamInterface<MountCase> {};
 
-TEST_P(NtfsMounts, FilesWrittenThroughAMountSurviveARemount)
-{
+TEST_P(NtfsMounts, FilesWrittenThroughAMountSurviveARemount) {
     const MountCase& c = GetParam();
-    if (geteuid() != 0 || access("/dev/fuse", R_OK | W_OK) != 0)
-        GTEST_SKIP() << "mounting needs root and /dev/fuse";
+    if (geteuid() != 0 || access("/dev/fuse", R_OK | W_OK) != 0) GTEST_SKIP() << "mounting needs root and /dev/fuse";
     const std::string image = Path("volume.img");
     const std::string dir = Path("mnt");
     ASSERT_EQ(0, MakeImage(image, c.size, c.sectorSize));
@@ -428,20 +374,18 @@ TEST_P(NtfsMounts, FilesWrittenThroughAMountSurviveARemount)
     ExpectClean(image);
     {
         CMount mount(image, dir);
-        ASSERT_TRUE(mount.Mounted()) << "ntfs-3g could not mount the volume again: "
-                                     << mount.Log();
+        ASSERT_TRUE(mount.Mounted()) << "ntfs-3g could not mount the volume again: " << mount.Log();
         EXPECT_EQ(written, ReadTree(dir));
         ASSERT_TRUE(mount.Unmount()) << mount.Log();
     }
     ExpectClean(image);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, NtfsMounts,
-    ::testing::Values(MountCase{"2MiB", 2 * kMiB, 512, 10, 22},
-                      MountCase{"1GiB", kGiB, 512, 16, 25},
-                      MountCase{"64MiBSectors4096", 64 * kMiB, 4096, 10, 22},
-                      MountCase{"2TiB", 2048 * kGiB, 512, 16, 25}),
-    [](const ::testing::TestParamInfo<MountCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sizes, NtfsMounts,
+                         ::testing::Values(MountCase{"2MiB", 2 * kMiB, 512, 10, 22},
+                                           MountCase{"1GiB", kGiB, 512, 16, 25},
+                                           MountCase{"64MiBSectors4096", 64 * kMiB, 4096, 10, 22},
+                                           MountCase{"2TiB", 2048 * kGiB, 512, 16, 25}),
+                         [](const ::testing::TestParamInfo<MountCase>& info) { return std::string(info.param.name); });
 
-} // namespace
+}  // namespace

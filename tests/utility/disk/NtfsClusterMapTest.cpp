@@ -11,22 +11,18 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-TEST(NtfsRunList, EncodesRunsAsSignedDeltas)
-{
+TEST(NtfsRunList, EncodesRunsAsSignedDeltas) {
     CNtfsRunList runs;
     runs.Append(4, 7);
     EXPECT_EQ((Bytes{0x11, 0x07, 0x04, 0x00}), runs.Encode());
 
     CNtfsRunList far;
-    far.Append(131072, 1310); // 0x20000 clusters from the start: three offset bytes
-    far.Append(200, 0x80);    // back down: delta -130872; 0x80 needs two length bytes
-    EXPECT_EQ((Bytes{0x32, 0x1E, 0x05, 0x00, 0x00, 0x02,
-                     0x32, 0x80, 0x00, 0xC8, 0x00, 0xFE, 0x00}),
-              far.Encode());
+    far.Append(131072, 1310);  // 0x20000 clusters from the start: three offset bytes
+    far.Append(200, 0x80);     // back down: delta -130872; 0x80 needs two length bytes
+    EXPECT_EQ((Bytes{0x32, 0x1E, 0x05, 0x00, 0x00, 0x02, 0x32, 0x80, 0x00, 0xC8, 0x00, 0xFE, 0x00}), far.Encode());
 }
 
-TEST(NtfsRunList, AdjacentClustersExtendARunAndSparseRunsHaveNoOffset)
-{
+TEST(NtfsRunList, AdjacentClustersExtendARunAndSparseRunsHaveNoOffset) {
     CNtfsRunList runs;
     runs.Append(10, 2);
     runs.Append(12, 3);
@@ -41,22 +37,19 @@ TEST(NtfsRunList, AdjacentClustersExtendARunAndSparseRunsHaveNoOffset)
     EXPECT_EQ((Bytes{0x00}), CNtfsRunList().Encode());
 }
 
-TEST(NtfsClusterMap, BitsPastTheLastClusterAreSet)
-{
+TEST(NtfsClusterMap, BitsPastTheLastClusterAreSet) {
     CNtfsClusterMap map(13, 8, 4);
     ASSERT_EQ(8u, map.BitmapBytes());
-    EXPECT_EQ((Bytes{0x00, 0xE0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}),
-              Bytes(map.Bitmap(), map.Bitmap() + 8));
+    EXPECT_EQ((Bytes{0x00, 0xE0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), Bytes(map.Bitmap(), map.Bitmap() + 8));
     EXPECT_EQ(0u, map.UsedClusters());
     map.MarkUsed(0, 3);
-    map.MarkUsed(12, 5); // clipped at the end
+    map.MarkUsed(12, 5);  // clipped at the end
     EXPECT_EQ(4u, map.UsedClusters());
     EXPECT_TRUE(map.IsUsed(12));
     EXPECT_TRUE(map.IsUsed(13));
 }
 
-TEST(NtfsClusterMap, MarkingSetsExactlyTheClustersOfTheRange)
-{
+TEST(NtfsClusterMap, MarkingSetsExactlyTheClustersOfTheRange) {
     // Within a byte, from and to byte boundaries, across several bytes, clipped at the end.
     const struct {
         uint64_t lcn, count;
@@ -74,8 +67,7 @@ TEST(NtfsClusterMap, MarkingSetsExactlyTheClustersOfTheRange)
     }
 }
 
-TEST(NtfsClusterMap, RemembersWhichStretchesOfTheBitmapChanged)
-{
+TEST(NtfsClusterMap, RemembersWhichStretchesOfTheBitmapChanged) {
     const uint64_t unit = CNtfsClusterMap::kTrackedBytes;
     CNtfsClusterMap map(4 * unit * 8 - 3, 4 * unit, 2 * unit * 8);
     EXPECT_TRUE(map.IsUntouched(0, 3 * unit));
@@ -90,8 +82,7 @@ TEST(NtfsClusterMap, RemembersWhichStretchesOfTheBitmapChanged)
     EXPECT_FALSE(map.IsUntouched(unit, unit + 1));
 }
 
-TEST(NtfsClusterMap, AllocationStartsAtTheZoneEndAndSkipsUsedClusters)
-{
+TEST(NtfsClusterMap, AllocationStartsAtTheZoneEndAndSkipsUsedClusters) {
     CNtfsClusterMap map(64, 8, 20);
     map.MarkUsed(22, 2);
     CNtfsRunList runs;
@@ -104,8 +95,7 @@ TEST(NtfsClusterMap, AllocationStartsAtTheZoneEndAndSkipsUsedClusters)
     EXPECT_EQ(7u, map.UsedClusters());
 }
 
-TEST(NtfsClusterMap, ZoneShrinksWhenTheRestIsFullAndAllocationCanFail)
-{
+TEST(NtfsClusterMap, ZoneShrinksWhenTheRestIsFullAndAllocationCanFail) {
     CNtfsClusterMap map(64, 8, 40);
     map.MarkUsed(0, 4);
     map.MarkUsed(40, 24);
@@ -119,4 +109,4 @@ TEST(NtfsClusterMap, ZoneShrinksWhenTheRestIsFullAndAllocationCanFail)
     EXPECT_EQ(64u, map.UsedClusters()) << "everything free was handed out before failing";
 }
 
-} // namespace
+}  // namespace

@@ -20,11 +20,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Slice(const uint8_t* p, size_t n)
-{
+Bytes Slice(const uint8_t* p, size_t n) {
     Bytes b(n);
-    if (n > 0)
-        std::memcpy(b.data(), p, n);
+    if (n > 0) std::memcpy(b.data(), p, n);
     return b;
 }
 
@@ -35,8 +33,7 @@ struct Entry {
 };
 
 // Reads the entries of an index header at p (entries offset is relative to it).
-std::vector<Entry> Entries(const uint8_t* header, bool view)
-{
+std::vector<Entry> Entries(const uint8_t* header, bool view) {
     std::vector<Entry> out;
     const uint32_t end = Get32(header + 4);
     uint32_t pos = Get32(header);
@@ -45,26 +42,21 @@ std::vector<Entry> Entries(const uint8_t* header, bool view)
         Entry entry;
         entry.flags = Get16(e + 12);
         entry.key = Slice(e + 16, Get16(e + 10));
-        if (view && !(entry.flags & INDEX_ENTRY_END))
-            entry.data = Slice(e + Get16(e), Get16(e + 2));
+        if (view && !(entry.flags & INDEX_ENTRY_END)) entry.data = Slice(e + Get16(e), Get16(e + 2));
         out.push_back(entry);
-        if (entry.flags & INDEX_ENTRY_END)
-            break;
+        if (entry.flags & INDEX_ENTRY_END) break;
         pos += Get16(e + 8);
     }
     return out;
 }
 
-std::u16string NameOf(const Bytes& fileName)
-{
+std::u16string NameOf(const Bytes& fileName) {
     std::u16string s;
-    for (uint32_t i = 0; i < fileName[64]; ++i)
-        s.push_back(static_cast<char16_t>(Get16(&fileName[66 + 2 * i])));
+    for (uint32_t i = 0; i < fileName[64]; ++i) s.push_back(static_cast<char16_t>(Get16(&fileName[66 + 2 * i])));
     return s;
 }
 
-TEST(NtfsSecurity, SharedDescriptorsHashToTheKnownValues)
-{
+TEST(NtfsSecurity, SharedDescriptorsHashToTheKnownValues) {
     const Bytes readOnly = UNtfsSecurity::SystemDescriptor(0x120089);
     const Bytes readWrite = UNtfsSecurity::SystemDescriptor(0x12019F);
     ASSERT_EQ(104u, readOnly.size());
@@ -76,8 +68,7 @@ TEST(NtfsSecurity, SharedDescriptorsHashToTheKnownValues)
     EXPECT_EQ(administrators, Bytes(&readOnly[Get32(&readOnly[8])], &readOnly[Get32(&readOnly[8]) + 16]));
 }
 
-TEST(NtfsSecurity, SdsStreamHoldsBothEntriesTwice)
-{
+TEST(NtfsSecurity, SdsStreamHoldsBothEntriesTwice) {
     const Bytes sds = UNtfsSecurity::SdsStream();
     ASSERT_EQ(262396u, sds.size());
     const uint32_t ids[] = {0x100, 0x101};
@@ -93,8 +84,7 @@ TEST(NtfsSecurity, SdsStreamHoldsBothEntriesTwice)
     EXPECT_EQ(Bytes(0x40000 - 252, 0), Bytes(&sds[252], &sds[0x40000]));
 }
 
-TEST(NtfsSecurity, SdhAndSiiIndexTheEntriesInOrder)
-{
+TEST(NtfsSecurity, SdhAndSiiIndexTheEntriesInOrder) {
     CNtfsIndex sdh(0, COLLATION_SECURITY_HASH);
     CNtfsIndex sii(0, COLLATION_ULONG);
     UNtfsSecurity::AddIndexEntries(sdh, sii);
@@ -107,7 +97,7 @@ TEST(NtfsSecurity, SdhAndSiiIndexTheEntriesInOrder)
 
     const std::vector<Entry> byHash = Entries(&sdhRoot[16], true);
     ASSERT_EQ(3u, byHash.size());
-    EXPECT_EQ(0x00B32451u, Get32(&byHash[0].key[0])); // lower hash first
+    EXPECT_EQ(0x00B32451u, Get32(&byHash[0].key[0]));  // lower hash first
     EXPECT_EQ(0x101u, Get32(&byHash[0].key[4]));
     EXPECT_EQ(20u, byHash[0].data.size());
     EXPECT_EQ(0x101u, Get32(&byHash[0].data[4]));
@@ -121,8 +111,7 @@ TEST(NtfsSecurity, SdhAndSiiIndexTheEntriesInOrder)
     EXPECT_EQ(INDEX_ENTRY_END, byId[2].flags);
 }
 
-TEST(NtfsQuota, DefaultEntries)
-{
+TEST(NtfsQuota, DefaultEntries) {
     CNtfsIndex q(0, COLLATION_ULONG);
     CNtfsIndex o(0, COLLATION_SID);
     UNtfsQuota::AddIndexEntries(q, o, 123);
@@ -146,8 +135,7 @@ TEST(NtfsQuota, DefaultEntries)
 
 class NtfsIndexNames : public ::testing::Test {
 protected:
-    NtfsIndexNames() : upCase(UNtfsUpCase::kUnits), index(AT_FILE_NAME, COLLATION_FILE_NAME, nullptr)
-    {
+    NtfsIndexNames() : upCase(UNtfsUpCase::kUnits), index(AT_FILE_NAME, COLLATION_FILE_NAME, nullptr) {
         UNtfsUpCase::Build(upCase.data());
         index = CNtfsIndex(AT_FILE_NAME, COLLATION_FILE_NAME, upCase.data());
         for (const char16_t* name : {u"b", u"a", u"A", u".", u"$x", u"\u00e9", u"F"})
@@ -158,8 +146,7 @@ protected:
     CNtfsIndex index;
 };
 
-TEST_F(NtfsIndexNames, BlockSortsNamesCaseBlindThenExactly)
-{
+TEST_F(NtfsIndexNames, BlockSortsNamesCaseBlindThenExactly) {
     Bytes block = index.Block(0, 4096);
     ASSERT_EQ(4096u, block.size());
     EXPECT_EQ(0, std::memcmp(block.data(), "INDX", 4));
@@ -172,15 +159,12 @@ TEST_F(NtfsIndexNames, BlockSortsNamesCaseBlindThenExactly)
 
     std::vector<std::u16string> names;
     for (const Entry& e : Entries(&block[24], false)) {
-        if (!(e.flags & INDEX_ENTRY_END))
-            names.push_back(NameOf(e.key));
+        if (!(e.flags & INDEX_ENTRY_END)) names.push_back(NameOf(e.key));
     }
-    EXPECT_EQ((std::vector<std::u16string>{u"$x", u".", u"A", u"a", u"b", u"F", u"\u00e9"}),
-              names);
+    EXPECT_EQ((std::vector<std::u16string>{u"$x", u".", u"A", u"a", u"b", u"F", u"\u00e9"}), names);
 }
 
-TEST_F(NtfsIndexNames, LargeRootPointsAtTheBlock)
-{
+TEST_F(NtfsIndexNames, LargeRootPointsAtTheBlock) {
     const Bytes root = index.LargeRoot(4096, 1);
     ASSERT_EQ(56u, root.size());
     EXPECT_EQ(AT_FILE_NAME, Get32(&root[0]));
@@ -193,13 +177,13 @@ TEST_F(NtfsIndexNames, LargeRootPointsAtTheBlock)
     EXPECT_EQ(0u, Get64(&root[32 + 16]));
 }
 
-TEST_F(NtfsIndexNames, BlockRefusesEntriesThatDoNotFit)
-{
+TEST_F(NtfsIndexNames, BlockRefusesEntriesThatDoNotFit) {
     for (int i = 0; i < 60; ++i)
-        index.AddFileName(FileReference(40, 1),
-                          UNtfsValue::FileName(5, u"a-rather-long-name-" + std::u16string(1, u'a' + i % 26), 0, 0, 0, 0));
+        index.AddFileName(
+            FileReference(40, 1),
+            UNtfsValue::FileName(5, u"a-rather-long-name-" + std::u16string(1, u'a' + i % 26), 0, 0, 0, 0));
     EXPECT_TRUE(index.Block(0, 4096).empty());
     EXPECT_TRUE(index.Block(0, 1000).empty());
 }
 
-} // namespace
+}  // namespace

@@ -7,8 +7,7 @@ namespace {
 constexpr uint64_t kMiB = 1ull << 20;
 constexpr uint64_t kGiB = 1ull << 30;
 
-TEST(NtfsLayout, OneGibibyteDiskHasTheDocumentedFigures)
-{
+TEST(NtfsLayout, OneGibibyteDiskHasTheDocumentedFigures) {
     CNtfsLayout L;
     ASSERT_TRUE(L.Compute(kGiB, 512));
     EXPECT_EQ(2097152u, L.imageSectors);
@@ -34,8 +33,7 @@ TEST(NtfsLayout, OneGibibyteDiskHasTheDocumentedFigures)
     EXPECT_EQ(512u, L.backupBootLength);
 }
 
-TEST(NtfsLayout, PartialMebibytesAreDropped)
-{
+TEST(NtfsLayout, PartialMebibytesAreDropped) {
     CNtfsLayout whole, partial;
     ASSERT_TRUE(whole.Compute(kGiB, 512));
     ASSERT_TRUE(partial.Compute(kGiB + kMiB - 1, 512));
@@ -46,8 +44,7 @@ TEST(NtfsLayout, PartialMebibytesAreDropped)
     EXPECT_EQ(kGiB + kMiB - 512 - 512, partial.endBootOffset) << "the image's last whole sector";
 }
 
-TEST(NtfsLayout, VolumeMustExceedOneMebibyte)
-{
+TEST(NtfsLayout, VolumeMustExceedOneMebibyte) {
     CNtfsLayout L;
     EXPECT_FALSE(L.Compute(0, 512));
     EXPECT_FALSE(L.Compute(kMiB, 512));
@@ -60,8 +57,7 @@ TEST(NtfsLayout, VolumeMustExceedOneMebibyte)
     EXPECT_LE(L.mftLcn + L.mftClusters, L.mirrorLcn);
 }
 
-TEST(NtfsLayout, SectorSizeMustBeAPowerOfTwoFrom256To4096)
-{
+TEST(NtfsLayout, SectorSizeMustBeAPowerOfTwoFrom256To4096) {
     CNtfsLayout L;
     EXPECT_FALSE(L.Compute(kGiB, 128));
     EXPECT_FALSE(L.Compute(kGiB, 768));
@@ -70,8 +66,7 @@ TEST(NtfsLayout, SectorSizeMustBeAPowerOfTwoFrom256To4096)
     EXPECT_TRUE(L.Compute(kGiB, 1024));
 }
 
-TEST(NtfsLayout, LargeSectorsCountTheImageInThoseSectors)
-{
+TEST(NtfsLayout, LargeSectorsCountTheImageInThoseSectors) {
     CNtfsLayout L;
     ASSERT_TRUE(L.Compute(64 * kMiB, 4096));
     EXPECT_EQ(16384u, L.imageSectors);
@@ -85,8 +80,7 @@ TEST(NtfsLayout, LargeSectorsCountTheImageInThoseSectors)
     EXPECT_EQ(4096u, L.backupBootLength);
 }
 
-TEST(NtfsLayout, LogSizeFollowsTheVolumeSizeTable)
-{
+TEST(NtfsLayout, LogSizeFollowsTheVolumeSizeTable) {
     const uint32_t c = 4096;
     EXPECT_EQ(0x40000u, CNtfsLayout::LogFileSizeFor(0x1FFFFF, c));
     EXPECT_EQ(0x80000u, CNtfsLayout::LogFileSizeFor(0x200000, c));
@@ -99,10 +93,9 @@ TEST(NtfsLayout, LogSizeFollowsTheVolumeSizeTable)
     EXPECT_EQ(0x4000000u, CNtfsLayout::LogFileSizeFor(1ull << 41, c));
 }
 
-TEST(NtfsLayout, ClustersGrowWhenTheCountWouldPass32Bits)
-{
+TEST(NtfsLayout, ClustersGrowWhenTheCountWouldPass32Bits) {
     CNtfsLayout L;
-    ASSERT_TRUE(L.Compute(16ull << 40, 512)); // 16 TiB less a sector: still 4 KiB
+    ASSERT_TRUE(L.Compute(16ull << 40, 512));  // 16 TiB less a sector: still 4 KiB
     EXPECT_EQ(4096u, L.clusterSize);
     EXPECT_LE(L.clusters, 0xFFFFFFFFull);
     ASSERT_TRUE(L.Compute(20ull << 40, 512));
@@ -111,7 +104,7 @@ TEST(NtfsLayout, ClustersGrowWhenTheCountWouldPass32Bits)
     EXPECT_EQ(8u, L.mirrorRecords) << "the mirror fills its cluster";
     // Index blocks smaller than a cluster: the MFT still starts at byte 16384 or later.
     EXPECT_GE(L.mftLcn * L.clusterSize, 16384u);
-    EXPECT_FALSE(L.Compute(300ull << 40, 512)); // would need clusters above 64 KiB
+    EXPECT_FALSE(L.Compute(300ull << 40, 512));  // would need clusters above 64 KiB
 }
 
-} // namespace
+}  // namespace

@@ -14,8 +14,7 @@ using namespace UNtfsTypes;
 namespace {
 
 // Attribute types in record order, read back from the buffer.
-std::vector<uint32_t> AttributeTypes(const std::vector<uint8_t>& rec)
-{
+std::vector<uint32_t> AttributeTypes(const std::vector<uint8_t>& rec) {
     std::vector<uint32_t> types;
     uint32_t pos = Get16(&rec[20]);
     while (pos + 8 <= rec.size() && Get32(&rec[pos]) != AT_END) {
@@ -25,8 +24,7 @@ std::vector<uint32_t> AttributeTypes(const std::vector<uint8_t>& rec)
     return types;
 }
 
-TEST(NtfsRecord, FormatLaysDownTheHeader)
-{
+TEST(NtfsRecord, FormatLaysDownTheHeader) {
     std::vector<uint8_t> rec(1024, 0xCC);
     CNtfsRecord(rec.data(), 1024).Format(7, 7, RECORD_IN_USE);
     EXPECT_EQ(0, std::memcmp(rec.data(), "FILE", 4));
@@ -46,12 +44,11 @@ TEST(NtfsRecord, FormatLaysDownTheHeader)
     std::vector<uint8_t> big(4096);
     CNtfsRecord(big.data(), 4096).Format(1, 1, 0);
     EXPECT_EQ(9u, Get16(&big[6]));
-    EXPECT_EQ(72u, Get16(&big[20])); // 48 + 2 x 9 rounded up to 8
+    EXPECT_EQ(72u, Get16(&big[20]));  // 48 + 2 x 9 rounded up to 8
     EXPECT_EQ(80u, Get32(&big[24]));
 }
 
-TEST(NtfsRecord, AttributesKeepTypeAndNameOrderWithInstanceNumbers)
-{
+TEST(NtfsRecord, AttributesKeepTypeAndNameOrderWithInstanceNumbers) {
     std::vector<uint8_t> rec(1024);
     CNtfsRecord r(rec.data(), 1024);
     r.Format(9, 9, RECORD_IN_USE);
@@ -63,8 +60,7 @@ TEST(NtfsRecord, AttributesKeepTypeAndNameOrderWithInstanceNumbers)
     runs.Append(100, 3);
     ASSERT_TRUE(r.AddNonResident(AT_DATA, u"$SDS", runs, 4096, 10000, 10000));
 
-    EXPECT_EQ((std::vector<uint32_t>{AT_STANDARD_INFORMATION, AT_DATA, AT_INDEX_ROOT,
-                                     AT_INDEX_ROOT}),
+    EXPECT_EQ((std::vector<uint32_t>{AT_STANDARD_INFORMATION, AT_DATA, AT_INDEX_ROOT, AT_INDEX_ROOT}),
               AttributeTypes(rec));
     uint32_t pos = 56;
     std::vector<uint16_t> instances;
@@ -90,12 +86,10 @@ TEST(NtfsRecord, AttributesKeepTypeAndNameOrderWithInstanceNumbers)
     EXPECT_EQ(12288u, Get64(&rec[data + 40]));
     EXPECT_EQ(10000u, Get64(&rec[data + 48]));
     EXPECT_EQ(72u, Get16(&rec[data + 32]));
-    EXPECT_EQ((std::vector<uint8_t>{0x11, 0x03, 0x64, 0x00}),
-              std::vector<uint8_t>(&rec[data + 72], &rec[data + 76]));
+    EXPECT_EQ((std::vector<uint8_t>{0x11, 0x03, 0x64, 0x00}), std::vector<uint8_t>(&rec[data + 72], &rec[data + 76]));
 }
 
-TEST(NtfsRecord, FindValueAndRefusalWhenFull)
-{
+TEST(NtfsRecord, FindValueAndRefusalWhenFull) {
     std::vector<uint8_t> rec(1024);
     CNtfsRecord r(rec.data(), 1024);
     r.Format(3, 3, RECORD_IN_USE);
@@ -116,8 +110,7 @@ TEST(NtfsRecord, FindValueAndRefusalWhenFull)
 }
 
 // A 1024-byte record with recognisable block ends.
-std::vector<uint8_t> ProtectableRecord(uint16_t usn)
-{
+std::vector<uint8_t> ProtectableRecord(uint16_t usn) {
     std::vector<uint8_t> rec(1024);
     CNtfsRecord(rec.data(), 1024).Format(0, 1, RECORD_IN_USE);
     Put16(&rec[48], usn);
@@ -126,8 +119,7 @@ std::vector<uint8_t> ProtectableRecord(uint16_t usn)
     return rec;
 }
 
-TEST(NtfsFixup, ProtectAndUnprotectRoundTrip)
-{
+TEST(NtfsFixup, ProtectAndUnprotectRoundTrip) {
     std::vector<uint8_t> rec = ProtectableRecord(1);
     const std::vector<uint8_t> original = rec;
     ASSERT_TRUE(UNtfsFixup::Protect(rec.data(), 1024));
@@ -144,8 +136,7 @@ TEST(NtfsFixup, ProtectAndUnprotectRoundTrip)
     EXPECT_EQ(expected, rec);
 }
 
-TEST(NtfsFixup, SequenceNumberSkipsZeroAndAllOnes)
-{
+TEST(NtfsFixup, SequenceNumberSkipsZeroAndAllOnes) {
     std::vector<uint8_t> rec = ProtectableRecord(0xFFFD);
     ASSERT_TRUE(UNtfsFixup::Protect(rec.data(), 1024));
     EXPECT_EQ(0xFFFEu, Get16(&rec[48]));
@@ -157,8 +148,7 @@ TEST(NtfsFixup, SequenceNumberSkipsZeroAndAllOnes)
     EXPECT_EQ(1u, Get16(&rec[48]));
 }
 
-TEST(NtfsFixup, TornBlockIsDetected)
-{
+TEST(NtfsFixup, TornBlockIsDetected) {
     std::vector<uint8_t> rec = ProtectableRecord(5);
     ASSERT_TRUE(UNtfsFixup::Protect(rec.data(), 1024));
     rec[1022] ^= 0xFF;
@@ -167,8 +157,7 @@ TEST(NtfsFixup, TornBlockIsDetected)
     EXPECT_EQ(torn, rec) << "a failed check changes nothing";
 }
 
-TEST(NtfsFixup, MalformedHeadersAreRefusedAndBadRecordsSkipped)
-{
+TEST(NtfsFixup, MalformedHeadersAreRefusedAndBadRecordsSkipped) {
     std::vector<uint8_t> rec = ProtectableRecord(1);
     EXPECT_FALSE(UNtfsFixup::Protect(rec.data(), 1000)) << "size not a multiple of 512";
     EXPECT_FALSE(UNtfsFixup::Protect(rec.data(), 512)) << "array count does not match";
@@ -184,4 +173,4 @@ TEST(NtfsFixup, MalformedHeadersAreRefusedAndBadRecordsSkipped)
     EXPECT_EQ(bad, rec);
 }
 
-} // namespace
+}  // namespace

@@ -26,8 +26,8 @@ HWND CreateProbeWindow(const std::wstring& title) {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kWindowClass;
     RegisterClassW(&wc);  // fails harmlessly when already registered
-    return CreateWindowExW(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                           nullptr, nullptr, wc.hInstance, nullptr);
+    return CreateWindowExW(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                           wc.hInstance, nullptr);
 }
 
 // The copied executable runs as a child: it opens a top-level window, signals the event
@@ -85,13 +85,11 @@ public:
         std::wstring quitName = L"VmxProbeQuit" + std::to_wstring(self);
         const CHandle ready(CreateEventW(nullptr, TRUE, FALSE, readyName.c_str()));
         s_quit.Reset(CreateEventW(nullptr, TRUE, FALSE, quitName.c_str()));
-        std::wstring command = L"\"" + s_childPath + L"\" " + kChildSwitch + L" " + readyName +
-                               L" " + quitName;
+        std::wstring command = L"\"" + s_childPath + L"\" " + kChildSwitch + L" " + readyName + L" " + quitName;
         STARTUPINFOW si = {};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi = {};
-        if (CreateProcessW(s_childPath.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                           nullptr, &si, &pi)) {
+        if (CreateProcessW(s_childPath.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
             const CHandle thread(pi.hThread);
             s_child.Reset(pi.hProcess);
             s_childId = pi.dwProcessId;
@@ -135,8 +133,7 @@ TEST_P(ProcessMgrTest, ListsItselfAndReadsItsOwnImagePath) {
     EXPECT_FALSE(Contains(ids, 0xDEAD)) << "the list is emptied first";
 
     std::wstring path = imp->GetProcessImagePath(GetCurrentProcessId());
-    EXPECT_TRUE(UProcessPath::EqualNoCase(path, OwnExePath()))
-        << "got " << testing::PrintToString(path);
+    EXPECT_TRUE(UProcessPath::EqualNoCase(path, OwnExePath())) << "got " << testing::PrintToString(path);
     EXPECT_EQ(imp->GetProcessImagePath(0), L"");
     EXPECT_EQ(imp->GetProcessImagePath(0xFFFFFFF0u), L"") << "no such process";
 }
@@ -198,8 +195,7 @@ TEST(ProcessMgrPSAPI, WithoutTheImageNameQueryTheFirstModuleGivesThePath) {
     ASSERT_NE(dll.Kernel32().QueryFullProcessImageNameW, nullptr);
     dll.Kernel32().Forget();  // as on a system that lacks it
     CProcessMgrPSAPIImp imp(dll);
-    EXPECT_TRUE(UProcessPath::EqualNoCase(imp.GetProcessImagePath(GetCurrentProcessId()),
-                                          OwnExePath()));
+    EXPECT_TRUE(UProcessPath::EqualNoCase(imp.GetProcessImagePath(GetCurrentProcessId()), OwnExePath()));
     std::list<uint32_t> ids;
     EXPECT_TRUE(imp.FindProcessesByPath(OwnExePath(), ids));
     EXPECT_TRUE(Contains(ids, GetCurrentProcessId()));
@@ -243,13 +239,13 @@ TEST(DllInterface, FailedResolveFreesTheLibraryAgain) {
 TEST(DllInterface, SingletonsResolveEverything) {
     CPSAPIDllInterface& psapi = CPSAPIDllInterface::Instance();
     ASSERT_TRUE(psapi.IsUsable());
-    EXPECT_TRUE(psapi.Psapi().EnumProcesses && psapi.Psapi().EnumProcessModules &&
-                psapi.Psapi().GetModuleFileNameExA && psapi.Psapi().GetModuleFileNameExW);
+    EXPECT_TRUE(psapi.Psapi().EnumProcesses && psapi.Psapi().EnumProcessModules && psapi.Psapi().GetModuleFileNameExA &&
+                psapi.Psapi().GetModuleFileNameExW);
     EXPECT_EQ(psapi.Psapi().Name(), L"PSAPI.DLL");
     CToolHelpDllInterface& toolHelp = CToolHelpDllInterface::Instance();
     ASSERT_TRUE(toolHelp.IsUsable());
-    EXPECT_TRUE(toolHelp.CreateToolhelp32Snapshot && toolHelp.Module32FirstW &&
-                toolHelp.Module32NextW && toolHelp.Process32FirstW && toolHelp.Process32NextW);
+    EXPECT_TRUE(toolHelp.CreateToolhelp32Snapshot && toolHelp.Module32FirstW && toolHelp.Module32NextW &&
+                toolHelp.Process32FirstW && toolHelp.Process32NextW);
 }
 
 namespace {
@@ -284,8 +280,7 @@ TEST(ProcessMgrFactory, CreatorsAndTheChoiceAtStartUp) {
         EXPECT_TRUE(mgr.EnumProcessIds(ids));
         EXPECT_TRUE(Contains(ids, GetCurrentProcessId()));
         EXPECT_TRUE(mgr.FindProcessesByPath(OwnExePath(), ids));
-        EXPECT_TRUE(UProcessPath::EqualNoCase(mgr.GetProcessImagePath(GetCurrentProcessId()),
-                                              OwnExePath()));
+        EXPECT_TRUE(UProcessPath::EqualNoCase(mgr.GetProcessImagePath(GetCurrentProcessId()), OwnExePath()));
     }
     EXPECT_EQ(destroyed, 0);
     factory.SetCreator(new CProcessMgrPSAPIImpCreator());
@@ -301,9 +296,9 @@ TEST(ProcessMgrFactory, CreatorsAndTheChoiceAtStartUp) {
 TEST(ProcessPathOnWindows, SplitAgreesWithTheRuntime) {
     // Components up to the longest a file system allows (255 units).
     const std::wstring longest = L"C:\\d\\" + std::wstring(251, L'n') + L".exe";
-    const wchar_t* paths[] = {L"C:\\tools\\x.exe", L"C:x.tar.gz", L"a/b.c\\d", L"\\\\srv\\s\\.hidden",
-                              L"dir\\name.", L"dir\\", L"\\??\\D:\\x.exe", L"", L"x", L"..\\a.b.c",
-                              longest.c_str()};
+    const wchar_t* paths[] = {
+        L"C:\\tools\\x.exe", L"C:x.tar.gz", L"a/b.c\\d", L"\\\\srv\\s\\.hidden", L"dir\\name.",  L"dir\\",
+        L"\\??\\D:\\x.exe",  L"",           L"x",        L"..\\a.b.c",           longest.c_str()};
     for (const wchar_t* path : paths) {
         wchar_t drive[_MAX_DRIVE], dir[_MAX_DIR], fname[_MAX_FNAME], ext[_MAX_EXT];
         _wsplitpath(path, drive, dir, fname, ext);

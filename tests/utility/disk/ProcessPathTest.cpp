@@ -12,9 +12,7 @@ using UProcessMatch::FilterByFileName;
 using UProcessMatch::FilterByPath;
 
 namespace {
-std::wstring Joined(const SplitParts& p) {
-    return p.drive + L"|" + p.dir + L"|" + p.fname + L"|" + p.ext;
-}
+std::wstring Joined(const SplitParts& p) { return p.drive + L"|" + p.dir + L"|" + p.fname + L"|" + p.ext; }
 
 // Image paths by id; ids not listed have an unreadable image.
 struct FakeProcesses {
@@ -56,8 +54,7 @@ TEST(ProcessPath, OverlongComponentsAreKeptWhole) {
 }
 
 TEST(ProcessPath, FileNameIsBaseNameAndExtensionOfTheLastComponent) {
-    EXPECT_EQ(FileNameOf(L"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe"),
-              L"chrome.exe");
+    EXPECT_EQ(FileNameOf(L"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe"), L"chrome.exe");
     EXPECT_EQ(FileNameOf(L"C:chrome.exe"), L"chrome.exe");
     EXPECT_EQ(FileNameOf(L"D:/a/b/CHROME.EXE"), L"CHROME.EXE");
     EXPECT_EQ(FileNameOf(L"D:\\a\\"), L"");
@@ -104,8 +101,7 @@ TEST(ProcessPath, DriveDeviceReplacedAtAComponentBoundary) {
 }
 
 TEST(ProcessPath, DeviceTargetBecomesABackslash) {
-    std::vector<std::wstring> targets = {L"", L"\\Device\\Mup2", L"\\Device\\Mup",
-                                         L"\\Device\\Mup\\second"};
+    std::vector<std::wstring> targets = {L"", L"\\Device\\Mup2", L"\\Device\\Mup", L"\\Device\\Mup\\second"};
     std::wstring path = L"\\Device\\Mup\\server\\share\\x.exe";
     EXPECT_TRUE(ReplaceDeviceTarget(path, targets)) << "an empty target claims nothing";
     EXPECT_EQ(path, L"\\\\server\\share\\x.exe");
@@ -151,8 +147,7 @@ TEST(ProcessMatch, FileNameMatchesInAnyFolderAndIgnoresCase) {
 
     EXPECT_FALSE(FilterByFileName(p.Ids(), p.Reader(), L"chrome", found));
     EXPECT_TRUE(found.empty()) << "the list is emptied even when nothing matches";
-    EXPECT_FALSE(FilterByFileName(p.Ids(), p.Reader(), L"", found))
-        << "unreadable images never match";
+    EXPECT_FALSE(FilterByFileName(p.Ids(), p.Reader(), L"", found)) << "unreadable images never match";
 }
 
 TEST(ProcessMatch, PathMatchesWholePathIgnoringCase) {

@@ -42,8 +42,7 @@ std::vector<AceFacts> ExplicitAces(PACL dacl) {
         void* ace = nullptr;
         if (!GetAce(dacl, i, &ace)) continue;
         auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
-        if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE || (allowed->Header.AceFlags & INHERITED_ACE))
-            continue;
+        if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE || (allowed->Header.AceFlags & INHERITED_ACE)) continue;
         for (auto type : known)
             if (SidIs(&allowed->SidStart, type)) facts.push_back({type, allowed->Mask, allowed->Header.AceFlags});
     }
@@ -53,8 +52,8 @@ std::vector<AceFacts> ExplicitAces(PACL dacl) {
 std::vector<AceFacts> ReadExplicitAces(const std::wstring& path) {
     PACL dacl = nullptr;
     CLocalMemory<PSECURITY_DESCRIPTOR> descriptor;
-    DWORD rc = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                     &dacl, nullptr, descriptor.Put());
+    DWORD rc = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                     nullptr, descriptor.Put());
     EXPECT_EQ(rc, 0u) << "reading the DACL of " << std::string(path.begin(), path.end());
     std::vector<AceFacts> facts = rc == 0 ? ExplicitAces(dacl) : std::vector<AceFacts>();
     return facts;
@@ -92,8 +91,8 @@ public:
     TempFolder() {
         wchar_t base[MAX_PATH];
         GetTempPathW(MAX_PATH, base);
-        path_ = JoinPath(base, L"vmx-system-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                   std::to_wstring(GetTickCount()));
+        path_ = JoinPath(
+            base, L"vmx-system-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount()));
     }
     ~TempFolder() { Remove(path_); }
     const std::wstring& Path() const { return path_; }
@@ -242,7 +241,8 @@ TEST(SystemVersion, InternetExplorerVersionIsReadWhenPresent) {
         char text[64] = {};
         DWORD size = sizeof(text) - 1;
         present = RegQueryValueExA(key.Get(), "Version", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) ==
-                      ERROR_SUCCESS && text[0] != 0;
+                      ERROR_SUCCESS &&
+                  text[0] != 0;
         if (present) {
             EXPECT_EQ(ie.m_version, std::string(text));
         }

@@ -33,8 +33,8 @@ TEST(RemoveFolder, StopsAtTheFirstFailureWithItsError) {
     const std::wstring root = scratch / L"History";
     ASSERT_TRUE(ScratchFolder::MakeFolder(root));
     ASSERT_TRUE(ScratchFolder::Write(root + L"\\locked.dat", {'l'}));
-    CHandle held(CreateFileW((root + L"\\locked.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                             OPEN_EXISTING, 0, nullptr));
+    CHandle held(CreateFileW((root + L"\\locked.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                             nullptr));
     ASSERT_TRUE(held.IsValid());
     EXPECT_FALSE(URemoveFolder::RemoveTree(root));
     EXPECT_NE(GetLastError(), 0u);

@@ -66,17 +66,19 @@ TEST(DeleteIECacheDlg, RemembersTheChoiceEnablesDeleteOnlyWithOneAndRunsTypedUrl
     } seen;
     uidriver::Script script;
     auto dlg = [] { return FindWindowW(L"#32770", kTitle); };
-    script.Add(L"choice dialog", [&] { return dlg() != nullptr; }, [&] {
-        HWND d = dlg();
-        const int ids[] = {IDC_IEDELETE_CACHE, IDC_IEDELETE_COOKIE, IDC_IEDELETE_HISTORY, IDC_IEDELETE_TYPEDURLS};
-        for (int i = 0; i < 4; ++i) seen.boxes[i] = IsChecked(d, ids[i]);
-        SendDlgItemMessageW(d, IDC_IEDELETE_CACHE, BM_CLICK, 0, 0);
-        SendDlgItemMessageW(d, IDC_IEDELETE_HISTORY, BM_CLICK, 0, 0);
-        seen.deleteWhenNone = IsWindowEnabled(GetDlgItem(d, IDOK));
-        SendDlgItemMessageW(d, IDC_IEDELETE_TYPEDURLS, BM_CLICK, 0, 0);
-        seen.deleteWithOne = IsWindowEnabled(GetDlgItem(d, IDOK));
-        uidriver::Click(d, IDOK);
-    });
+    script.Add(
+        L"choice dialog", [&] { return dlg() != nullptr; },
+        [&] {
+            HWND d = dlg();
+            const int ids[] = {IDC_IEDELETE_CACHE, IDC_IEDELETE_COOKIE, IDC_IEDELETE_HISTORY, IDC_IEDELETE_TYPEDURLS};
+            for (int i = 0; i < 4; ++i) seen.boxes[i] = IsChecked(d, ids[i]);
+            SendDlgItemMessageW(d, IDC_IEDELETE_CACHE, BM_CLICK, 0, 0);
+            SendDlgItemMessageW(d, IDC_IEDELETE_HISTORY, BM_CLICK, 0, 0);
+            seen.deleteWhenNone = IsWindowEnabled(GetDlgItem(d, IDOK));
+            SendDlgItemMessageW(d, IDC_IEDELETE_TYPEDURLS, BM_CLICK, 0, 0);
+            seen.deleteWithOne = IsWindowEnabled(GetDlgItem(d, IDOK));
+            uidriver::Click(d, IDOK);
+        });
     script.Start(10000, [&] {
         if (HWND d = dlg()) PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
     });
@@ -115,9 +117,9 @@ TEST(DeleteIECacheDlg, ProgressRunsTheRealToolsProgramPerKindAndContextInOrder) 
     const std::wstring cache = L"インターネット一時ファイルを削除しています...", cookie = L"Cookieを削除しています...",
                        history = L"履歴を削除しています...", typed = L"URL入力履歴を削除しています...";
     const std::vector<std::pair<std::wstring, C>> expected = {
-        {L"Del_Cache", C::Plain},      {L"Del_Cache", C::LowIntegrity},  {L"Del_Cache", C::AppContainer},
-        {L"Del_Cookie", C::Plain},     {L"Del_Cookie", C::LowIntegrity}, {L"Del_Cookie", C::AppContainer},
-        {L"Del_History", C::Plain},    {L"Del_History", C::LowIntegrity}, {L"Del_TypedURLs", C::Plain},
+        {L"Del_Cache", C::Plain},   {L"Del_Cache", C::LowIntegrity},   {L"Del_Cache", C::AppContainer},
+        {L"Del_Cookie", C::Plain},  {L"Del_Cookie", C::LowIntegrity},  {L"Del_Cookie", C::AppContainer},
+        {L"Del_History", C::Plain}, {L"Del_History", C::LowIntegrity}, {L"Del_TypedURLs", C::Plain},
     };
     const std::wstring statuses[] = {cache, cache, cache, cookie, cookie, cookie, history, history, typed};
     ASSERT_EQ(launcher.runs.size(), expected.size());

@@ -15,7 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kSourceFolders[] = {"framework", "common", "utility", "standin", "tools", "setup", "bench", "scripts"};
+const char* const kSourceFolders[] = {"framework", "common", "utility", "standin",
+                                      "tools",     "setup",  "bench",   "scripts"};
 const char* const kSkippedExtensions[] = {".rc", ".ico", ".bmp", ".png", ".jpg"};
 // The automatic-letter token: the file and the text of its one permitted line.
 const char kTokenFile[] = "utility/core/SettingsRules.cpp";
@@ -78,13 +79,13 @@ fs::path SourceRoot() {
 }
 
 TEST(MessageSources, TheDetectorSeesWrittenAndEscapedJapaneseOnly) {
-    EXPECT_TRUE(HoldsJapanese("return L\"\xE7\x84\xA1\xE5\x8A\xB9\";"));     // written out
-    EXPECT_TRUE(HoldsJapanese("// \xE3\x80\x8C quoted \xE3\x80\x8D"));        // CJK brackets, in a comment
-    EXPECT_TRUE(HoldsJapanese("L\"\xEF\xBC\x9A\""));                          // full-width colon
-    EXPECT_TRUE(HoldsJapanese("L\"\\u30C7\\u30A3\""));                        // \u escapes
+    EXPECT_TRUE(HoldsJapanese("return L\"\xE7\x84\xA1\xE5\x8A\xB9\";"));  // written out
+    EXPECT_TRUE(HoldsJapanese("// \xE3\x80\x8C quoted \xE3\x80\x8D"));    // CJK brackets, in a comment
+    EXPECT_TRUE(HoldsJapanese("L\"\xEF\xBC\x9A\""));                      // full-width colon
+    EXPECT_TRUE(HoldsJapanese("L\"\\u30C7\\u30A3\""));                    // \u escapes
     EXPECT_TRUE(HoldsJapanese("L\"\\U00006709\""));
     EXPECT_FALSE(HoldsJapanese("L\"VelmoraEX \\u00e9 \\u2014 \xC3\xA9 \xE2\x80\x94\""));  // other letters and dashes
-    EXPECT_FALSE(HoldsJapanese("\\u30"));                                     // cut short
+    EXPECT_FALSE(HoldsJapanese("\\u30"));                                                 // cut short
     EXPECT_FALSE(HoldsJapanese("path\\users\\u30zz"));
 }
 

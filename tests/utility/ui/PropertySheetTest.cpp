@@ -99,8 +99,8 @@ protected:
     // Opens the sheet modeless and lets it make its pages.
     CVMUPropertySheet& Open(bool existing = true) {
         if (existing)
-            sheet.reset(new CVMUPropertySheet(manager, sequencer, prompt, DiskPath(), L"RAMディスク(R:)のプロパティ",
-                                              nullptr));
+            sheet.reset(
+                new CVMUPropertySheet(manager, sequencer, prompt, DiskPath(), L"RAMディスク(R:)のプロパティ", nullptr));
         else
             sheet.reset(new CVMUPropertySheet(manager, sequencer, prompt, nullptr));
         EXPECT_TRUE(sheet->Create());
@@ -199,8 +199,10 @@ TEST_F(PropertySheetTest, DriveListOffersFreeLettersAndTheDisksOwn) {
     Open();
     HWND combo = GetDlgItem(page, IDC_PROPERTY_LETTER);
     EXPECT_EQ(SelectedLetter(), L"C:");
-    EXPECT_NE(SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"自動")), CB_ERR);
-    EXPECT_EQ(SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"Z:")), CB_ERR);
+    EXPECT_NE(SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"自動")),
+              CB_ERR);
+    EXPECT_EQ(SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"Z:")),
+              CB_ERR);
     // The lower-case letter of the file is the same letter: OK changes nothing.
     EXPECT_TRUE(PressOk());
     ExpectNothingStarted();
@@ -241,21 +243,23 @@ TEST_F(PropertySheetTest, SizeChecksRefuseWithTheirMessages) {
 
     SetSize(L"3969");
     EXPECT_FALSE(PressOk());
-    ExpectBox(1, L"メモリーが不足しています。\n3968MB以下に設定するか、メモリーを増設してください。", MB_ICONINFORMATION,
-              L"新規");
+    ExpectBox(1, L"メモリーが不足しています。\n3968MB以下に設定するか、メモリーを増設してください。",
+              MB_ICONINFORMATION, L"新規");
 
     g_memory.availPhys = 64 * MB + MB / 2;  // 64 MB, less the reserve, leaves nothing
     SetSize(L"16");
     EXPECT_FALSE(PressOk());
     ExpectBox(2,
-              L"利用可能メモリーが64MB以下です。\nWindowsのパフォーマンスが低下する可能性があるためRAMディスクを有効にできません。\n"
+              L"利用可能メモリーが64MB以下です。\nWindowsのパフォーマンスが低下する可能性があるためRAMディスクを有効に"
+              L"できません。\n"
               L"メモリーを増設してください。",
               MB_ICONINFORMATION, L"新規");
 
     g_memory.totalPhys = 256 * MB;
     EXPECT_FALSE(PressOk());
     ExpectBox(3,
-              L"システムメモリーが256MB以下です。\nWindowsのパフォーマンスが低下する可能性があるためRAMディスクを有効にできません。\n"
+              L"システムメモリーが256MB以下です。\nWindowsのパフォーマンスが低下する可能性があるためRAMディスクを有効に"
+              L"できません。\n"
               L"メモリーを増設してください。",
               MB_ICONINFORMATION, L"新規");
     ExpectNothingStarted();
@@ -265,8 +269,8 @@ TEST_F(PropertySheetTest, NtfsAtOneMegabyteSwitchesToFatOnOk) {
     Open(false);
     SetSize(L"1");
     EXPECT_FALSE(PressOk());  // Cancel
-    ExpectBox(0, L"NTFSを使用できないディスク容量です。\nフォーマットをFATに設定します。", MB_OKCANCEL | MB_ICONEXCLAMATION,
-              L"新規");
+    ExpectBox(0, L"NTFSを使用できないディスク容量です。\nフォーマットをFATに設定します。",
+              MB_OKCANCEL | MB_ICONEXCLAMATION, L"新規");
     ExpectNothingStarted();
     EXPECT_EQ(FormatIndex(), 0);
 
@@ -330,7 +334,8 @@ TEST_F(PropertySheetTest, SizeOrFormatChangeAsksBeforeTheDiskIsRecreated) {
     AddDisk(512, MODE_MEMORY);
     Open();
     const std::wstring question =
-        L"ディスク容量、フォーマットが変更されたため現在のドライブを削除します。ディスク内のデータは全て失われます。続行しますか？";
+        L"ディスク容量、フォーマットが変更されたため現在のドライブを削除します。ディスク内のデータは全て失われます。続"
+        L"行しますか？";
     SetSize(L"600");
     prompt.answers = {IDNO};
     EXPECT_FALSE(PressOk());
@@ -347,8 +352,7 @@ TEST_F(PropertySheetTest, SizeOrFormatChangeAsksBeforeTheDiskIsRecreated) {
     prompt.answers = {IDYES};
     EXPECT_TRUE(PressOk());
     ASSERT_NE(sequencer.PendingChange(), nullptr);
-    EXPECT_EQ(sequencer.PendingChange()->ChangeFlags,
-              static_cast<uint32_t>(CHANGE_DRIVE_SIZE | CHANGE_FORMAT_TYPE));
+    EXPECT_EQ(sequencer.PendingChange()->ChangeFlags, static_cast<uint32_t>(CHANGE_DRIVE_SIZE | CHANGE_FORMAT_TYPE));
     EXPECT_EQ(sequencer.PendingChange()->NeedsRemount, 1);
 }
 
@@ -374,7 +378,9 @@ TEST_F(PropertySheetTest, StartupOffWithIECacheAsks) {
     disk.Setting.CacheSetting.IECache = 1;
     Open();
     const std::wstring question =
-        L"Internet Explorerのインターネット一時ファイルをRAMディスクに設定にしているため、起動時にRAMディスクを有効にしておく必要があります。\n"
+        L"Internet "
+        L"Explorerのインターネット一時ファイルをRAMディスクに設定にしているため、起動時にRAMディスクを有効にしておく必"
+        L"要があります。\n"
         L"インターネット一時ファイルの設定をオフにしますか？";
     prompt.answers = {IDNO};
     ClickStartup();
@@ -525,9 +531,11 @@ TEST_F(PropertySheetTest, BackupPageGuardsTheTimingAndTheFolder) {
     // Backup off for an existing disk asks 4111; Cancel keeps the sheet open.
     prompt.answers.push_back(IDCANCEL);
     EXPECT_FALSE(PressOk());
-    ExpectBox(2, L"バックアップを行わない設定が選択されました。ログオフ時にディスク内のデータは全て失われます。\nまた、"
-                 L"RAMディスクにソフトをインストールした場合は、アンインストールできなくなる場合があります。\n続行しますか？",
-              MB_OKCANCEL | MB_ICONEXCLAMATION, title);
+    ExpectBox(
+        2,
+        L"バックアップを行わない設定が選択されました。ログオフ時にディスク内のデータは全て失われます。\nまた、"
+        L"RAMディスクにソフトをインストールした場合は、アンインストールできなくなる場合があります。\n続行しますか？",
+        MB_OKCANCEL | MB_ICONEXCLAMATION, title);
     ExpectNothingStarted();
 
     // The folder checks, each refusing with its message, in their order.
@@ -536,7 +544,8 @@ TEST_F(PropertySheetTest, BackupPageGuardsTheTimingAndTheFolder) {
         std::wstring folder, message;
     } refusals[] = {
         {L"", L"バックアップ先を指定してください"},
-        {L"s:\\backup", L"RAMディスクをバックアップ先として指定することはできません。\n他のドライブを指定してください。"},
+        {L"s:\\backup",
+         L"RAMディスクをバックアップ先として指定することはできません。\n他のドライブを指定してください。"},
         {scratch.Path() + L"\\Taken", L"バックアップ先は他の設定と同じ場所にはできません。"},
     };
     size_t shown = prompt.boxes.size();
@@ -652,8 +661,8 @@ TEST_F(PropertySheetTest, BrowserCachePageChecksEachBoxAgainstTheSystem) {
     cache = sheet->BrowserCachePage().m_hWnd;
     SendDlgItemMessageW(sheet->BackupPage().m_hWnd, IDC_BACKUP_NONE, BM_CLICK, 0, 0);
     SendDlgItemMessageW(cache, IDC_CACHE_CHROME, BM_CLICK, 0, 0);
-    ExpectBox(0, L"Google Chromeのキャッシュを設定するには、バックアップをする設定に変更してください。", MB_ICONINFORMATION,
-              title);
+    ExpectBox(0, L"Google Chromeのキャッシュを設定するには、バックアップをする設定に変更してください。",
+              MB_ICONINFORMATION, title);
     SendDlgItemMessageW(sheet->BackupPage().m_hWnd, IDC_BACKUP_LOGOFF, BM_CLICK, 0, 0);
     {
         FakeReparsePoints points;
@@ -673,9 +682,11 @@ TEST_F(PropertySheetTest, BrowserCachePageChecksEachBoxAgainstTheSystem) {
     SendDlgItemMessageW(cache, IDC_CACHE_IE_FILES, BM_CLICK, 0, 0);
     EXPECT_EQ(IsDlgButtonChecked(cache, IDC_CACHE_IE_FILES), BST_CHECKED);
     EXPECT_TRUE(StartupChecked());
-    ExpectBox(2, L"Internet Explorerのインターネット一時ファイルをRAMディスクに設定する場合、起動時にRAMディスクを有効にする必"
-                 L"要があります。\n起動時にRAMディスクを有効にしますか？",
-              MB_YESNO | MB_ICONEXCLAMATION, title);
+    ExpectBox(
+        2,
+        L"Internet Explorerのインターネット一時ファイルをRAMディスクに設定する場合、起動時にRAMディスクを有効にする必"
+        L"要があります。\n起動時にRAMディスクを有効にしますか？",
+        MB_YESNO | MB_ICONEXCLAMATION, title);
     prompt.answers = {IDYES};
     ClickStartup();
     EXPECT_NE(IsDlgButtonChecked(cache, IDC_CACHE_IE_FILES), BST_CHECKED);
@@ -724,10 +735,12 @@ TEST_F(PropertySheetTest, VlinkPageAddsAndRemovesLinksAtOnce) {
     auto runAdd = [&](const std::vector<std::wstring>& texts) {
         uidriver::Script script;
         for (const std::wstring& text : texts) {
-            script.Add(L"add dialog", [&] { return addDialog() != nullptr; }, [&, text] {
-                SetDlgItemTextW(addDialog(), IDC_VLINK_ADD_FOLDER, text.c_str());
-                PostMessageW(addDialog(), WM_COMMAND, IDOK, 0);
-            });
+            script.Add(
+                L"add dialog", [&] { return addDialog() != nullptr; },
+                [&, text] {
+                    SetDlgItemTextW(addDialog(), IDC_VLINK_ADD_FOLDER, text.c_str());
+                    PostMessageW(addDialog(), WM_COMMAND, IDOK, 0);
+                });
         }
         script.Start(10000, [&] {
             if (HWND d = addDialog()) PostMessageW(d, WM_COMMAND, IDCANCEL, 0);

@@ -25,7 +25,9 @@ const Expected kStrings[] = {
     {3101, L"閉じる(&C)"},
     {3103, L"WriteBack"},
     {3104, L"WriteThrough"},
-    {3105, L"ディスク容量、フォーマットが変更されたため現在のドライブを削除します。ディスク内のデータは全て失われます。続行しますか？"},
+    {3105,
+     L"ディスク容量、フォーマットが変更されたため現在のドライブを削除します。ディスク内のデータは全て失われます。続行し"
+     L"ますか？"},
     {3107, L"%I64dMB"},
     {3108, L"----"},
     {3109, L"しない"},
@@ -42,18 +44,29 @@ const Expected kStrings[] = {
     {3212, L"無効にしました"},
     {3214, L"エラーがおきました\n%s"},
     {3215, L"作成しています..."},
-    {3217, L"RAMディスクを有効にできませんでした。\n再試行するか、バックアップを行わない設定に変更して続行してください。"},
-    {4001, L"システムメモリーが%dMB以下です。\nWindowsのパフォーマンスが低下する可能性があるためRAMディスクを有効にできません。\nメモリーを増設してください。"},
-    {4002, L"ドライブの空き容量が不足しているためバックアップファイルが作成できません\n%c:ドライブの空き容量を増やしてください。"},
+    {3217,
+     L"RAMディスクを有効にできませんでした。\n再試行するか、バックアップを行わない設定に変更して続行してください。"},
+    {4001,
+     L"システムメモリーが%"
+     L"dMB以下です。\nWindowsのパフォーマンスが低下する可能性があるためRAMディスクを有効にできません。\nメモリーを増設"
+     L"してください。"},
+    {4002,
+     L"ドライブの空き容量が不足しているためバックアップファイルが作成できません\n%c:"
+     L"ドライブの空き容量を増やしてください。"},
     {4003, L"メモリーが不足しています。\n%dMB以下に設定するか、メモリーを増設してください。"},
     {4004, L"%dMB以上、%dMB以下を設定してください。"},
-    {4005, L"利用可能メモリーが%dMB以下です。\nWindowsのパフォーマンスが低下する可能性があるためRAMディスクを有効にできません。\nメモリーを増設してください。"},
+    {4005,
+     L"利用可能メモリーが%"
+     L"dMB以下です。\nWindowsのパフォーマンスが低下する可能性があるためRAMディスクを有効にできません。\nメモリーを増設"
+     L"してください。"},
     {4100, L"無効にできません。"},
     {4101, L"有効にできません。"},
     {4103, L"フォーマットに失敗しました。(%d)"},
     {4105, L"メモリーが不足しています。"},
     {4106, L"RAMディスクを利用中のソフトウェアがあるため、無効にすることができません。"},
-    {4111, L"バックアップを行わない設定が選択されました。ログオフ時にディスク内のデータは全て失われます。\nまた、RAMディスクにソフトをインストールした場合は、アンインストールできなくなる場合があります。\n続行しますか？"},
+    {4111,
+     L"バックアップを行わない設定が選択されました。ログオフ時にディスク内のデータは全て失われます。\nまた、RAMディスク"
+     L"にソフトをインストールした場合は、アンインストールできなくなる場合があります。\n続行しますか？"},
     {4112, L"現在のドライブを無効にします。ディスク内のデータは全て失われます。続行しますか？"},
     {4113, L"バックアップ先を指定してください"},
     {4114, L"RAMディスクをバックアップ先として指定することはできません。\n他のドライブを指定してください。"},
@@ -61,12 +74,26 @@ const Expected kStrings[] = {
     {4116, L"バックアップファイルを保存できませんでした。\n保存せずにRAMディスクを無効にしますか？"},
     {4118, L"バックアップファイルを保存できませんでした。\n再試行しますか？"},
     {4119, L"バックアップファイルの移動中にエラーが発生しました。\n%s"},
-    {4120, L"Windowsやその他ソフトウェアにて多くのメモリーが使用された為、指定容量のRAMディスクを作成できませんでした。\n現在は一時的に仮想ディスクモードで動作しており、パフォーマンスが悪くなっております。\nRAMディスク容量を少なめに再設定してください。"},
+    {4120,
+     L"Windowsやその他ソフトウェアにて多くのメモリーが使用された為、指定容量のRAMディスクを作成できませんでした。\n現在"
+     L"は一時的に仮想ディスクモードで動作しており、パフォーマンスが悪くなっております。\nRAMディスク容量を少なめに再設"
+     L"定してください。"},
     {4121, L"メモリーが不足しているため、RAMディスクを有効にできませんでした。"},
-    {4123, L"Internet Explorerのインターネット一時ファイル、履歴の設定を変更するには、コンピュータを再起動する必要があります。\n今すぐ再起動しますか？"},
-    {4124, L"RAMディスクを利用中のソフトウェアがあるため、新しい設定を有効にするには、コンピュータを再起動する必要があります。\n今すぐ再起動しますか？"},
-    {4125, L"Internet Explorerのインターネット一時ファイルをRAMディスクに設定する場合、起動時にRAMディスクを有効にする必要があります。\n起動時にRAMディスクを有効にしますか？"},
-    {4126, L"Internet Explorerのインターネット一時ファイルをRAMディスクに設定にしているため、起動時にRAMディスクを有効にしておく必要があります。\nインターネット一時ファイルの設定をオフにしますか？"},
+    {4123,
+     L"Internet "
+     L"Explorerのインターネット一時ファイル、履歴の設定を変更するには、コンピュータを再起動する必要があります。\n今すぐ"
+     L"再起動しますか？"},
+    {4124,
+     L"RAMディスクを利用中のソフトウェアがあるため、新しい設定を有効にするには、コンピュータを再起動する必要があります"
+     L"。\n今すぐ再起動しますか？"},
+    {4125,
+     L"Internet "
+     L"Explorerのインターネット一時ファイルをRAMディスクに設定する場合、起動時にRAMディスクを有効にする必要があります。"
+     L"\n起動時にRAMディスクを有効にしますか？"},
+    {4126,
+     L"Internet "
+     L"Explorerのインターネット一時ファイルをRAMディスクに設定にしているため、起動時にRAMディスクを有効にしておく必要が"
+     L"あります。\nインターネット一時ファイルの設定をオフにしますか？"},
     {4210, L"インターネット一時ファイルを削除しています..."},
     {4211, L"Cookieを削除しています..."},
     {4212, L"履歴を削除しています..."},
@@ -108,8 +135,11 @@ const Expected kStrings[] = {
     {6023, L"Google Chromeのキャッシュを設定するには、バックアップをする設定に変更してください。"},
     {6025, L"RAMディスクを削除するには再起動が必要です。\n今すぐ再起動しますか？"},
     {6026, L"未設定"},
-    {6050, L"アクセスは拒否されました。\n操作を続行するには管理者のアクセス許可を提供する必要があります。\n続行しますか？"},
-    {6051, L"別のプログラムがこのフォルダを開いているので、仮想リンクの作成を完了できません。\n次回のRAMディスク有効時に、再度実行するようにしますか？"},
+    {6050,
+     L"アクセスは拒否されました。\n操作を続行するには管理者のアクセス許可を提供する必要があります。\n続行しますか？"},
+    {6051,
+     L"別のプログラムがこのフォルダを開いているので、仮想リンクの作成を完了できません。\n次回のRAMディスク有効時に、再"
+     L"度実行するようにしますか？"},
     {6052, L"RAMディスクにコピーできません。(0x%X)"},
     {6053, L"バックアップを作成できません。(0x%X)"},
     {6054, L"仮想リンクを作成できません。(0x%X)"},
@@ -117,8 +147,12 @@ const Expected kStrings[] = {
     {6056, L"バックアップを元に戻せません。(0x%X)"},
     {6057, L"仮想リンクを削除できません。(0x%X)"},
     {6058, L"次回有効時に設定します"},
-    {6059, L"RAMディスクを利用中のソフトウェアがあるため、設定の削除を完了するには、コンピュータを再起動する必要があります。\n今すぐ再起動しますか？"},
-    {6060, L"別のプログラムがこのフォルダを開いているので、操作を完了できません。\nフォルダを閉じてから再実行してください。\n\n%s"},
+    {6059,
+     L"RAMディスクを利用中のソフトウェアがあるため、設定の削除を完了するには、コンピュータを再起動する必要があります。"
+     L"\n今すぐ再起動しますか？"},
+    {6060,
+     L"別のプログラムがこのフォルダを開いているので、操作を完了できません。\nフォルダを閉じてから再実行してください。\n"
+     L"\n%s"},
     {6061, L"仮想リンクを作成するには、バックアップをする設定に変更してください。"},
     {6062, L"RAMディスクが無効のため、仮想リンクの設定は変更できません。"},
     {6063, L"Google Chromeのキャッシュが設定されているため、バックアップは必要です。"},
@@ -175,17 +209,18 @@ TEST(MessageTable, FormatFillsEachPlaceholderKindInOrder) {
     EXPECT_EQ(Format(IDS_3211, {L'R', int64_t{8192}}), L"ドライブレター ： R:\n容量 ： 8192MB");
     EXPECT_EQ(Format(IDS_4004, {1, 3839}), L"1MB以上、3839MB以下を設定してください。");
     EXPECT_EQ(Format(IDS_4002, {L'D'}),
-              L"ドライブの空き容量が不足しているためバックアップファイルが作成できません\nD:ドライブの空き容量を増やしてください。");
+              L"ドライブの空き容量が不足しているためバックアップファイルが作成できません\nD:"
+              L"ドライブの空き容量を増やしてください。");
     EXPECT_EQ(Format(IDS_3214, {L"有効にできません。(-1)"}), L"エラーがおきました\n有効にできません。(-1)");
     EXPECT_EQ(Format(IDS_6052, {0x80070005u}), L"RAMディスクにコピーできません。(0x80070005)");
     EXPECT_EQ(Format(IDS_6054, {-2147024891}), L"仮想リンクを作成できません。(0x80070005)");
 
-    EXPECT_EQ(Fill(L"%d/%d", {7}), L"7/%d");                // missing inserts leave their placeholders
-    EXPECT_EQ(Fill(L"%d", {1, 2}), L"1");                   // extra inserts are ignored
-    EXPECT_EQ(Fill(L"100%% %s", {L"x"}), L"100% x");        // an escaped percent sign takes no insert
-    EXPECT_EQ(Fill(L"%q%s", {L"y"}), L"%qy");               // an unknown form is text
+    EXPECT_EQ(Fill(L"%d/%d", {7}), L"7/%d");                    // missing inserts leave their placeholders
+    EXPECT_EQ(Fill(L"%d", {1, 2}), L"1");                       // extra inserts are ignored
+    EXPECT_EQ(Fill(L"100%% %s", {L"x"}), L"100% x");            // an escaped percent sign takes no insert
+    EXPECT_EQ(Fill(L"%q%s", {L"y"}), L"%qy");                   // an unknown form is text
     EXPECT_EQ(Fill(L"%s and %s", {L"%d", L"z"}), L"%d and z");  // inserted text is not read again
-    EXPECT_EQ(Fill(L"%c%c", {L'a', 98}), L"a98");           // a number in a character's place is written out
+    EXPECT_EQ(Fill(L"%c%c", {L'a', 98}), L"a98");               // a number in a character's place is written out
     EXPECT_EQ(Fill(L"%I64d", {int64_t{-9000000000}}), L"-9000000000");
     EXPECT_EQ(Fill(L"%s", {std::wstring()}), L"");
     EXPECT_EQ(Fill(L"end %", {L"x"}), L"end %");
@@ -202,8 +237,7 @@ TEST(MessageTable, FixedBufferLoadMatchesAccessor) {
 TEST(Icon, LoadsAtSmallAndLargeSizes) {
     const HINSTANCE self = GetModuleHandleW(nullptr);
     for (int size : {16, 32}) {
-        HICON icon = static_cast<HICON>(
-            LoadImageW(self, MAKEINTRESOURCEW(IDI_VELMORAEX), IMAGE_ICON, size, size, 0));
+        HICON icon = static_cast<HICON>(LoadImageW(self, MAKEINTRESOURCEW(IDI_VELMORAEX), IMAGE_ICON, size, size, 0));
         ASSERT_NE(icon, nullptr) << size;
         ICONINFO info = {};
         ASSERT_TRUE(GetIconInfo(icon, &info));
@@ -253,8 +287,8 @@ TEST(TrayMenu, HoldsTheFourItemsInOrder) {
 
 TEST(Bitmaps, BothLoadWithWhiteKeyColourPresent) {
     for (UINT id : {135u, 141u}) {
-        HBITMAP bitmap = static_cast<HBITMAP>(LoadImageW(
-            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        HBITMAP bitmap = static_cast<HBITMAP>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
         ASSERT_NE(bitmap, nullptr) << id;
         BITMAP bm = {};
         ASSERT_TRUE(GetObjectW(bitmap, sizeof bm, &bm));

@@ -106,8 +106,10 @@ private:
             ::GetWindowTextW(child, buffer, 256);
             std::wstring text = buffer;
             const bool fixed = text.rfind(L"RAMディスク", 0) == 0;
-            if (GetDlgCtrlID(child) == IDC_SAVE_TEXT) text = L"99999/99999MB";
-            else if (!fixed) continue;
+            if (GetDlgCtrlID(child) == IDC_SAVE_TEXT)
+                text = L"99999/99999MB";
+            else if (!fixed)
+                continue;
             fixedFound = fixedFound || fixed;
             RECT client = {};
             ::GetClientRect(child, &client);

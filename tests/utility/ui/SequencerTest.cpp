@@ -161,14 +161,20 @@ protected:
 
     static std::wstring TaskPath(CVMUThreadTaskHeader& t) {
         switch (t.Type) {
-        case TASK_MOUNT: return static_cast<CVMUThreadTaskMountEX&>(t).SettingsPath;
-        case TASK_UNMOUNT: return static_cast<CVMUThreadTaskUnmountEX&>(t).SettingsPath;
-        case TASK_SETTING: return static_cast<CVMUThreadTaskSettingEx&>(t).Property.SettingsPath;
-        case TASK_SETTING_DELETE: return static_cast<CVMUThreadTaskSettingDeleteEx&>(t).SettingsPath;
-        case TASK_RAM_FOLDER: return static_cast<CVMUThreadTaskRAMFolderEX&>(t).SettingsPath;
-        case TASK_BROWSER_SETTING:
-            return static_cast<CVMUThreadTaskBrowserSettingEX&>(t).SettingsPath;
-        case TASK_VLINK: return static_cast<CVMUThreadTaskVlinkEX&>(t).SettingsPath;
+            case TASK_MOUNT:
+                return static_cast<CVMUThreadTaskMountEX&>(t).SettingsPath;
+            case TASK_UNMOUNT:
+                return static_cast<CVMUThreadTaskUnmountEX&>(t).SettingsPath;
+            case TASK_SETTING:
+                return static_cast<CVMUThreadTaskSettingEx&>(t).Property.SettingsPath;
+            case TASK_SETTING_DELETE:
+                return static_cast<CVMUThreadTaskSettingDeleteEx&>(t).SettingsPath;
+            case TASK_RAM_FOLDER:
+                return static_cast<CVMUThreadTaskRAMFolderEX&>(t).SettingsPath;
+            case TASK_BROWSER_SETTING:
+                return static_cast<CVMUThreadTaskBrowserSettingEX&>(t).SettingsPath;
+            case TASK_VLINK:
+                return static_cast<CVMUThreadTaskVlinkEX&>(t).SettingsPath;
         }
         return L"";
     }
@@ -193,7 +199,8 @@ protected:
             r.op = manager.FindDisk(TaskPath(*t), disk) ? disk.Status.DiskOperation : 0;
             if (t->Type == TASK_MOUNT) {
                 auto& m = static_cast<CVMUThreadTaskMountEX&>(*t);
-                r.mountKind = m.MountKind, r.retry = m.RetryAllowed, r.recreated = m.Recreated, r.errorBox = m.ShowErrorBox;
+                r.mountKind = m.MountKind, r.retry = m.RetryAllowed, r.recreated = m.Recreated,
+                r.errorBox = m.ShowErrorBox;
             } else if (t->Type == TASK_UNMOUNT) {
                 auto& u = static_cast<CVMUThreadTaskUnmountEX&>(*t);
                 r.save = u.SaveOnRemove, r.toNewImage = u.SaveToNewImage, r.property = u.Property;
@@ -368,7 +375,9 @@ TEST_F(SequencerTest, UnreadableImageOffersTryAgainContinueAndCancel) {
     EXPECT_EQ(ran[1].retry, 1);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].caption, kApp);
-    EXPECT_EQ(host.boxes[0].text, L"RAMディスクを有効にできませんでした。\n再試行するか、バックアップを行わない設定に変更して続行してください。");
+    EXPECT_EQ(
+        host.boxes[0].text,
+        L"RAMディスクを有効にできませんでした。\n再試行するか、バックアップを行わない設定に変更して続行してください。");
     EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_CANCELTRYCONTINUE | MB_ICONHAND));
 
     // Cancel: nothing more, the disk idle and still off.
@@ -463,8 +472,7 @@ TEST_F(SequencerTest, DisableAsksBeforeDroppingContentsAndSavesWithABackup) {
     EXPECT_TRUE(host.queue.empty());
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].caption, kApp);
-    EXPECT_EQ(host.boxes[0].text,
-              L"現在のドライブを無効にします。ディスク内のデータは全て失われます。続行しますか？");
+    EXPECT_EQ(host.boxes[0].text, L"現在のドライブを無効にします。ディスク内のデータは全て失われます。続行しますか？");
     EXPECT_EQ(host.boxes[0].style, static_cast<UINT>(MB_OKCANCEL | MB_ICONEXCLAMATION));
 
     host.answers = {IDOK};
@@ -549,7 +557,8 @@ TEST_F(SequencerTest, DeleteRemovesLinksThenCachesThenUnmountsThenDeletesSetting
                               {TASK_SETTING_DELETE, OP_DELETE_SETTINGS}}));
     EXPECT_EQ(ran[0].sub, 1);
     // The removal gets the pending link as a record with only its source folder.
-    EXPECT_EQ(ran[0].links, (std::vector<CVelmoraEXVlinkData>{{L"C:\\a", L"R:\\a", L"C:\\a.bak"}, {L"C:\\p", L"", L""}}));
+    EXPECT_EQ(ran[0].links,
+              (std::vector<CVelmoraEXVlinkData>{{L"C:\\a", L"R:\\a", L"C:\\a.bak"}, {L"C:\\p", L"", L""}}));
     EXPECT_TRUE(ran[0].pending.empty());
     EXPECT_EQ(ran[1].switchOn, 0);
     EXPECT_EQ(ran[1].request.IEHistory, 1);
@@ -566,9 +575,8 @@ TEST_F(SequencerTest, DeleteRemovesLinksThenCachesThenUnmountsThenDeletesSetting
 TEST_F(SequencerTest, DeleteOfABareDisabledDiskOnlyDeletesSettings) {
     const std::wstring path = PathOf(L"VelmoraEX0.ini");
     AddDisk(path);
-    On(TASK_SETTING_DELETE, [](CVMUThreadTaskHeader& t) {
-        static_cast<CVMUThreadTaskSettingDeleteEx&>(t).RestartNeeded = 1;
-    });
+    On(TASK_SETTING_DELETE,
+       [](CVMUThreadTaskHeader& t) { static_cast<CVMUThreadTaskSettingDeleteEx&>(t).RestartNeeded = 1; });
     host.answers = {IDYES};
     seq.DeleteDisk(path);
     RunWorker();
@@ -1042,7 +1050,6 @@ TEST_F(SequencerTest, StartupPassResumesSurvivorsAndEnablesStartupDisks) {
     EXPECT_EQ(Get(startup).Status.Mode, MODE_MEMORY);
     EXPECT_EQ(Get(manual).Status.Mode, MODE_NOT_MOUNTED);
 }
-
 
 // ---- with links, every task for real -------------------------------------------------------
 

@@ -39,7 +39,8 @@ namespace {
 // A settings page that counts the sheet's Cancel and notes when it came.
 class TestSettingsPage : public CPropertyPage {
 public:
-    TestSettingsPage(int* resets, DWORD* resetAt) : CPropertyPage(IDD_STATUS_ABOUT), m_resets(resets), m_resetAt(resetAt) {}
+    TestSettingsPage(int* resets, DWORD* resetAt)
+        : CPropertyPage(IDD_STATUS_ABOUT), m_resets(resets), m_resetAt(resetAt) {}
 
 protected:
     void OnReset() override {
@@ -100,8 +101,8 @@ public:
     void EndAll() {
         for (CPropertySheet* sheet : live) sheet->EndDialog(IDCANCEL);
     }
-    int resets = 0;       // Cancel reached a sheet's page
-    DWORD resetAt = 0;    // when the last Cancel came
+    int resets = 0;     // Cancel reached a sheet's page
+    DWORD resetAt = 0;  // when the last Cancel came
 };
 
 using uidriver::Pump;
@@ -430,14 +431,22 @@ TEST_F(StatusSheet, RowTextsFollowTheOperationInProgress) {
     disk.Setting.DriveSize = 1ULL << 30;
     const std::vector<std::pair<int32_t, std::wstring>> expected = {
         {1, L"無効"},
-        {2, L"有効にしています..."},       {6, L"有効にしています..."},
-        {7, L"無効にしています..."},       {13, L"無効にしています..."},
-        {8, L"保存しています..."},         {9, L"作成しています..."},
-        {10, L"作成しています..."},        {12, L"作成しています..."},
-        {11, L"設定変更中..."},            {14, L"設定変更中..."},
-        {15, L"設定変更中..."},            {16, L"削除しています..."},
-        {19, L"削除しています..."},        {20, L"設定変更中..."},
-        {23, L"設定変更中..."},            {24, L"無効"},
+        {2, L"有効にしています..."},
+        {6, L"有効にしています..."},
+        {7, L"無効にしています..."},
+        {13, L"無効にしています..."},
+        {8, L"保存しています..."},
+        {9, L"作成しています..."},
+        {10, L"作成しています..."},
+        {12, L"作成しています..."},
+        {11, L"設定変更中..."},
+        {14, L"設定変更中..."},
+        {15, L"設定変更中..."},
+        {16, L"削除しています..."},
+        {19, L"削除しています..."},
+        {20, L"設定変更中..."},
+        {23, L"設定変更中..."},
+        {24, L"無効"},
     };
     for (const auto& entry : expected) {
         disk.Status.DiskOperation = entry.first;
@@ -624,16 +633,19 @@ TEST_F(StatusSheet, BrowsingDataDeletionOpensItsChoiceAboveTheSheet) {
     CVMUStatusSheet sheet(tray, factory, prompt);
     Open(sheet);
     bool found = false, sheetDisabled = false;
-    StartScript({
-        [&] {
-            HWND choice = FindWindowW(L"#32770", L"インターネット閲覧の履歴の削除  ");
-            found = choice != nullptr;
-            sheetDisabled = !IsWindowEnabled(sheet.GetSafeHwnd());
-            if (choice) PostMessageW(choice, WM_COMMAND, IDCANCEL, 0);
+    StartScript(
+        {
+            [&] {
+                HWND choice = FindWindowW(L"#32770", L"インターネット閲覧の履歴の削除  ");
+                found = choice != nullptr;
+                sheetDisabled = !IsWindowEnabled(sheet.GetSafeHwnd());
+                if (choice) PostMessageW(choice, WM_COMMAND, IDCANCEL, 0);
+            },
         },
-    }, [] {
-        if (HWND choice = FindWindowW(L"#32770", L"インターネット閲覧の履歴の削除  ")) PostMessageW(choice, WM_COMMAND, IDCANCEL, 0);
-    });
+        [] {
+            if (HWND choice = FindWindowW(L"#32770", L"インターネット閲覧の履歴の削除  "))
+                PostMessageW(choice, WM_COMMAND, IDCANCEL, 0);
+        });
     Click(IDC_STATUS_IE_DELETE);  // returns when the choice has closed
     RunScript(5000);
     EXPECT_TRUE(found);
@@ -649,15 +661,16 @@ TEST_F(StatusSheet, PropertiesOpenTheSelectedDisksSheetWithItsCaption) {
 
     HWND settings = nullptr;
     StartScript({
-        [&] {
-            settings = GetActiveWindow();
-            EXPECT_EQ(factory.open, 1);
-            EXPECT_NE(sheet.WholePage().OpenSheet(), nullptr);
-            EXPECT_FALSE(IsWindowEnabled(sheet.GetSafeHwnd()));  // modal above the status sheet
-            sheet.WholePage().CloseOpenSheet();
-        },
-        [] {},
-    }, [&] { factory.EndAll(); });
+                    [&] {
+                        settings = GetActiveWindow();
+                        EXPECT_EQ(factory.open, 1);
+                        EXPECT_NE(sheet.WholePage().OpenSheet(), nullptr);
+                        EXPECT_FALSE(IsWindowEnabled(sheet.GetSafeHwnd()));  // modal above the status sheet
+                        sheet.WholePage().CloseOpenSheet();
+                    },
+                    [] {},
+                },
+                [&] { factory.EndAll(); });
     Click(IDC_STATUS_PROPERTY);  // returns when the settings sheet has closed
     RunScript(5000);
     EXPECT_EQ(factory.open, 0);
@@ -674,26 +687,32 @@ TEST_F(StatusSheet, ModalSheetClosedFromTheTrayEndsTheSettingsSheetFirst) {
     int currentWhileOpen = 0, secondRequests = -1;
     DWORD closeCalledAt = 0;
     StartScript({
-        [&] {
-            currentWhileOpen = CVMUStatusSheet::Current() == &sheet;
-            PostMessageW(GetDlgItem(sheet.WholePage().GetSafeHwnd(), IDC_STATUS_NEW), BM_CLICK, 0, 0);
-        },
-        [&] {
-            // A second "新規" while the settings sheet is open opens nothing.
-            ASSERT_EQ(factory.open, 1);
-            PostMessageW(sheet.WholePage().GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_STATUS_NEW, BN_CLICKED), 0);
-        },
-        [&] {
-            secondRequests = static_cast<int>(factory.requests.size());
-            closeCalledAt = GetTickCount();
-            sheet.CloseFromTray();
-        },
-        // Time for the close to happen before the rescue would step in.
-        [] {}, [] {}, [] {}, [] {}, [] {},
-    }, [&] {
-        factory.EndAll();
-        if (CVMUStatusSheet::Current()) sheet.EndDialog(IDCANCEL);
-    });
+                    [&] {
+                        currentWhileOpen = CVMUStatusSheet::Current() == &sheet;
+                        PostMessageW(GetDlgItem(sheet.WholePage().GetSafeHwnd(), IDC_STATUS_NEW), BM_CLICK, 0, 0);
+                    },
+                    [&] {
+                        // A second "新規" while the settings sheet is open opens nothing.
+                        ASSERT_EQ(factory.open, 1);
+                        PostMessageW(sheet.WholePage().GetSafeHwnd(), WM_COMMAND,
+                                     MAKEWPARAM(IDC_STATUS_NEW, BN_CLICKED), 0);
+                    },
+                    [&] {
+                        secondRequests = static_cast<int>(factory.requests.size());
+                        closeCalledAt = GetTickCount();
+                        sheet.CloseFromTray();
+                    },
+                    // Time for the close to happen before the rescue would step in.
+                    [] {},
+                    [] {},
+                    [] {},
+                    [] {},
+                    [] {},
+                },
+                [&] {
+                    factory.EndAll();
+                    if (CVMUStatusSheet::Current()) sheet.EndDialog(IDCANCEL);
+                });
     const INT_PTR result = sheet.DoModal();
     EXPECT_EQ(result, 0);
     EXPECT_EQ(currentWhileOpen, 1);
@@ -739,22 +758,24 @@ TEST_F(StatusSheet, OptionDialogEnablesThePopUpOptionOnlyWithTheIcon) {
     COptionDlg dialog;
     dialog.TaskTray = 1;
     dialog.Indicator = 0;
-    StartScript({
-        [&] {
-            HWND dlg = FindOptionDialog();
-            ASSERT_NE(dlg, nullptr);
-            EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_OPTION_TASKTRAY, BM_GETCHECK, 0, 0), BST_CHECKED);
-            EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_OPTION_INDICATOR, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-            seen.indicatorEnabledAtStart = IsWindowEnabled(GetDlgItem(dlg, IDC_OPTION_INDICATOR));
-            SendDlgItemMessageW(dlg, IDC_OPTION_TASKTRAY, BM_CLICK, 0, 0);
-            seen.afterUncheck = IsWindowEnabled(GetDlgItem(dlg, IDC_OPTION_INDICATOR));
-            SendDlgItemMessageW(dlg, IDC_OPTION_TASKTRAY, BM_CLICK, 0, 0);
-            seen.afterRecheck = IsWindowEnabled(GetDlgItem(dlg, IDC_OPTION_INDICATOR));
-            SendDlgItemMessageW(dlg, IDC_OPTION_INDICATOR, BM_CLICK, 0, 0);
-            SendDlgItemMessageW(dlg, IDC_OPTION_TASKTRAY, BM_CLICK, 0, 0);
-            PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+    StartScript(
+        {
+            [&] {
+                HWND dlg = FindOptionDialog();
+                ASSERT_NE(dlg, nullptr);
+                EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_OPTION_TASKTRAY, BM_GETCHECK, 0, 0), BST_CHECKED);
+                EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_OPTION_INDICATOR, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+                seen.indicatorEnabledAtStart = IsWindowEnabled(GetDlgItem(dlg, IDC_OPTION_INDICATOR));
+                SendDlgItemMessageW(dlg, IDC_OPTION_TASKTRAY, BM_CLICK, 0, 0);
+                seen.afterUncheck = IsWindowEnabled(GetDlgItem(dlg, IDC_OPTION_INDICATOR));
+                SendDlgItemMessageW(dlg, IDC_OPTION_TASKTRAY, BM_CLICK, 0, 0);
+                seen.afterRecheck = IsWindowEnabled(GetDlgItem(dlg, IDC_OPTION_INDICATOR));
+                SendDlgItemMessageW(dlg, IDC_OPTION_INDICATOR, BM_CLICK, 0, 0);
+                SendDlgItemMessageW(dlg, IDC_OPTION_TASKTRAY, BM_CLICK, 0, 0);
+                PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+            },
         },
-    }, CancelOptionDialog);
+        CancelOptionDialog);
     EXPECT_EQ(dialog.DoModal(), IDOK);
     RunScript(1000);
     EXPECT_TRUE(seen.indicatorEnabledAtStart);
@@ -768,15 +789,17 @@ TEST_F(StatusSheet, OptionDialogEnablesThePopUpOptionOnlyWithTheIcon) {
     second.TaskTray = 0;
     second.Indicator = 1;
     bool enabled = true;
-    StartScript({
-        [&] {
-            HWND dlg = FindOptionDialog();
-            ASSERT_NE(dlg, nullptr);
-            enabled = IsWindowEnabled(GetDlgItem(dlg, IDC_OPTION_INDICATOR));
-            SendDlgItemMessageW(dlg, IDC_OPTION_TASKTRAY, BM_CLICK, 0, 0);
-            PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    StartScript(
+        {
+            [&] {
+                HWND dlg = FindOptionDialog();
+                ASSERT_NE(dlg, nullptr);
+                enabled = IsWindowEnabled(GetDlgItem(dlg, IDC_OPTION_INDICATOR));
+                SendDlgItemMessageW(dlg, IDC_OPTION_TASKTRAY, BM_CLICK, 0, 0);
+                PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+            },
         },
-    }, CancelOptionDialog);
+        CancelOptionDialog);
     EXPECT_EQ(second.DoModal(), IDCANCEL);
     RunScript(1000);
     EXPECT_FALSE(enabled);
@@ -793,11 +816,12 @@ TEST_F(StatusSheet, OptionsChangedFromThePageAreSavedAndShowTheIcon) {
 
     // Cancel: nothing changes.
     StartScript({[] {
-        HWND dlg = FindOptionDialog();
-        ASSERT_NE(dlg, nullptr);
-        SendDlgItemMessageW(dlg, IDC_OPTION_TASKTRAY, BM_CLICK, 0, 0);
-        PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
-    }}, CancelOptionDialog);
+                    HWND dlg = FindOptionDialog();
+                    ASSERT_NE(dlg, nullptr);
+                    SendDlgItemMessageW(dlg, IDC_OPTION_TASKTRAY, BM_CLICK, 0, 0);
+                    PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+                }},
+                CancelOptionDialog);
     Click(IDC_STATUS_OPTION);
     RunScript(1000);
     EXPECT_EQ(manager.GetOptions().TaskTray, 0);
@@ -805,12 +829,13 @@ TEST_F(StatusSheet, OptionsChangedFromThePageAreSavedAndShowTheIcon) {
 
     // OK with the icon switched on: stored, and the icon appears.
     StartScript({[] {
-        HWND dlg = FindOptionDialog();
-        ASSERT_NE(dlg, nullptr);
-        SendDlgItemMessageW(dlg, IDC_OPTION_TASKTRAY, BM_CLICK, 0, 0);
-        SendDlgItemMessageW(dlg, IDC_OPTION_INDICATOR, BM_CLICK, 0, 0);
-        PostMessageW(dlg, WM_COMMAND, IDOK, 0);
-    }}, CancelOptionDialog);
+                    HWND dlg = FindOptionDialog();
+                    ASSERT_NE(dlg, nullptr);
+                    SendDlgItemMessageW(dlg, IDC_OPTION_TASKTRAY, BM_CLICK, 0, 0);
+                    SendDlgItemMessageW(dlg, IDC_OPTION_INDICATOR, BM_CLICK, 0, 0);
+                    PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+                }},
+                CancelOptionDialog);
     Click(IDC_STATUS_OPTION);
     RunScript(1000);
     EXPECT_EQ(manager.GetOptions().TaskTray, 1);

@@ -254,9 +254,8 @@ TEST_F(TrayWindow, FinishedStatusQueryReachesLiveListenersForDisksWithoutError) 
 // dialog must not take figures from before its sync for the end of the save.
 TEST_F(TrayWindow, ListenerAddedDuringAPollGetsOnlyLaterFigures) {
     SetOptions(0, 0);
-    drivertest::FakeDriver driver([&](const drivertest::SeenRequest&) {
-        return drivertest::StatusReply(0, 0, L'R', 0, 0, 0);
-    });
+    drivertest::FakeDriver driver(
+        [&](const drivertest::SeenRequest&) { return drivertest::StatusReply(0, 0, L'R', 0, 0, 0); });
     TestTrayWnd wnd(manager);
     ASSERT_TRUE(wnd.Create());
     CVelmoraEXData disk;
@@ -454,8 +453,8 @@ TEST(SliderCtrlEx, ReportsEachNewPositionOnceAsItIsDrawn) {
     InitCommonControlsEx(&controls);
     ASSERT_TRUE(CWnd::RegisterWindowClass(L"SliderTestParent"));
     SliderParent parent;
-    ASSERT_TRUE(parent.CreateEx(0, L"SliderTestParent", L"slider", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 120,
-                                nullptr));
+    ASSERT_TRUE(
+        parent.CreateEx(0, L"SliderTestParent", L"slider", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 120, nullptr));
     HWND track = CreateWindowExW(0, TRACKBAR_CLASSW, L"", WS_CHILD | WS_VISIBLE | TBS_HORZ, 10, 10, 250, 40,
                                  parent.GetSafeHwnd(), nullptr, nullptr, nullptr);
     ASSERT_NE(track, nullptr);
@@ -507,8 +506,7 @@ HBITMAP MakeBitmap(HDC dc, const std::vector<COLORREF>& pixels) {
 }
 
 TEST(TransparentBitmapStatic, KeyColourPixelsShowTheBackgroundOnBothPaths) {
-    const COLORREF white = RGB(255, 255, 255), red = RGB(200, 0, 0), blue = RGB(0, 0, 180),
-                   green = RGB(0, 160, 0);
+    const COLORREF white = RGB(255, 255, 255), red = RGB(200, 0, 0), blue = RGB(0, 0, 180), green = RGB(0, 160, 0);
     for (bool useMaskBlt : {true, false}) {
         SCOPED_TRACE(useMaskBlt ? "MaskBlt" : "BitBlt");
         HDC screen = GetDC(nullptr);

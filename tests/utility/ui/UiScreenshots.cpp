@@ -49,7 +49,8 @@ int wmain(int argc, wchar_t** argv) {
     ScratchFolder scratch;
     const std::wstring pipe = L"VelmoraEXScreens-" + std::to_wstring(GetCurrentProcessId());
     UDriverPipeFrame::SetPipeName(pipe.c_str());
-    const std::wstring ramDir = StandinRamDir(L"vmx-screens-" + std::to_wstring(GetCurrentProcessId()), scratch / L"ram");
+    const std::wstring ramDir =
+        StandinRamDir(L"vmx-screens-" + std::to_wstring(GetCurrentProcessId()), scratch / L"ram");
     CStandinChild standin;
     // A slow save, so that the save dialog has time to show.
     if (!standin.Start(L"--pipe-name " + pipe + L" --ram-dir \"" + ramDir + L"\" --no-startup-disks --save-rate 4M"))
@@ -83,79 +84,108 @@ int wmain(int argc, wchar_t** argv) {
     DWORD shownAt = 0;
     const std::wstring propertyTitle = L"RAMディスク(R:)のプロパティ";
     Script script;
-    script.Add(L"status sheet", [&] {
-        sheet = FindOwnWindow(UMessageText::Load(IDS_10003));
-        page = sheet ? FindPageWith(sheet, IDC_STATUS_LIST) : nullptr;
-        return page && ListCount(GetDlgItem(page, IDC_STATUS_LIST)) == 2;
-    }, [&] { shownAt = GetTickCount(); });
+    script.Add(
+        L"status sheet",
+        [&] {
+            sheet = FindOwnWindow(UMessageText::Load(IDS_10003));
+            page = sheet ? FindPageWith(sheet, IDC_STATUS_LIST) : nullptr;
+            return page && ListCount(GetDlgItem(page, IDC_STATUS_LIST)) == 2;
+        },
+        [&] { shownAt = GetTickCount(); });
     // The unsaved figures arrive with the first status poll.
-    script.Add(L"figures shown", [&] { return GetTickCount() - shownAt > 2000; }, [&] {
-        taken += SaveWindowBitmap(sheet, out + L"\\status.bmp");
-        HWND list = GetDlgItem(page, IDC_STATUS_LIST);
-        for (int row = 0; row < ListCount(list); ++row)
-            if (ListText(list, row, 0) == L"R:") ListSelect(list, row);
-        Click(page, IDC_STATUS_PROPERTY);
-    });
+    script.Add(
+        L"figures shown", [&] { return GetTickCount() - shownAt > 2000; },
+        [&] {
+            taken += SaveWindowBitmap(sheet, out + L"\\status.bmp");
+            HWND list = GetDlgItem(page, IDC_STATUS_LIST);
+            for (int row = 0; row < ListCount(list); ++row)
+                if (ListText(list, row, 0) == L"R:") ListSelect(list, row);
+            Click(page, IDC_STATUS_PROPERTY);
+        });
     DWORD settingsAt = 0;
-    script.Add(L"settings sheet", [&] { return FindOwnWindow(propertyTitle) != nullptr; },
-               [&] { settingsAt = GetTickCount(); });
-    script.Add(L"settings sheet drawn", [&] { return GetTickCount() - settingsAt > 500; }, [&] {
-        HWND props = FindOwnWindow(propertyTitle);
-        taken += SaveWindowBitmap(props, out + L"\\settings.bmp");
-        PostMessageW(props, PSM_SETCURSEL, 1, 0);
-        settingsAt = GetTickCount();
-    });
-    script.Add(L"backup page drawn", [&] { return GetTickCount() - settingsAt > 500; }, [&] {
-        HWND props = FindOwnWindow(propertyTitle);
-        taken += SaveWindowBitmap(props, out + L"\\backup.bmp");
-        PostMessageW(props, PSM_SETCURSEL, 2, 0);
-        settingsAt = GetTickCount();
-    });
-    script.Add(L"browser-cache page drawn", [&] { return GetTickCount() - settingsAt > 500; }, [&] {
-        HWND props = FindOwnWindow(propertyTitle);
-        taken += SaveWindowBitmap(props, out + L"\\cache.bmp");
-        PostMessageW(props, PSM_SETCURSEL, 3, 0);
-        settingsAt = GetTickCount();
-    });
-    script.Add(L"virtual-link page drawn", [&] { return GetTickCount() - settingsAt > 500; }, [&] {
-        HWND props = FindOwnWindow(propertyTitle);
-        taken += SaveWindowBitmap(props, out + L"\\vlink.bmp");
-        if (HWND vlink = FindPageWith(props, IDC_VLINK_LIST)) Click(vlink, IDC_VLINK_CREATE);
-    });
+    script.Add(
+        L"settings sheet", [&] { return FindOwnWindow(propertyTitle) != nullptr; },
+        [&] { settingsAt = GetTickCount(); });
+    script.Add(
+        L"settings sheet drawn", [&] { return GetTickCount() - settingsAt > 500; },
+        [&] {
+            HWND props = FindOwnWindow(propertyTitle);
+            taken += SaveWindowBitmap(props, out + L"\\settings.bmp");
+            PostMessageW(props, PSM_SETCURSEL, 1, 0);
+            settingsAt = GetTickCount();
+        });
+    script.Add(
+        L"backup page drawn", [&] { return GetTickCount() - settingsAt > 500; },
+        [&] {
+            HWND props = FindOwnWindow(propertyTitle);
+            taken += SaveWindowBitmap(props, out + L"\\backup.bmp");
+            PostMessageW(props, PSM_SETCURSEL, 2, 0);
+            settingsAt = GetTickCount();
+        });
+    script.Add(
+        L"browser-cache page drawn", [&] { return GetTickCount() - settingsAt > 500; },
+        [&] {
+            HWND props = FindOwnWindow(propertyTitle);
+            taken += SaveWindowBitmap(props, out + L"\\cache.bmp");
+            PostMessageW(props, PSM_SETCURSEL, 3, 0);
+            settingsAt = GetTickCount();
+        });
+    script.Add(
+        L"virtual-link page drawn", [&] { return GetTickCount() - settingsAt > 500; },
+        [&] {
+            HWND props = FindOwnWindow(propertyTitle);
+            taken += SaveWindowBitmap(props, out + L"\\vlink.bmp");
+            if (HWND vlink = FindPageWith(props, IDC_VLINK_LIST)) Click(vlink, IDC_VLINK_CREATE);
+        });
     const std::wstring addTitle = L"仮想リンクの作成";
-    script.Add(L"add dialog", [&] { return FindOwnWindow(addTitle) != nullptr; }, [&] {
-        SetDlgItemTextW(FindOwnWindow(addTitle), IDC_VLINK_ADD_FOLDER, L"C:\\users\\Documents");
-        settingsAt = GetTickCount();
-    });
-    script.Add(L"add dialog drawn", [&] { return GetTickCount() - settingsAt > 300; }, [&] {
-        HWND add = FindOwnWindow(addTitle);
-        taken += SaveWindowBitmap(add, out + L"\\vlinkadd.bmp");
-        PostMessageW(add, WM_COMMAND, IDCANCEL, 0);
-    });
-    script.Add(L"add dialog closed", [&] { return FindOwnWindow(addTitle) == nullptr; },
-               [&] { PostMessageW(FindOwnWindow(propertyTitle), PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
-    script.Add(L"settings sheet closed", [&] { return FindOwnWindow(propertyTitle) == nullptr; },
-               [&] { Click(page, IDC_STATUS_IE_DELETE); });
+    script.Add(
+        L"add dialog", [&] { return FindOwnWindow(addTitle) != nullptr; },
+        [&] {
+            SetDlgItemTextW(FindOwnWindow(addTitle), IDC_VLINK_ADD_FOLDER, L"C:\\users\\Documents");
+            settingsAt = GetTickCount();
+        });
+    script.Add(
+        L"add dialog drawn", [&] { return GetTickCount() - settingsAt > 300; },
+        [&] {
+            HWND add = FindOwnWindow(addTitle);
+            taken += SaveWindowBitmap(add, out + L"\\vlinkadd.bmp");
+            PostMessageW(add, WM_COMMAND, IDCANCEL, 0);
+        });
+    script.Add(
+        L"add dialog closed", [&] { return FindOwnWindow(addTitle) == nullptr; },
+        [&] { PostMessageW(FindOwnWindow(propertyTitle), PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
+    script.Add(
+        L"settings sheet closed", [&] { return FindOwnWindow(propertyTitle) == nullptr; },
+        [&] { Click(page, IDC_STATUS_IE_DELETE); });
     // The browsing-data deletion: the choice, then the progress while the tools program runs.
     const std::wstring deleteTitle = L"インターネット閲覧の履歴の削除  ";
     HWND choice = nullptr;
-    script.Add(L"deletion choice", [&] { return (choice = FindOwnWindow(deleteTitle)) != nullptr; },
-               [&] { settingsAt = GetTickCount(); });
-    script.Add(L"deletion choice drawn", [&] { return GetTickCount() - settingsAt > 300; }, [&] {
-        for (int id : {IDC_IEDELETE_CACHE, IDC_IEDELETE_COOKIE, IDC_IEDELETE_HISTORY, IDC_IEDELETE_TYPEDURLS})
-            if (IsDlgButtonChecked(choice, id) != BST_CHECKED) SendDlgItemMessageW(choice, id, BM_CLICK, 0, 0);
-        settingsAt = GetTickCount();
-    });
-    script.Add(L"deletion choice ticked", [&] { return GetTickCount() - settingsAt > 300; }, [&] {
-        taken += SaveWindowBitmap(choice, out + L"\\iedelete.bmp");
-        Click(choice, IDOK);
-    });
-    script.Add(L"deletion progress", [&] {
-        HWND progress = FindOwnWindow(deleteTitle);
-        return progress && progress != choice && GetDlgItem(progress, IDC_IEDELETE_PROGRESS);
-    }, [&] { taken += SaveWindowBitmap(FindOwnWindow(deleteTitle), out + L"\\iedelete-progress.bmp"); });
-    script.Add(L"deletion done", [&] { return FindOwnWindow(deleteTitle) == nullptr; },
-               [&] { PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
+    script.Add(
+        L"deletion choice", [&] { return (choice = FindOwnWindow(deleteTitle)) != nullptr; },
+        [&] { settingsAt = GetTickCount(); });
+    script.Add(
+        L"deletion choice drawn", [&] { return GetTickCount() - settingsAt > 300; },
+        [&] {
+            for (int id : {IDC_IEDELETE_CACHE, IDC_IEDELETE_COOKIE, IDC_IEDELETE_HISTORY, IDC_IEDELETE_TYPEDURLS})
+                if (IsDlgButtonChecked(choice, id) != BST_CHECKED) SendDlgItemMessageW(choice, id, BM_CLICK, 0, 0);
+            settingsAt = GetTickCount();
+        });
+    script.Add(
+        L"deletion choice ticked", [&] { return GetTickCount() - settingsAt > 300; },
+        [&] {
+            taken += SaveWindowBitmap(choice, out + L"\\iedelete.bmp");
+            Click(choice, IDOK);
+        });
+    script.Add(
+        L"deletion progress",
+        [&] {
+            HWND progress = FindOwnWindow(deleteTitle);
+            return progress && progress != choice && GetDlgItem(progress, IDC_IEDELETE_PROGRESS);
+        },
+        [&] { taken += SaveWindowBitmap(FindOwnWindow(deleteTitle), out + L"\\iedelete-progress.bmp"); });
+    script.Add(
+        L"deletion done", [&] { return FindOwnWindow(deleteTitle) == nullptr; },
+        [&] { PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
     script.Start(60000, [&] {
         if (HWND props = FindOwnWindow(propertyTitle)) PostMessageW(props, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
         if (sheet) PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);

@@ -41,8 +41,7 @@ inline bool SaveWindowBitmap(HWND window, const std::wstring& path) {
         info.bmiHeader.biSizeImage = imageSize;
         FILE* out = _wfopen(path.c_str(), L"wb");
         ok = out && fwrite(&file, sizeof(file), 1, out) == 1 &&
-             fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out) == 1 &&
-             fwrite(bits, imageSize, 1, out) == 1;
+             fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out) == 1 && fwrite(bits, imageSize, 1, out) == 1;
         if (out) ok = fclose(out) == 0 && ok;
     }
     if (bitmap) DeleteObject(bitmap);

@@ -158,48 +158,63 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
     auto idleButton = [&](int id) { return page && IsWindowEnabled(GetDlgItem(page, id)); };
 
     Script script;
-    script.Add(L"status sheet open", [&] {
-        sheet = FindOwnWindow(UMessageText::Load(IDS_10003));
-        page = sheet ? FindPageWith(sheet, IDC_STATUS_LIST) : nullptr;
-        list = page ? GetDlgItem(page, IDC_STATUS_LIST) : nullptr;
-        return list != nullptr && ListCount(list) == 0;
-    }, [&] { Click(page, IDC_STATUS_NEW); });
-    script.Add(L"new-disk sheet open", [&] {
-        HWND props = FindOwnWindow(UMessageText::Load(IDS_5101));
-        return props && FindPageWith(props, IDC_PROPERTY_SIZE);
-    }, [&] {
-        HWND props = FindOwnWindow(UMessageText::Load(IDS_5101));
-        HWND whole = FindPageWith(props, IDC_PROPERTY_SIZE);
-        SetDlgItemTextW(whole, IDC_PROPERTY_SIZE, L"256");
-        SendDlgItemMessageW(whole, IDC_PROPERTY_LETTER, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-                            reinterpret_cast<LPARAM>(L"R:"));
-        PostMessageW(props, PSM_PRESSBUTTON, PSBTN_OK, 0);
-    });
+    script.Add(
+        L"status sheet open",
+        [&] {
+            sheet = FindOwnWindow(UMessageText::Load(IDS_10003));
+            page = sheet ? FindPageWith(sheet, IDC_STATUS_LIST) : nullptr;
+            list = page ? GetDlgItem(page, IDC_STATUS_LIST) : nullptr;
+            return list != nullptr && ListCount(list) == 0;
+        },
+        [&] { Click(page, IDC_STATUS_NEW); });
+    script.Add(
+        L"new-disk sheet open",
+        [&] {
+            HWND props = FindOwnWindow(UMessageText::Load(IDS_5101));
+            return props && FindPageWith(props, IDC_PROPERTY_SIZE);
+        },
+        [&] {
+            HWND props = FindOwnWindow(UMessageText::Load(IDS_5101));
+            HWND whole = FindPageWith(props, IDC_PROPERTY_SIZE);
+            SetDlgItemTextW(whole, IDC_PROPERTY_SIZE, L"256");
+            SendDlgItemMessageW(whole, IDC_PROPERTY_LETTER, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                                reinterpret_cast<LPARAM>(L"R:"));
+            PostMessageW(props, PSM_PRESSBUTTON, PSBTN_OK, 0);
+        });
     // Each button is pressed once the selected row has made it available.
-    script.Add(L"new disk enabled as R:", [&] { return rowIs(L"R:") && manager.IsIdle(); }, [&] {
-        settingsPath = manager.Disks().front().Status.SettingsPath;
-        backupFolder = manager.Disks().front().Setting.BackupBaseDir;
-        EXPECT_EQ(WriteDisk(settingsPath, 200 * kMiB, data), 0);
-        boxesBeforeDisable = prompt.boxes.size();
-        ListSelect(list, 0);
-    });
-    script.Add(L"disable available", [&] { return idleButton(IDC_STATUS_DISABLE) && !idleButton(IDC_STATUS_ENABLE); },
-               [&] { Click(page, IDC_STATUS_DISABLE); });
-    script.Add(L"disk disabled", [&] { return rowIs(UMessageText::Load(IDS_3202)) && manager.IsIdle(); }, [&] {
-        boxesAfterDisable = prompt.boxes.size();
-        ListSelect(list, 0);
-    });
-    script.Add(L"enable available", [&] { return idleButton(IDC_STATUS_ENABLE) && !idleButton(IDC_STATUS_DISABLE); },
-               [&] { Click(page, IDC_STATUS_ENABLE); });
-    script.Add(L"disk enabled again", [&] { return rowIs(L"R:") && manager.IsIdle(); }, [&] {
-        readBack = ReadDisk(settingsPath, 200 * kMiB, 4096);
-        prompt.answers = {IDYES};  // to the deletion question
-        ListSelect(list, 0);
-    });
-    script.Add(L"delete available", [&] { return idleButton(IDC_STATUS_DELETE); },
-               [&] { Click(page, IDC_STATUS_DELETE); });
-    script.Add(L"disk deleted", [&] { return list && ListCount(list) == 0 && manager.IsIdle(); },
-               [&] { PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
+    script.Add(
+        L"new disk enabled as R:", [&] { return rowIs(L"R:") && manager.IsIdle(); },
+        [&] {
+            settingsPath = manager.Disks().front().Status.SettingsPath;
+            backupFolder = manager.Disks().front().Setting.BackupBaseDir;
+            EXPECT_EQ(WriteDisk(settingsPath, 200 * kMiB, data), 0);
+            boxesBeforeDisable = prompt.boxes.size();
+            ListSelect(list, 0);
+        });
+    script.Add(
+        L"disable available", [&] { return idleButton(IDC_STATUS_DISABLE) && !idleButton(IDC_STATUS_ENABLE); },
+        [&] { Click(page, IDC_STATUS_DISABLE); });
+    script.Add(
+        L"disk disabled", [&] { return rowIs(UMessageText::Load(IDS_3202)) && manager.IsIdle(); },
+        [&] {
+            boxesAfterDisable = prompt.boxes.size();
+            ListSelect(list, 0);
+        });
+    script.Add(
+        L"enable available", [&] { return idleButton(IDC_STATUS_ENABLE) && !idleButton(IDC_STATUS_DISABLE); },
+        [&] { Click(page, IDC_STATUS_ENABLE); });
+    script.Add(
+        L"disk enabled again", [&] { return rowIs(L"R:") && manager.IsIdle(); },
+        [&] {
+            readBack = ReadDisk(settingsPath, 200 * kMiB, 4096);
+            prompt.answers = {IDYES};  // to the deletion question
+            ListSelect(list, 0);
+        });
+    script.Add(
+        L"delete available", [&] { return idleButton(IDC_STATUS_DELETE); }, [&] { Click(page, IDC_STATUS_DELETE); });
+    script.Add(
+        L"disk deleted", [&] { return list && ListCount(list) == 0 && manager.IsIdle(); },
+        [&] { PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
     Ticker watch([&] {
         if (list && ListCount(list) == 1) {
             std::wstring text = ListText(list, 0, 0);
@@ -207,7 +222,8 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
         }
     });
     script.Start(60000, [&] {
-        if (HWND props = FindOwnWindow(UMessageText::Load(IDS_5101))) PostMessageW(props, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        if (HWND props = FindOwnWindow(UMessageText::Load(IDS_5101)))
+            PostMessageW(props, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
         if (sheet) PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     });
 
@@ -223,15 +239,15 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
     ASSERT_FALSE(rowTexts.empty());
     EXPECT_NE(std::find(rowTexts.begin(), rowTexts.end(), L"R:"), rowTexts.end());
     // Then "無効" and the letter again, in this order.
-    auto disabledRow = std::find(creating != rowTexts.end() ? creating : creatingAgain, rowTexts.end(),
-                                 UMessageText::Load(IDS_3202));
+    auto disabledRow =
+        std::find(creating != rowTexts.end() ? creating : creatingAgain, rowTexts.end(), UMessageText::Load(IDS_3202));
     ASSERT_NE(disabledRow, rowTexts.end()) << Seen(rowTexts, prompt);
     EXPECT_NE(std::find(disabledRow, rowTexts.end(), L"R:"), rowTexts.end()) << Seen(rowTexts, prompt);
 
     // The size and letter chosen in the sheet are what the driver made.
-    EXPECT_TRUE(std::any_of(prompt.balloons.begin(), prompt.balloons.end(),
-                            [](const Shown& b) { return b.text == L"ドライブレター ： R:\n容量 ： 256MB"; }))
-        << Seen(rowTexts, prompt);
+    EXPECT_TRUE(std::any_of(prompt.balloons.begin(), prompt.balloons.end(), [](const Shown& b) {
+        return b.text == L"ドライブレター ： R:\n容量 ： 256MB";
+    })) << Seen(rowTexts, prompt);
 
     // Disabling a disk with a backup asks nothing; the data came back from its image.
     EXPECT_EQ(boxesAfterDisable, boxesBeforeDisable);
@@ -243,9 +259,10 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
     EXPECT_EQ(last.text, L"選択中のRAMディスクを削除します。よろしいですか？");
     EXPECT_EQ(last.caption, L"VelmoraEX");
     EXPECT_EQ(last.style, static_cast<UINT>(MB_YESNO | MB_ICONEXCLAMATION));
-    EXPECT_EQ(std::count_if(prompt.boxes.begin(), prompt.boxes.end(),
-                            [](const Shown& b) { return b.text == L"選択中のRAMディスクを削除します。よろしいですか？"; }),
-              1);
+    EXPECT_EQ(
+        std::count_if(prompt.boxes.begin(), prompt.boxes.end(),
+                      [](const Shown& b) { return b.text == L"選択中のRAMディスクを削除します。よろしいですか？"; }),
+        1);
     EXPECT_TRUE(manager.Disks().empty());
     EXPECT_EQ(GetFileAttributesW(settingsPath.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesW((backupFolder + L"\\VelmoraEX.dat").c_str()), INVALID_FILE_ATTRIBUTES);
