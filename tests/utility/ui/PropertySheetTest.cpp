@@ -639,6 +639,30 @@ TEST_F(PropertySheetTest, BrowserCachePageChecksEachBoxAgainstTheSystem) {
         sheet->DestroyWindow();
     }
 
+    // A cache another disk already has is refused, each with its own message.
+    {
+        CVelmoraEXCacheSettingData& taken = const_cast<CVelmoraEXData&>(manager.Disks().front()).Setting.CacheSetting;
+        taken.IECache = taken.FirefoxCache = taken.ChromeCache = 1;
+        ChosenBrowserFacts facts;
+        facts.chromeCache = chromeCache;
+        prompt.boxes.clear();
+        Open();
+        sheet->SetBrowserFacts(&facts);
+        HWND cache = sheet->BrowserCachePage().m_hWnd;
+        const std::pair<int, std::wstring> refused[] = {
+            {IDC_CACHE_IE_FILES, L"Internet Explorerのインターネット一時ファイルは他のドライブに設定されています。"},
+            {IDC_CACHE_FIREFOX, L"Mozilla Firefoxのインターネット一時ファイルは他のドライブに設定されています。"},
+            {IDC_CACHE_CHROME, L"Google Chromeのキャッシュは他のドライブに設定されています。"},
+        };
+        for (size_t i = 0; i < 3; ++i) {
+            SendDlgItemMessageW(cache, refused[i].first, BM_CLICK, 0, 0);
+            ExpectBox(i, refused[i].second, MB_ICONINFORMATION, title);
+            EXPECT_NE(IsDlgButtonChecked(cache, refused[i].first), BST_CHECKED);
+        }
+        sheet->DestroyWindow();
+        taken.IECache = taken.FirefoxCache = taken.ChromeCache = 0;
+    }
+
     // Running Firefox undoes a click that turns the cache off too.
     disk.Setting.CacheSetting.FirefoxCache = 1;
     ChosenBrowserFacts facts;
@@ -749,9 +773,19 @@ TEST_F(PropertySheetTest, VlinkPageAddsAndRemovesLinksAtOnce) {
         uidriver::WaitFor([&] { return script.Done() || script.Failed(); }, 15000);
         uidriver::WaitFor([&] { return addDialog() == nullptr; }, 5000);
     };
+    // No new link without the backup.
+    SendDlgItemMessageW(sheet->BackupPage().m_hWnd, IDC_BACKUP_NONE, BM_CLICK, 0, 0);
     prompt.boxes.clear();
-    runAdd({refusals[0].first, refusals[1].first, docs});
-    ASSERT_EQ(prompt.boxes.size(), 2u);
+    SendDlgItemMessageW(page, IDC_VLINK_CREATE, BM_CLICK, 0, 0);
+    ExpectBox(0, L"仮想リンクを作成するには、バックアップをする設定に変更してください。", MB_ICONINFORMATION, title);
+    SendDlgItemMessageW(sheet->BackupPage().m_hWnd, IDC_BACKUP_WRITEBACK, BM_CLICK, 0, 0);
+    EXPECT_TRUE(commands.calls.empty());
+
+    prompt.boxes.clear();
+    runAdd({refusals[0].first, L"r:\\Vlink\\Docs", refusals[1].first, docs});
+    ASSERT_EQ(prompt.boxes.size(), 3u);
+    ExpectBox(1, L"RAMディスクに仮想リンクは設定できません。", MB_ICONINFORMATION, caption);
+    prompt.boxes.erase(prompt.boxes.begin() + 1);
     for (size_t i = 0; i < refusals.size(); ++i) ExpectBox(i, refusals[i].second, MB_ICONINFORMATION, caption);
     ASSERT_EQ(commands.calls.size(), 1u);
     EXPECT_EQ(commands.calls[0].command, CRecordingVlinkCommands::kCreate);
