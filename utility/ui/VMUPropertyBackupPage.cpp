@@ -18,18 +18,7 @@ const int kBackupControls[] = {IDC_BACKUP_DEFAULT, IDC_BACKUP_BROWSE, IDC_BACKUP
                                IDC_BACKUP_LOAD_FAST};
 }  // namespace
 
-CVMUPropertyBackupPage::CVMUPropertyBackupPage() : CPropertyPage(IDD_PROPERTY_BACKUP) {
-    m_psp.dwFlags &= ~static_cast<DWORD>(PSP_HASHELP);
-}
-
-CVMUPropertySheet* CVMUPropertyBackupPage::Sheet() const {
-    return dynamic_cast<CVMUPropertySheet*>(CWnd::FromHandle(GetSheetHwnd()));
-}
-
-int CVMUPropertyBackupPage::Prompt(unsigned textId, UINT style) const {
-    CVMUPropertySheet* sheet = Sheet();
-    return sheet ? sheet->Prompt(UMessageText::Load(textId), style) : IDCANCEL;
-}
+CVMUPropertyBackupPage::CVMUPropertyBackupPage() : CVMUSheetPage(IDD_PROPERTY_BACKUP) {}
 
 BOOL CVMUPropertyBackupPage::OnInitDialog() {
     CVMUPropertySheet* sheet = Sheet();

@@ -6,11 +6,9 @@
 
 #include <string>
 
-#include "framework/PropertyPage.h"
+#include "utility/ui/VMUSheetPage.h"
 
-class CVMUPropertySheet;
-
-class CVMUPropertyBackupPage : public CPropertyPage {
+class CVMUPropertyBackupPage : public CVMUSheetPage {
 public:
     CVMUPropertyBackupPage();
 
@@ -23,9 +21,6 @@ protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
 private:
-    CVMUPropertySheet* Sheet() const;
-    int Prompt(unsigned textId, UINT style) const;
-
     int ReadTiming() const;
     void SelectTiming(int index);
     std::wstring FolderText() const;

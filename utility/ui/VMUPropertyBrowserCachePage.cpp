@@ -8,18 +8,7 @@
 #include "utility/ui/VMUPropertySheet.h"
 #include "utility/ui/resource.h"
 
-CVMUPropertyBrowserCachePage::CVMUPropertyBrowserCachePage() : CPropertyPage(IDD_PROPERTY_BROWSER_CACHE) {
-    m_psp.dwFlags &= ~static_cast<DWORD>(PSP_HASHELP);
-}
-
-CVMUPropertySheet* CVMUPropertyBrowserCachePage::Sheet() const {
-    return dynamic_cast<CVMUPropertySheet*>(CWnd::FromHandle(GetSheetHwnd()));
-}
-
-int CVMUPropertyBrowserCachePage::Prompt(unsigned textId, UINT style) const {
-    CVMUPropertySheet* sheet = Sheet();
-    return sheet ? sheet->Prompt(UMessageText::Load(textId), style) : IDCANCEL;
-}
+CVMUPropertyBrowserCachePage::CVMUPropertyBrowserCachePage() : CVMUSheetPage(IDD_PROPERTY_BROWSER_CACHE) {}
 
 bool CVMUPropertyBrowserCachePage::IsChecked(int id) const {
     return m_hWnd && IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED;

@@ -3,11 +3,9 @@
 // Each box is checked against the rest of the system as it is clicked; the apply writes them.
 #include <windows.h>
 
-#include "framework/PropertyPage.h"
+#include "utility/ui/VMUSheetPage.h"
 
-class CVMUPropertySheet;
-
-class CVMUPropertyBrowserCachePage : public CPropertyPage {
+class CVMUPropertyBrowserCachePage : public CVMUSheetPage {
 public:
     CVMUPropertyBrowserCachePage();
 
@@ -22,8 +20,6 @@ protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
 private:
-    CVMUPropertySheet* Sheet() const;
-    int Prompt(unsigned textId, UINT style) const;
     bool IsChecked(int id) const;
     void SetChecked(int id, bool checked);
     // True when a disk other than this sheet's has the cache of this box on.

@@ -55,7 +55,6 @@ CVMUPropertySheet::~CVMUPropertySheet() = default;
 void CVMUPropertySheet::Setup() {
     m_psh.dwFlags |= PSH_NOAPPLYNOW;
     m_psh.dwFlags &= ~static_cast<DWORD>(PSH_HASHELP);
-    m_wholePage.m_psp.dwFlags &= ~static_cast<DWORD>(PSP_HASHELP);
     AddPage(&m_wholePage);
     AddPage(&m_backupPage);
     AddPage(&m_browserCachePage);
@@ -63,7 +62,6 @@ void CVMUPropertySheet::Setup() {
     version.Read();
     const bool windows2000 = version.m_version.dwMajorVersion == 5 && version.m_version.dwMinorVersion == 0;
     if (!IsNewDisk() && !windows2000) {
-        m_vlinkPage.m_psp.dwFlags &= ~static_cast<DWORD>(PSP_HASHELP);
         AddPage(&m_vlinkPage);
     }
 }

@@ -11,13 +11,7 @@
 #include "utility/ui/VlinkAddDialog.h"
 #include "utility/ui/resource.h"
 
-CVMUPropertyVlinkPage::CVMUPropertyVlinkPage() : CPropertyPage(IDD_PROPERTY_VLINK) {
-    m_psp.dwFlags &= ~static_cast<DWORD>(PSP_HASHELP);
-}
-
-CVMUPropertySheet* CVMUPropertyVlinkPage::Sheet() const {
-    return dynamic_cast<CVMUPropertySheet*>(CWnd::FromHandle(GetSheetHwnd()));
-}
+CVMUPropertyVlinkPage::CVMUPropertyVlinkPage() : CVMUSheetPage(IDD_PROPERTY_VLINK) {}
 
 BOOL CVMUPropertyVlinkPage::OnInitDialog() {
     m_list.SubclassDlgItem(IDC_VLINK_LIST, this);

@@ -4,12 +4,10 @@
 // away, whatever happens to the sheet.
 #include <windows.h>
 
-#include "framework/PropertyPage.h"
+#include "utility/ui/VMUSheetPage.h"
 #include "utility/ui/VlinkListCtrl.h"
 
-class CVMUPropertySheet;
-
-class CVMUPropertyVlinkPage : public CPropertyPage {
+class CVMUPropertyVlinkPage : public CVMUSheetPage {
 public:
     CVMUPropertyVlinkPage();
 
@@ -23,7 +21,6 @@ protected:
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:
-    CVMUPropertySheet* Sheet() const;
     // The disk must be enabled; a new link also needs the backup. False after saying why.
     bool MayChange(bool creating) const;
     void OnCreate();

@@ -27,16 +27,7 @@ bool IsLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c
 
 }  // namespace
 
-CVMUPropertyWholePage::CVMUPropertyWholePage() : CPropertyPage(IDD_PROPERTY_WHOLE) {}
-
-CVMUPropertySheet* CVMUPropertyWholePage::Sheet() const {
-    return dynamic_cast<CVMUPropertySheet*>(CWnd::FromHandle(GetSheetHwnd()));
-}
-
-int CVMUPropertyWholePage::Prompt(const std::wstring& text, UINT style) const {
-    CVMUPropertySheet* sheet = Sheet();
-    return sheet ? sheet->Prompt(text, style) : IDCANCEL;
-}
+CVMUPropertyWholePage::CVMUPropertyWholePage() : CVMUSheetPage(IDD_PROPERTY_WHOLE) {}
 
 bool CVMUPropertyWholePage::IsStartupChecked() const {
     return m_hWnd && IsDlgButtonChecked(m_hWnd, IDC_PROPERTY_STARTUP) == BST_CHECKED;

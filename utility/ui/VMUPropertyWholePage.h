@@ -7,10 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/PropertyPage.h"
+#include "utility/ui/VMUSheetPage.h"
 #include "utility/ui/SliderCtrlEx.h"
-
-class CVMUPropertySheet;
 
 // Format combo entries.
 enum : int {
@@ -18,7 +16,7 @@ enum : int {
     FORMAT_INDEX_FAT = 1,
 };
 
-class CVMUPropertyWholePage : public CPropertyPage {
+class CVMUPropertyWholePage : public CVMUSheetPage {
 public:
     CVMUPropertyWholePage();
 
@@ -36,9 +34,6 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    CVMUPropertySheet* Sheet() const;
-    int Prompt(const std::wstring& text, UINT style) const;
-
     void FillDriveLetters(unsigned char letter);
     unsigned char SelectedDriveLetter() const;
     void ComputeSizeLimit();

@@ -3,6 +3,7 @@
 vmx_library(vmx_propertysheet
     WIN
         utility/ui/VMUPropertySheet.cpp
+        utility/ui/VMUSheetPage.cpp
         utility/ui/VMUPropertyWholePage.cpp
         utility/ui/VMUPropertyBackupPage.cpp
         utility/ui/VMUPropertyBrowserCachePage.cpp
