@@ -1,10 +1,11 @@
-# vmx_standin_core: the driver stand-in. Request decoding, options and block tracking are
+# vmx_standin_core: the driver stand-in. Request decoding, options, block tracking and change scans are
 # portable (fuzzed natively); disks, RAM files and the pipe endpoint are Windows code.
 vmx_library(vmx_standin_core
     PORTABLE
         standin/StandinRequest.cpp
         standin/StandinOptions.cpp
         standin/StandinBlockTracker.cpp
+        standin/StandinChangeScan.cpp
     WIN
         standin/StandinRamFile.cpp
         standin/StandinVolumeTarget.cpp
