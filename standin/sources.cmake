@@ -27,3 +27,10 @@ if(WIN32)
     target_link_options(VelmoraEXStandinBench PRIVATE -municode)
     add_dependencies(VelmoraEXStandinBench VelmoraEXStandin)
 endif()
+
+# VelmoraEXStandinScanBench: the per-poll cost of finding unsaved data (bench/standin-scan runs it).
+if(WIN32)
+    add_executable(VelmoraEXStandinScanBench standin/StandinScanBench.cpp)
+    target_link_libraries(VelmoraEXStandinScanBench PRIVATE vmx_standin_core)
+    target_link_options(VelmoraEXStandinScanBench PRIVATE -municode)
+endif()
