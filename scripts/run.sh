@@ -15,6 +15,11 @@ stop() {
     if [ -f "$standin" ] && [ -f "$VMX_WINEPREFIX/system.reg" ]; then
         DISPLAY="$(cat "$state/display" 2>/dev/null || echo "${DISPLAY:-}")" \
             VMX_WINE_TIMEOUT=30 "$VMX_ROOT/scripts/wine-run" "$standin" --stop >/dev/null 2>&1 || true
+        # It saves its disks and closes their drives before it ends: give it that time.
+        for _ in $(seq 600); do
+            pgrep -f 'VelmoraEXStandin\.exe' >/dev/null || break
+            sleep 0.1
+        done
     fi
     timeout 30 "$WINESERVER" -k >/dev/null 2>&1 || true
     if [ -f "$state/xvfb.pid" ]; then

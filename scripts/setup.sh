@@ -13,7 +13,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 lists="${VMX_APT_LISTS:-/var/lib/apt/lists}"
 required=(cmake ninja-build g++ mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           wine wine64 xvfb googletest dosfstools mtools ntfs-3g msitools wixl fonts-noto-cjk
-          imagemagick fuse3 xauth unicode-data ccache clang libclang-rt-14-dev)
+          imagemagick fuse3 fusefat xauth unicode-data ccache clang libclang-rt-14-dev)
 export DEBIAN_FRONTEND=noninteractive
 
 say() { printf 'setup: %s\n' "$*" >&2; }

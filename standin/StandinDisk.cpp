@@ -17,6 +17,14 @@ namespace {
 const unsigned kImageReadFlags = CFile::modeRead | CFile::shareDenyWrite;
 const unsigned kImageWriteFlags = CFile::modeReadWrite | CFile::shareDenyWrite;
 const DWORD kMinRetryMs = 100;
+// How often the writer looks for writes through an open drive.
+const DWORD kScanPollMs = 250;
+
+uint64_t Now() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
 
 // Runs work and turns a thrown file error into its Windows error code (0 when nothing was thrown).
 template <typename Work>
@@ -78,6 +86,7 @@ CStandinDisk::CStandinDisk(const std::wstring& diskId, const StandinDiskSettings
 
 CStandinDisk::~CStandinDisk() {
     StopWriter();
+    m_mount.reset();
     CloseImage();
     m_ram.Close();
 }
@@ -86,6 +95,8 @@ std::wstring CStandinDisk::ImageBasePath() const { return UBackupImage::ImageBas
 
 uint32_t CStandinDisk::StartInRam(const std::wstring& ramFolder, const std::wstring& fileName) {
     if (m_ram.Create(ramFolder, fileName, m_settings.driveSize) != ERROR_SUCCESS) return kStandinErrorRamStorage;
+    m_ramFolder = ramFolder;
+    m_ramStem = fileName.substr(0, fileName.find_last_of(L'.'));
     uint32_t error = HasBackup() ? LoadFromImage() : FormatVolume();
     if (error) {
         m_ram.Close();
@@ -153,6 +164,86 @@ long CStandinDisk::ReadBytes(void* buffer, uint64_t offset, uint32_t length) {
     long error = Guarded([&] { got = m_image->ReadList(buffer, offset, length); });
     if (error) return error;
     return got == length ? 0 : ERROR_HANDLE_EOF;
+}
+
+bool CStandinDisk::OpenDrive(std::wstring& reason) {
+    if (m_imageMode || !m_ram.IsOpen()) {
+        reason = L"the disk runs from its image";
+        return false;
+    }
+    unsigned char sector[512] = {};
+    UStandinUnixSide::DriveFileSystem fileSystem;
+    {
+        std::lock_guard<std::mutex> lock(m_io);
+        if (m_ram.ReadAt(sector, 0, sizeof sector) != ERROR_SUCCESS ||
+            !CStandinMount::FileSystemOf(sector, fileSystem)) {
+            reason = L"no NTFS or FAT volume on the disk";
+            return false;
+        }
+    }
+    std::unique_ptr<CStandinChangeScan> scan;
+    if (HasBackup()) {
+        // What the RAM file holds now is saved, or dirty in the tracker already.
+        scan.reset(new CStandinChangeScan(m_settings.driveSize, m_tracker.BlockSize()));
+        std::lock_guard<std::mutex> lock(m_io);
+        if (scan->Baseline([this](void* buffer, uint64_t offset, uint32_t length) {
+                return static_cast<uint32_t>(m_ram.ReadAt(buffer, offset, length));
+            }) != 0) {
+            reason = L"the RAM file could not be read";
+            return false;
+        }
+    }
+    std::unique_ptr<CStandinMount> mount(new CStandinMount(m_ramFolder, m_ramStem, m_letter));
+    if (!mount->Open(m_ram.Path(), fileSystem, reason)) return false;
+    m_mount = std::move(mount);
+    {
+        std::lock_guard<std::mutex> lock(m_io);
+        m_scan = std::move(scan);
+    }
+    NoteDirty();  // wakes the writer, which looks for changes from now on
+    return true;
+}
+
+bool CStandinDisk::ScanForChanges(bool gated) {
+    CStandinChangeScan::Result result;
+    const CStandinChangeScan::Reader reader = [this](void* buffer, uint64_t offset, uint32_t length) {
+        return static_cast<uint32_t>(m_ram.ReadAt(buffer, offset, length));
+    };
+    uint64_t modified = 0, started = 0, blocks = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_io);
+        if (!m_scan) return true;
+        modified = m_ram.LastWriteTime();
+        started = Now();
+        if (gated && !m_scan->NeedsScan(modified)) return true;
+        blocks = m_scan->BlockCount();
+    }
+    // A chunk at a time, so that status queries and saves get the disk in between.
+    const uint64_t perChunk = CStandinChangeScan::kChunkBytes / m_tracker.BlockSize();
+    for (uint64_t first = 0; first < blocks; first += perChunk) {
+        std::lock_guard<std::mutex> lock(m_io);
+        if (!m_scan) return true;
+        m_scan->ScanBlocks(reader, m_tracker, first, std::min(perChunk, blocks - first), result);
+        if (result.error) return false;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_io);
+        if (m_scan) m_scan->NoteScanned(modified, started);
+    }
+    if (result.newlyDirty) NoteDirty(m_settings.saveType == 3);
+    return true;
+}
+
+uint32_t CStandinDisk::CloseDrive(bool force) {
+    if (!HasDrive()) return 0;
+    const CStandinMount::CloseResult result = m_mount->Close(force);
+    if (result == CStandinMount::CloseResult::Busy) return kStandinErrorInUse;
+    m_mount.reset();
+    // The FUSE program has ended: every write of it is in the RAM file now.
+    ScanForChanges(false);
+    std::lock_guard<std::mutex> lock(m_io);
+    m_scan.reset();
+    return 0;
 }
 
 uint32_t CStandinDisk::Write(uint64_t offset, const std::vector<uint8_t>& data) {
@@ -225,6 +316,7 @@ bool CStandinDisk::FlushPass() {
             buffer.resize(length);
             bool written = EnsureImageOpen() && m_ram.ReadAt(buffer.data(), offset, length) == ERROR_SUCCESS &&
                            Guarded([&] { m_image->WriteList(buffer.data(), offset, length); }) == 0;
+            if (written && m_scan) m_scan->NoteSaved(first, buffer.data(), length);
             if (!written) {
                 m_tracker.MarkBlocks(first, count);
                 CloseImage();
@@ -286,11 +378,11 @@ uint32_t CStandinDisk::SaveAsNewImage(const std::wstring& basePath, uint64_t pie
     return 0;
 }
 
-void CStandinDisk::NoteDirty() {
+void CStandinDisk::NoteDirty(bool now) {
     std::lock_guard<std::mutex> lock(m_writerMutex);
-    if (!m_pending) {
+    if (!m_pending || now) {
         m_pending = true;
-        m_dueAt = Clock::now() + std::chrono::milliseconds(m_settings.sleepNoBlockMs);
+        m_dueAt = Clock::now() + std::chrono::milliseconds(now ? 0 : m_settings.sleepNoBlockMs);
     }
     m_wake.notify_all();
 }
@@ -318,17 +410,35 @@ void CStandinDisk::StopWriter() {
 
 void CStandinDisk::WriterLoop() {
     // Save types 2 and 3 write by themselves once dirty data has waited its delay; type 1 only
-    // while syncing, and then at once.
+    // while syncing, and then at once. While the drive is open, writes through it are looked
+    // for every kScanPollMs.
     const bool automatic = m_settings.saveType == 2 || m_settings.saveType == 3;
     std::unique_lock<std::mutex> lock(m_writerMutex);
+    Clock::time_point nextScan = Clock::now();
     while (!m_stopping) {
+        bool scanning;
+        {
+            std::lock_guard<std::mutex> io(m_io);
+            scanning = m_scan != nullptr;
+        }
+        if (scanning && Clock::now() >= nextScan) {
+            lock.unlock();
+            ScanForChanges(true);
+            lock.lock();
+            nextScan = Clock::now() + std::chrono::milliseconds(kScanPollMs);
+            continue;
+        }
+        const Clock::time_point idleUntil = scanning ? nextScan : Clock::time_point::max();
         if (!m_pending || (!m_syncing && !automatic)) {
-            m_wake.wait(lock);
+            if (scanning)
+                m_wake.wait_until(lock, idleUntil);
+            else
+                m_wake.wait(lock);
             continue;
         }
         Clock::time_point due = m_syncing ? m_retryAt : std::max(m_dueAt, m_retryAt);
         if (Clock::now() < due) {
-            m_wake.wait_until(lock, due);
+            m_wake.wait_until(lock, std::min(due, idleUntil));
             continue;
         }
         m_pending = false;

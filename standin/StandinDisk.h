@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "standin/StandinBlockTracker.h"
+#include "standin/StandinChangeScan.h"
+#include "standin/StandinMount.h"
 #include "standin/StandinRamFile.h"
 #include "utility/disk/RamDiskStatus.h"
 
@@ -51,6 +53,15 @@ public:
     uint32_t StartInRam(const std::wstring& ramFolder, const std::wstring& fileName);
     // Runs the disk from its image pieces, which must exist at their sizes (0x2000 otherwise).
     uint32_t StartOnImage();
+
+    // Opens the disk (in RAM) as a Windows drive of its letter; false with the reason.
+    bool OpenDrive(std::wstring& reason);
+    // Closes its drive, so that the RAM file holds every write: 0, or kStandinErrorInUse when
+    // files on the drive are open (the drive stays). force closes it all the same.
+    uint32_t CloseDrive(bool force);
+    bool HasDrive() const { return m_mount && m_mount->IsOpen(); }
+    // False when the drive's FUSE program has gone while the drive was open.
+    bool DriveAlive() const { return !HasDrive() || m_mount->Alive(); }
 
     // The test interface: bytes at an offset, marking blocks dirty as any write does.
     uint32_t Write(uint64_t offset, const std::vector<uint8_t>& data);
@@ -92,7 +103,12 @@ private:
     void CloseImage();
     // Reads from the disk's bytes, wherever they are kept; a Windows error code.
     long ReadBytes(void* buffer, uint64_t offset, uint32_t length);
-    void NoteDirty();
+    // Blocks turned dirty: the writer saves them after SleepNoBlock (write back), or at once.
+    void NoteDirty(bool now = false);
+    // Compares the disk's blocks with what was last saved and marks the changed ones dirty: for
+    // writes through the drive, which the stand-in does not see. gated: skipped while the RAM
+    // file's time stamp says nothing changed. False when the file could not be read.
+    bool ScanForChanges(bool gated);
     void StartWriter();
     void StopWriter();
     void WriterLoop();
@@ -106,6 +122,11 @@ private:
     // Guards the RAM file, the image set and the tracker.
     std::mutex m_io;
     CStandinRamFile m_ram;
+    std::wstring m_ramFolder;
+    std::wstring m_ramStem;
+    std::unique_ptr<CStandinMount> m_mount;
+    // While the drive is open (and the disk has a backup): digests of the blocks as saved.
+    std::unique_ptr<CStandinChangeScan> m_scan;
     std::unique_ptr<CListFile> m_image;
     CStandinBlockTracker m_tracker;
 

@@ -129,6 +129,7 @@ DWORD CStandinDriver::PrepareRamFolder() {
                 DeleteFileW((folder + L"\\" + data.cFileName).c_str());
         } while (find.Next(data));
     }
+    PrepareDrives();
     return ERROR_SUCCESS;
 }
 
@@ -293,9 +294,36 @@ uint32_t CStandinDriver::Create(const std::wstring& diskId, bool imageModeReques
         error = kStandinErrorNoMemory;
     }
     if (error) return error;
+    OpenDrive(*disk);
     disk->FillStatus(status);
     m_disks.push_back(std::move(disk));
     return 0;
+}
+
+void CStandinDriver::PrepareDrives() {
+    if (!m_options.drives) return;
+    const int stale = CStandinMount::CleanStale(m_ramFolder);
+    if (stale > 0) Log(L"closed %d drive(s) left by a stand-in that ended", stale);
+    m_driveSupport = CStandinMount::Probe(m_ramFolder);
+    if (!m_driveSupport.missing.empty())
+        Log(L"%ls disks are not opened as drives: %ls", m_driveSupport.fuse ? L"some" : L"the",
+            m_driveSupport.missing.c_str());
+}
+
+void CStandinDriver::OpenDrive(CStandinDisk& disk) {
+    if (!m_options.drives || !m_driveSupport.fuse || disk.ImageMode()) return;
+    std::wstring reason;
+    if (!disk.OpenDrive(reason))
+        Log(L"disk %ls: no drive %lc: (%ls)", disk.Id().c_str(), static_cast<wint_t>(disk.Letter()), reason.c_str());
+}
+
+uint32_t CStandinDriver::CloseForRemove(CStandinDisk& disk, bool save) {
+    const bool hadDrive = disk.HasDrive();
+    uint32_t error = disk.CloseDrive(false);
+    if (error) return error;
+    if (save) error = disk.SaveDirty();
+    if (error && hadDrive) OpenDrive(disk);
+    return error;
 }
 
 uint32_t CStandinDriver::Remove(const Command& command) {
@@ -303,10 +331,8 @@ uint32_t CStandinDriver::Remove(const Command& command) {
     if (!disk) return kStandinErrorUnknownDisk;
     if (disk->InUse()) return kStandinErrorInUse;
     // A disk whose contents cannot be saved stays, so that nothing is lost.
-    if (command.save) {
-        uint32_t error = disk->SaveDirty();
-        if (error) return error;
-    }
+    uint32_t error = CloseForRemove(*disk, command.save);
+    if (error) return error;
     Erase(disk);
     return 0;
 }
@@ -315,8 +341,13 @@ uint32_t CStandinDriver::SaveAndRemove(const Command& command) {
     CStandinDisk* disk = Find(command.diskId);
     if (!disk) return kStandinErrorUnknownDisk;
     if (disk->InUse()) return kStandinErrorInUse;
-    uint32_t error = disk->SaveAsNewImage(command.imagePath, command.pieceSize);
+    uint32_t error = CloseForRemove(*disk, false);
     if (error) return error;
+    error = disk->SaveAsNewImage(command.imagePath, command.pieceSize);
+    if (error) {
+        OpenDrive(*disk);
+        return error;
+    }
     Erase(disk);
     return 0;
 }
@@ -342,6 +373,7 @@ size_t CStandinDriver::CreateStartupDisks() {
 
 void CStandinDriver::RemoveAll() {
     for (auto& disk : m_disks) {
+        disk->CloseDrive(true);
         if (disk->SaveDirty() != 0)
             Log(L"disk %ls: unsaved data could not be written to its image", disk->Id().c_str());
     }

@@ -53,6 +53,12 @@ private:
     uint32_t Create(const std::wstring& diskId, bool imageModeRequest, RamDiskStatus& status);
     uint32_t Remove(const Command& command);
     uint32_t SaveAndRemove(const Command& command);
+    // Closes the disk's drive and writes what it has not saved: the error word of a remove.
+    // When the data cannot be saved the drive is opened again, so the disk stays usable.
+    uint32_t CloseForRemove(CStandinDisk& disk, bool save);
+    // Finds out once whether disks can be opened as drives, and cleans what ended stand-ins left.
+    void PrepareDrives();
+    void OpenDrive(CStandinDisk& disk);
 
     // Reads the disk's [RamDisk] and [Setting] values; an error word.
     uint32_t ReadSettings(const std::wstring& path, StandinDiskSettings& settings, unsigned char& letter);
@@ -70,5 +76,6 @@ private:
     std::wstring m_ramFolder;
     unsigned m_fileSerial = 0;
     bool m_stopRequested = false;
+    CStandinMount::Support m_driveSupport;
     std::vector<std::unique_ptr<CStandinDisk>> m_disks;
 };

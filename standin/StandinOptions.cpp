@@ -4,7 +4,7 @@
 
 const wchar_t CStandinOptions::kUsage[] =
     L"usage: VelmoraEXStandin [--pipe-name NAME] [--memory-budget BYTES[K|M|G|T]] [--ram-dir FOLDER] "
-    L"[--save-rate BYTES[K|M|G|T]] [--no-startup-disks] | --stop [--pipe-name NAME] | --help";
+    L"[--save-rate BYTES[K|M|G|T]] [--no-startup-disks] [--no-drives] | --stop [--pipe-name NAME] | --help";
 const wchar_t CStandinOptions::kDefaultPipeName[] = L"VelmoraEXRamDiskDriver";
 
 bool CStandinOptions::ParseBytes(const std::wstring& text, uint64_t& bytes) {
@@ -95,6 +95,8 @@ bool CStandinOptions::Parse(const std::vector<std::wstring>& args, std::wstring&
             }
         } else if (name == L"--no-startup-disks") {
             startupDisks = false;
+        } else if (name == L"--no-drives") {
+            drives = false;
         } else if (name == L"--stop") {
             stop = true;
         } else if (name == L"--help") {
@@ -104,7 +106,7 @@ bool CStandinOptions::Parse(const std::vector<std::wstring>& args, std::wstring&
             return false;
         }
     }
-    if (stop && (hasMemoryBudget || !ramDir.empty() || !startupDisks || saveRate != 0)) {
+    if (stop && (hasMemoryBudget || !ramDir.empty() || !startupDisks || !drives || saveRate != 0)) {
         error = L"--stop takes only --pipe-name";
         return false;
     }

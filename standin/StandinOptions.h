@@ -27,6 +27,7 @@ public:
     uint64_t saveRate = 0;     // --save-rate: bytes a second a disk's saves may
                                // write to its image; 0 = as fast as it goes
     bool startupDisks = true;  // --no-startup-disks turns it off
+    bool drives = true;        // --no-drives: disks are not opened as Windows drives
     bool stop = false;         // --stop: ask the running stand-in to end
     bool help = false;         // --help
 };

@@ -73,3 +73,9 @@ uint64_t CStandinRamFile::HeldBytes() const {
     uint64_t held = static_cast<uint64_t>(info.AllocationSize.QuadPart);
     return held < m_size ? held : m_size;
 }
+
+uint64_t CStandinRamFile::LastWriteTime() const {
+    FILETIME written{};
+    if (!m_file || !GetFileTime(m_file.Get(), nullptr, nullptr, &written)) return 0;
+    return (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+}

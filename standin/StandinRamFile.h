@@ -22,6 +22,9 @@ public:
     DWORD ReadAt(void* buffer, uint64_t offset, DWORD length) const;
     DWORD WriteAt(const void* buffer, uint64_t offset, DWORD length);
 
+    // When the file last changed (by anyone, through any handle or mount), in FILETIME ticks;
+    // 0 when it cannot be read.
+    uint64_t LastWriteTime() const;
     // Bytes the file system holds for the file (what its sparse holes do not cover).
     uint64_t HeldBytes() const;
     uint64_t Size() const { return m_size; }

@@ -5,9 +5,12 @@ vmx_library(vmx_standin_core
         standin/StandinRequest.cpp
         standin/StandinOptions.cpp
         standin/StandinBlockTracker.cpp
+        standin/StandinMountScripts.cpp
         standin/StandinChangeScan.cpp
     WIN
         standin/StandinRamFile.cpp
+        standin/StandinUnixSide.cpp
+        standin/StandinMount.cpp
         standin/StandinVolumeTarget.cpp
         standin/StandinDisk.cpp
         standin/StandinDriver.cpp

@@ -24,13 +24,14 @@ TEST(StandinOptions, DefaultsServeTheDriversPipeWithoutABudget) {
 TEST(StandinOptions, EveryOptionTakesItsValue) {
     CStandinOptions options;
     ASSERT_TRUE(ParseArgs({L"--pipe-name", L"Test-1", L"--memory-budget", L"64M", L"--ram-dir", L"Z:\\dev\\shm\\x",
-                           L"--save-rate", L"8M", L"--no-startup-disks"},
+                           L"--save-rate", L"8M", L"--no-startup-disks", L"--no-drives"},
                           options));
     EXPECT_EQ(options.pipeName, L"Test-1");
     EXPECT_TRUE(options.hasMemoryBudget);
     EXPECT_EQ(options.memoryBudget, 64u << 20);
     EXPECT_EQ(options.ramDir, L"Z:\\dev\\shm\\x");
     EXPECT_FALSE(options.startupDisks);
+    EXPECT_FALSE(options.drives);
     EXPECT_EQ(options.saveRate, 8u << 20);
 
     CStandinOptions zero;
@@ -63,6 +64,7 @@ TEST(StandinOptions, MalformedCommandLinesAreRefused) {
         {L"--save-rate", L"0"},
         {L"--save-rate", L"fast"},
         {L"--stop", L"--save-rate", L"1M"},
+        {L"--stop", L"--no-drives"},
         {L"--help", L"--stop"},
     };
     for (const auto& args : bad) {

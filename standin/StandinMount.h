@@ -1,0 +1,59 @@
+#pragma once
+// A disk's RAM file opened as a Windows drive under Wine: the volume in it mounted through FUSE
+// (ntfs-3g for NTFS, fusefat for FAT) at a folder beside the RAM file, and the disk's letter
+// defined for that folder as a RAM-disk drive. Closing removes the letter, unmounts and waits
+// for the FUSE program to end, so that every write is in the RAM file before it is saved.
+#include <windows.h>
+
+#include <string>
+
+#include "standin/StandinUnixSide.h"
+
+class CStandinMount {
+public:
+    // What this machine can mount; found once by the driver.
+    struct Support {
+        bool fuse = false;
+        bool ntfs = false;
+        bool fat = false;
+        // Why some or all disks will not be drives; empty when every volume can be.
+        std::wstring missing;
+    };
+    static Support Probe(const std::wstring& workFolder);
+
+    // The file system of the volume whose first sector this is; false when it is neither.
+    static bool FileSystemOf(const unsigned char (&sector)[512], UStandinUnixSide::DriveFileSystem& fileSystem);
+
+    // Unmounts and undefines what stand-ins that ended without closing left in ramFolder: the
+    // mount folders whose RAM file is gone or not open any more. Returns how many.
+    static int CleanStale(const std::wstring& ramFolder);
+
+    // ramFile is "<ramFolder>\<stem>.ram".
+    CStandinMount(const std::wstring& ramFolder, const std::wstring& stem, wchar_t letter);
+    CStandinMount(const CStandinMount&) = delete;
+    CStandinMount& operator=(const CStandinMount&) = delete;
+    ~CStandinMount();
+
+    // Mounts ramFile and defines the letter; false with a reason for the log.
+    bool Open(const std::wstring& ramFile, UStandinUnixSide::DriveFileSystem fileSystem, std::wstring& reason);
+
+    enum class CloseResult { Closed, Busy, Failed };
+    // Removes the letter and unmounts. Busy (letter defined again) when files on the drive are
+    // open and not force; force unmounts lazily and waits for the FUSE program all the same.
+    CloseResult Close(bool force);
+
+    bool IsOpen() const { return m_open; }
+    // False when the FUSE program has gone while the drive was open.
+    bool Alive() const;
+    wchar_t Letter() const { return m_letter; }
+
+private:
+    std::wstring Path(const wchar_t* suffix) const;
+
+    const std::wstring m_folder;
+    const std::wstring m_stem;
+    const wchar_t m_letter;
+    UStandinUnixSide::DriveFileSystem m_fileSystem = UStandinUnixSide::DriveFileSystem::Ntfs;
+    std::string m_mountUnix;
+    bool m_open = false;
+};
