@@ -34,6 +34,19 @@ inline uint64_t Mix(uint64_t x) {
     return x;
 }
 
+// Whether length bytes are all zero, stopping at the first 64 bytes that are not.
+bool IsZero(const unsigned char* p, size_t length) {
+    size_t i = 0;
+    for (; i + 64 <= length; i += 64) {
+        uint64_t any = 0;
+        for (size_t j = 0; j < 64; j += 8) any |= Load(p + i + j);
+        if (any) return false;
+    }
+    for (; i < length; ++i)
+        if (p[i]) return false;
+    return true;
+}
+
 }  // namespace
 
 uint64_t CStandinChangeScan::Digest(const void* bytes, size_t length) {
@@ -63,9 +76,16 @@ CStandinChangeScan::CStandinChangeScan(uint64_t totalSize, uint32_t blockSize)
     : m_totalSize(totalSize), m_blockSize(blockSize ? blockSize : CStandinBlockTracker::kLargestBlock) {
     const uint64_t blocks = m_totalSize / m_blockSize + (m_totalSize % m_blockSize ? 1 : 0);
     const std::vector<unsigned char> zeros(m_blockSize, 0);
-    m_digests.assign(static_cast<size_t>(blocks), Digest(zeros.data(), zeros.size()));
-    if (blocks && BlockLength(blocks - 1) != m_blockSize)
-        m_digests.back() = Digest(zeros.data(), BlockLength(blocks - 1));
+    m_zeroDigest = Digest(zeros.data(), zeros.size());
+    m_digests.assign(static_cast<size_t>(blocks), m_zeroDigest);
+    if (blocks) m_digests.back() = m_zeroTailDigest = Digest(zeros.data(), BlockLength(blocks - 1));
+}
+
+uint64_t CStandinChangeScan::BlockDigest(uint64_t block, const unsigned char* bytes) const {
+    const uint32_t length = BlockLength(block);
+    // Holes of the sparse file read as zeros: their digest is known.
+    if (IsZero(bytes, length)) return length == m_blockSize ? m_zeroDigest : m_zeroTailDigest;
+    return Digest(bytes, length);
 }
 
 uint32_t CStandinChangeScan::BlockLength(uint64_t block) const {
@@ -85,7 +105,7 @@ uint32_t CStandinChangeScan::ForEachDigest(const Reader& reader, uint64_t first,
         const uint32_t length = static_cast<uint32_t>(std::min(blocks * m_blockSize, m_totalSize - offset));
         if (uint32_t error = reader(buffer.data(), offset, length)) return error;
         for (uint64_t i = 0; i < blocks; ++i, ++block)
-            visit(block, Digest(buffer.data() + i * m_blockSize, BlockLength(block)));
+            visit(block, BlockDigest(block, buffer.data() + i * m_blockSize));
     }
     return 0;
 }

@@ -84,6 +84,7 @@ public:
 
 private:
     uint32_t BlockLength(uint64_t block) const;
+    uint64_t BlockDigest(uint64_t block, const unsigned char* bytes) const;
     // Reads blocks [first, first + count) a chunk at a time and hands each block's digest to
     // visit(block, digest). The reader's error, or 0.
     uint32_t ForEachDigest(const Reader& reader, uint64_t first, uint64_t count,
@@ -91,6 +92,8 @@ private:
 
     uint64_t m_totalSize;
     uint32_t m_blockSize;
+    uint64_t m_zeroDigest = 0;      // of a whole block of zeros
+    uint64_t m_zeroTailDigest = 0;  // of the last block, all zeros
     std::vector<uint64_t> m_digests;
     bool m_scanned = false;
     uint64_t m_scannedModified = 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <vector>
@@ -50,6 +51,7 @@ TEST(StandinChangeScan, ScansMarkExactlyTheBlocksThatDifferFromTheBaseline) {
         std::vector<uint64_t> before;  // blocks dirty before the scan
         std::set<uint64_t> dirty;
         uint64_t changed, newlyDirty;
+        std::vector<uint64_t> zeroed = {};  // blocks made all zero after the baseline
     } cases[] = {
         {"nothing changed", 64 * 4096, 4096, {}, {}, {}, 0, 0},
         {"first byte", 64 * 4096, 4096, {0}, {}, {0}, 1, 1},
@@ -57,6 +59,7 @@ TEST(StandinChangeScan, ScansMarkExactlyTheBlocksThatDifferFromTheBaseline) {
         {"partial last block", 10 * 4096 + 1000, 4096, {10 * 4096 + 999}, {}, {10}, 1, 1},
         {"both sides of a block edge", 64 * 4096, 4096, {4095, 4096}, {}, {0, 1}, 2, 1 + 1},
         {"changed and restored", 64 * 4096, 4096, {5000, 5000}, {}, {}, 0, 0},
+        {"blocks made all zero", 10 * 4096 + 1000, 4096, {}, {}, {2, 10}, 2, 2, {2, 10}},
         {"dirty blocks stay dirty", 64 * 4096, 4096, {}, {3, 40}, {3, 40}, 0, 0},
         {"a change in a dirty block", 64 * 4096, 4096, {3 * 4096 + 7}, {3}, {3}, 1, 0},
         {"both sides of a chunk edge",
@@ -76,6 +79,9 @@ TEST(StandinChangeScan, ScansMarkExactlyTheBlocksThatDifferFromTheBaseline) {
         CStandinBlockTracker tracker(c.size, c.blockSize);
         ASSERT_EQ(scan.Baseline(disk.Reader()), 0u);
         for (uint64_t offset : c.flips) disk.bytes[offset] ^= 0xFF;
+        for (uint64_t block : c.zeroed)
+            std::fill(disk.bytes.begin() + block * c.blockSize,
+                      disk.bytes.begin() + std::min(disk.bytes.size(), (block + 1) * c.blockSize), 0);
         for (uint64_t block : c.before) tracker.MarkBlocks(block, 1);
         CStandinChangeScan::Result result = scan.Scan(disk.Reader(), tracker);
         EXPECT_EQ(result.error, 0u);
@@ -84,6 +90,18 @@ TEST(StandinChangeScan, ScansMarkExactlyTheBlocksThatDifferFromTheBaseline) {
         EXPECT_EQ(result.newlyDirty, c.newlyDirty);
         EXPECT_EQ(DirtyBlocks(tracker), c.dirty);
     }
+    // A new disk, never read: zeros everywhere are its baseline, a partial last block included.
+    CStandinChangeScan scan(10 * 4096 + 1000, 4096);
+    CStandinBlockTracker tracker(10 * 4096 + 1000, 4096);
+    std::vector<uint8_t> zeros(10 * 4096 + 1000, 0);
+    zeros[10 * 4096 + 999] = 1;
+    auto reader = [&](void* buffer, uint64_t offset, uint32_t length) -> uint32_t {
+        std::memcpy(buffer, zeros.data() + offset, length);
+        return 0;
+    };
+    EXPECT_EQ(scan.Scan(reader, tracker).changed, 1u);
+    zeros[10 * 4096 + 999] = 0;
+    EXPECT_EQ(scan.Scan(reader, tracker).changed, 0u);
 }
 
 TEST(StandinChangeScan, SavedBytesBecomeTheBaselineOfTheBlocksTheyCover) {
