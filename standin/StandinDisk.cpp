@@ -388,6 +388,11 @@ void CStandinDisk::NoteDirty(bool now) {
 }
 
 void CStandinDisk::SetSyncing(bool syncing) {
+    if (syncing) {
+        // The next poll reads the whole disk, whatever the time stamp says.
+        std::lock_guard<std::mutex> lock(m_io);
+        if (m_scan) m_scan->ForgetScan();
+    }
     bool dirty = DirtyBytes() != 0;
     std::lock_guard<std::mutex> lock(m_writerMutex);
     m_syncing = syncing;
