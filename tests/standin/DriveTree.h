@@ -22,7 +22,7 @@ public:
 
     // The tree for a file system: Japanese names on NTFS; on FAT ASCII 8.3 names (all fusefat
     // takes).
-    static CDriveTree For(bool ntfs) {
+    static CDriveTree For(bool ntfs, size_t bigFileBytes = 0) {
         CDriveTree tree;
         tree.m_ntfs = ntfs;
         tree.m_folders = ntfs ? std::vector<std::wstring>{L"\\日本語フォルダ", L"\\日本語フォルダ\\下の階"}
@@ -31,6 +31,7 @@ public:
         tree.m_files = {{tree.m_folders.front() + (ntfs ? L"\\メモ.txt" : L"\\ONE.BIN"), 1},
                         {deep + L"\\TWO.BIN", 100000},
                         {deep + L"\\THREE.BIN", 3 << 20}};
+        if (bigFileBytes) tree.m_files.push_back({L"\\BIG.BIN", bigFileBytes});
         return tree;
     }
 

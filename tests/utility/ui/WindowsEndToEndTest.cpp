@@ -1,6 +1,7 @@
 // The utility's windows end to end under Wine, with the real driver stand-in: a person's clicks
-// on the status sheet and the settings sheet create, disable, enable and delete a disk, and a
-// shutdown with unsaved data runs the save dialog. Message boxes and balloons are recorded.
+// on the status sheet and the settings sheet create, disable, enable and delete a disk whose
+// files are written through its drive letter, and a shutdown with unsaved data runs the save
+// dialog. Message boxes and balloons are recorded.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -14,7 +15,10 @@
 #include "StandinDisks.h"
 #include "UiDriver.h"
 #include "framework/ScratchFolder.h"
+#include "standin/DriveTree.h"
 #include "standin/StandinHarness.h"
+#include "utility/disk/BackupImage.h"
+#include "utility/disk/ListFile.h"
 #include "utility/core/LoadSettings.h"
 #include "utility/core/SettingsPaths.h"
 #include "utility/core/VelmoraEXManager.h"
@@ -133,6 +137,12 @@ protected:
         if (!client.Query(path, 0, status)) return ~0ull;
         return status.UnsavedBytes();
     }
+    const CVelmoraEXData* DiskOf(const std::wstring& path) {
+        for (const CVelmoraEXData& disk : manager.Disks())
+            if (disk.Status.SettingsPath == path) return &disk;
+        return nullptr;
+    }
+
     ScratchFolder scratch;
     std::wstring pipeName, ramDir, optionFile, optionBackup;
     bool hadOptions = false;
@@ -152,6 +162,9 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
     std::vector<std::wstring> rowTexts;  // column 0 of the first row, each change as it showed
     const std::vector<uint8_t> data = Pattern(4096, 42);
     std::vector<uint8_t> readBack;
+    const CDriveTree tree = CDriveTree::For(true);
+    bool drive = false, driveGone = false;
+    std::string inImage = "(not read)", onDrive = "(not read)";
     size_t boxesBeforeDisable = 0, boxesAfterDisable = 0;
 
     auto rowIs = [&](const std::wstring& text) { return list && ListCount(list) == 1 && ListText(list, 0, 0) == text; };
@@ -179,6 +192,8 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
             SetDlgItemTextW(whole, IDC_PROPERTY_SIZE, L"256");
             SendDlgItemMessageW(whole, IDC_PROPERTY_LETTER, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                                 reinterpret_cast<LPARAM>(L"R:"));
+            SendDlgItemMessageW(whole, IDC_PROPERTY_FORMAT, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                                reinterpret_cast<LPARAM>(L"NTFS"));
             PostMessageW(props, PSM_PRESSBUTTON, PSBTN_OK, 0);
         });
     // Each button is pressed once the selected row has made it available.
@@ -187,7 +202,12 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
         [&] {
             settingsPath = manager.Disks().front().Status.SettingsPath;
             backupFolder = manager.Disks().front().Setting.BackupBaseDir;
-            EXPECT_EQ(WriteDisk(settingsPath, 200 * kMiB, data), 0);
+            // Files through the drive where the stand-in makes one, else bytes through its test interface.
+            drive = GetDriveTypeW(L"R:\\") == DRIVE_RAMDISK;
+            if (drive)
+                EXPECT_TRUE(tree.Write(L"R:"));
+            else
+                EXPECT_EQ(WriteDisk(settingsPath, 200 * kMiB, data), 0);
             boxesBeforeDisable = prompt.boxes.size();
             ListSelect(list, 0);
         });
@@ -198,6 +218,11 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
         L"disk disabled", [&] { return rowIs(UMessageText::Load(IDS_3202)) && manager.IsIdle(); },
         [&] {
             boxesAfterDisable = prompt.boxes.size();
+            if (drive) {
+                driveGone = GetDriveTypeW(L"R:\\") == DRIVE_NO_ROOT_DIR;
+                inImage = tree.ImageMismatches(CListFile::MakePieceName(UBackupImage::ImageBasePath(backupFolder), 0),
+                                               scratch.Path());
+            }
             ListSelect(list, 0);
         });
     script.Add(
@@ -206,7 +231,10 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
     script.Add(
         L"disk enabled again", [&] { return rowIs(L"R:") && manager.IsIdle(); },
         [&] {
-            readBack = ReadDisk(settingsPath, 200 * kMiB, 4096);
+            if (drive)
+                onDrive = tree.Mismatches(L"R:");
+            else
+                readBack = ReadDisk(settingsPath, 200 * kMiB, 4096);
             prompt.answers = {IDYES};  // to the deletion question
             ListSelect(list, 0);
         });
@@ -249,9 +277,16 @@ TEST_F(WindowsEndToEnd, StatusSheetCreatesDisablesEnablesAndDeletesADisk) {
         return b.text == L"ドライブレター ： R:\n容量 ： 256MB";
     })) << Seen(rowTexts, prompt);
 
-    // Disabling a disk with a backup asks nothing; the data came back from its image.
+    // Disabling a disk with a backup asks nothing and takes its drive away; the image holds the
+    // files (as ntfs-3g's tools read it), and they came back from it.
     EXPECT_EQ(boxesAfterDisable, boxesBeforeDisable);
-    EXPECT_EQ(readBack, data);
+    if (drive) {
+        EXPECT_TRUE(driveGone);
+        EXPECT_EQ(inImage, "");
+        EXPECT_EQ(onDrive, "");
+    } else {
+        EXPECT_EQ(readBack, data);
+    }
 
     // The deletion asked once, with the exact question, and removed the files.
     ASSERT_FALSE(prompt.boxes.empty());
@@ -294,8 +329,21 @@ TEST_F(WindowsEndToEnd, ShutdownWithMuchUnsavedDataShowsTheSaveDialogUntilItIsSa
     // 4 MiB a second: 24 MiB take about six seconds to reach the image.
     StartStandin(L"--save-rate 4M");
     CreateTray();
-    const std::wstring path = CreateDisk(64 * kMiB, SAVE_WRITE_BACK);
-    ASSERT_TRUE(FillDisk(path, 32 * kMiB, 24 * kMiB));
+    const std::wstring path = MakeDisk(*tray, 64 * kMiB, FORMAT_TYPE_NTFS, SAVE_WRITE_BACK);
+    ASSERT_FALSE(path.empty()) << "disk mounted";
+    // Files through the drive where the stand-in makes one, else bytes through its test interface.
+    const CVelmoraEXData* disk = DiskOf(path);
+    ASSERT_NE(disk, nullptr);
+    const wchar_t letter = disk->Status.CurrentLetter;
+    const std::wstring root = std::wstring(1, letter) + L":";
+    const bool drive = letter && GetDriveTypeW((root + L"\\").c_str()) == DRIVE_RAMDISK;
+    const CDriveTree tree = CDriveTree::For(true, 21 * kMiB);
+    if (drive) {
+        ASSERT_TRUE(tree.Write(root));
+        ASSERT_TRUE(WaitFor([&] { return UnsavedBytes(path) >= 20 * kMiB; }, 3000)) << UnsavedBytes(path);
+    } else {
+        ASSERT_TRUE(FillDisk(path, 32 * kMiB, 24 * kMiB));
+    }
 
     ShutdownRun run = QueryShutdown(*tray);
     EXPECT_EQ(run.answer, TRUE);
@@ -309,6 +357,13 @@ TEST_F(WindowsEndToEnd, ShutdownWithMuchUnsavedDataShowsTheSaveDialogUntilItIsSa
     EXPECT_TRUE(std::is_sorted(run.progress.ranges.begin(), run.progress.ranges.end())) << "the maximum only grows";
 
     EXPECT_EQ(UnsavedBytes(path), 0u);
+    // What was written through the drive is in the image, as ntfs-3g's tools read it.
+    if (drive) {
+        EXPECT_EQ(
+            tree.ImageMismatches(CListFile::MakePieceName(UBackupImage::ImageBasePath(disk->Setting.BackupBaseDir), 0),
+                                 scratch.Path()),
+            "");
+    }
 }
 
 TEST_F(WindowsEndToEnd, ShutdownWithLittleUnsavedDataSavesWithoutAWindow) {
