@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,11 +16,13 @@
 #include "common/Junction.h"
 #include "framework/ScratchFolder.h"
 #include "tests/common/FakeReparsePoints.h"
+#include "tests/common/StoredReparsePoints.h"
 #include "utility/core/SettingsFile.h"
 #include "utility/core/SettingsPaths.h"
 #include "utility/core/VMUThreadTaskHeader.h"
 #include "utility/core/VelmoraEXManager.h"
 #include "utility/disk/DataFolder.h"
+#include "utility/links/WineDriveLetter.h"
 #include "utility/ui/DiskSequencer.h"
 #include "utility/core/PhysicalMemory.h"
 #include "utility/ui/SequencerHost.h"
@@ -139,6 +142,32 @@ protected:
         EXPECT_EQ(sequencer.PendingChange(), nullptr);
         EXPECT_TRUE(host.queue.empty());
         EXPECT_FALSE(sheet->ChangeStarted());
+    }
+    // Opens the virtual-link page's add dialog and offers each text in turn with OK; what the
+    // dialog's box held when each text after the first went in (the previous text as the dialog
+    // left it) is added to `seen`. Cancel when a text is left over.
+    void RunAddDialog(HWND vlinkPage, const std::vector<std::wstring>& texts,
+                      std::vector<std::wstring>* seen = nullptr) {
+        auto dialog = [] { return FindWindowW(L"#32770", L"仮想リンクの作成"); };
+        uidriver::Script script;
+        for (size_t i = 0; i < texts.size(); ++i) {
+            script.Add(
+                L"add dialog", [&] { return dialog() != nullptr; },
+                [&, i] {
+                    wchar_t left[MAX_PATH] = {};
+                    GetDlgItemTextW(dialog(), IDC_VLINK_ADD_FOLDER, left, MAX_PATH);
+                    if (seen && i > 0) seen->push_back(left);
+                    SetDlgItemTextW(dialog(), IDC_VLINK_ADD_FOLDER, texts[i].c_str());
+                    PostMessageW(dialog(), WM_COMMAND, IDOK, 0);
+                });
+        }
+        script.Start(10000, [&] {
+            if (HWND d = dialog()) PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+        });
+        SendDlgItemMessageW(vlinkPage, IDC_VLINK_CREATE, BM_CLICK, 0, 0);
+        uidriver::WaitFor([&] { return script.Done() || script.Failed(); }, 15000);
+        uidriver::WaitFor([&] { return dialog() == nullptr; }, 5000);
+        EXPECT_FALSE(script.Failed());
     }
     void ExpectBox(size_t index, const std::wstring& text, UINT style, const std::wstring& caption) {
         ASSERT_GT(prompt.boxes.size(), index);
@@ -748,30 +777,23 @@ TEST_F(PropertySheetTest, VlinkPageAddsAndRemovesLinksAtOnce) {
     sheet->SetLinkCommands(&commands);
     HWND page = sheet->VlinkPage().m_hWnd;
     HWND list = GetDlgItem(page, IDC_VLINK_LIST);
-    // The add dialog: each text refused with its message, then one accepted; a second time the
-    // folder is in use and deferred.
+    // The add dialog: each text refused with its message, the dialog staying open with the text as
+    // it was checked (its full path once it has a drive, a folder and a name), then one accepted;
+    // a second time the folder is in use and deferred. Wine's CD-ROM drives report "CDFS".
     const std::wstring caption = L"仮想リンク";
-    const std::vector<std::pair<std::wstring, std::wstring>> refusals = {
-        {L"Docs", L"仮想リンクに設定するフォルダを指定してください。"},
-        {scratch.Path() + L"\\Missing", L"フォルダが見つかりません。\n存在するフォルダを指定してください。"},
+    ASSERT_TRUE(ScratchFolder::MakeFolder(scratch / L"disc"));
+    ASSERT_TRUE(ScratchFolder::MakeFolder(scratch / L"disc\\Photos"));
+    WineDriveLetter cdrom(L'K', scratch / L"disc", WineDriveLetter::Kind::Cdrom);
+    ASSERT_TRUE(cdrom.Works());
+    struct Refusal {
+        std::wstring text, message, left;
     };
-    auto addDialog = [] { return FindWindowW(L"#32770", L"仮想リンクの作成"); };
-    auto runAdd = [&](const std::vector<std::wstring>& texts) {
-        uidriver::Script script;
-        for (const std::wstring& text : texts) {
-            script.Add(
-                L"add dialog", [&] { return addDialog() != nullptr; },
-                [&, text] {
-                    SetDlgItemTextW(addDialog(), IDC_VLINK_ADD_FOLDER, text.c_str());
-                    PostMessageW(addDialog(), WM_COMMAND, IDOK, 0);
-                });
-        }
-        script.Start(10000, [&] {
-            if (HWND d = addDialog()) PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
-        });
-        SendDlgItemMessageW(page, IDC_VLINK_CREATE, BM_CLICK, 0, 0);
-        uidriver::WaitFor([&] { return script.Done() || script.Failed(); }, 15000);
-        uidriver::WaitFor([&] { return addDialog() == nullptr; }, 5000);
+    const Refusal refusals[] = {
+        {L"  Docs ", L"仮想リンクに設定するフォルダを指定してください。", L"Docs"},
+        {L"r:\\Vlink\\Docs", L"RAMディスクに仮想リンクは設定できません。", L"r:\\Vlink\\Docs"},
+        {L"K:\\Photos\\..\\Photos", L"指定したドライブは仮想リンクに対応していません。", L"K:\\Photos"},
+        {scratch.Path() + L"\\Missing", L"フォルダが見つかりません。\n存在するフォルダを指定してください。",
+         scratch.Path() + L"\\Missing"},
     };
     // No new link without the backup.
     SendDlgItemMessageW(sheet->BackupPage().m_hWnd, IDC_BACKUP_NONE, BM_CLICK, 0, 0);
@@ -782,11 +804,17 @@ TEST_F(PropertySheetTest, VlinkPageAddsAndRemovesLinksAtOnce) {
     EXPECT_TRUE(commands.calls.empty());
 
     prompt.boxes.clear();
-    runAdd({refusals[0].first, L"r:\\Vlink\\Docs", refusals[1].first, docs});
-    ASSERT_EQ(prompt.boxes.size(), 3u);
-    ExpectBox(1, L"RAMディスクに仮想リンクは設定できません。", MB_ICONINFORMATION, caption);
-    prompt.boxes.erase(prompt.boxes.begin() + 1);
-    for (size_t i = 0; i < refusals.size(); ++i) ExpectBox(i, refusals[i].second, MB_ICONINFORMATION, caption);
+    std::vector<std::wstring> texts, seen;
+    for (const Refusal& r : refusals) texts.push_back(r.text);
+    texts.push_back(docs);
+    RunAddDialog(page, texts, &seen);
+    ASSERT_EQ(prompt.boxes.size(), std::size(refusals));
+    ASSERT_EQ(seen.size(), std::size(refusals));
+    for (size_t i = 0; i < std::size(refusals); ++i) {
+        SCOPED_TRACE(refusals[i].text);
+        ExpectBox(i, refusals[i].message, MB_ICONINFORMATION, caption);
+        EXPECT_EQ(seen[i], refusals[i].left);
+    }
     ASSERT_EQ(commands.calls.size(), 1u);
     EXPECT_EQ(commands.calls[0].command, CRecordingVlinkCommands::kCreate);
     EXPECT_EQ(commands.calls[0].drive, L'R');
@@ -797,7 +825,7 @@ TEST_F(PropertySheetTest, VlinkPageAddsAndRemovesLinksAtOnce) {
     // The same folder again is refused; another folder in use is kept for the next enable.
     commands.answers[CRecordingVlinkCommands::kCreate] = {2};
     prompt.boxes.clear();
-    runAdd({docs, other});
+    RunAddDialog(page, {docs, other});
     ExpectBox(0, L"このフォルダは既に仮想リンクに設定されています。", MB_ICONINFORMATION, caption);
     ASSERT_EQ(uidriver::ListCount(list), 2);
     EXPECT_EQ(uidriver::ListText(list, 1, 1), other);
@@ -830,4 +858,83 @@ TEST_F(PropertySheetTest, VlinkPageAddsAndRemovesLinksAtOnce) {
     Pump(100);
     USettingsFile::ReadRVlink(DiskPath(), pending);
     EXPECT_EQ(pending, std::vector<std::wstring>{other});
+}
+
+// A link made and removed for real: the page starts the VelmoraEXTools.exe beside this program,
+// which moves a folder onto a RAM-disk letter and back with its link procedures; the junction
+// lives in the registry store that both programs share.
+TEST_F(PropertySheetTest, VlinkPageLinksAFolderThroughTheToolsProgram) {
+    StoredReparsePoints junctions(StoredReparsePoints::Store::Fresh);
+    ScratchFolder ram;
+    WineDriveLetter drive(L'R', ram.Path());
+    ASSERT_TRUE(drive.Works());
+    AddDisk(256, MODE_MEMORY);
+    const std::wstring source = scratch / L"書類", backup = source + L"_Backup";
+    const std::wstring linked = L"R:\\Vlink\\書類";
+    const std::vector<std::pair<std::wstring, std::vector<char>>> files = {
+        {L"メモ.txt", {'\xE4', '\xB8', '\x80', '\r', '\n'}},
+        {L"data.bin", std::vector<char>(70000, '\x5A')},
+        {L"写真\\猫.jpg", {'\xFF', '\xD8', '\xFF', '\0', '\x01'}},
+        {L"写真\\空.txt", {}},
+    };
+    ASSERT_TRUE(ScratchFolder::MakeFolder(source));
+    ASSERT_TRUE(ScratchFolder::MakeFolder(source + L"\\写真"));
+    for (const auto& file : files) ASSERT_TRUE(ScratchFolder::Write(source + L"\\" + file.first, file.second));
+    auto expectFiles = [&](const std::wstring& folder) {
+        for (const auto& file : files) {
+            SCOPED_TRACE(folder + L"\\" + file.first);
+            ASSERT_TRUE(ScratchFolder::Exists(folder + L"\\" + file.first));
+            EXPECT_EQ(ScratchFolder::Read(folder + L"\\" + file.first), file.second);
+        }
+    };
+    auto storedLinks = [&] {
+        std::vector<CVelmoraEXVlinkData> links;
+        USettingsFile::ReadVlink(DiskPath(), links);
+        return links;
+    };
+    const CVelmoraEXVlinkData link(source, L"\\Vlink\\書類", backup);
+
+    // Added: the folder's files are on the RAM disk, the folder is kept under its backup name, and
+    // a junction to the RAM-disk copy has taken its name; the row and [Vlink] hold the link.
+    Open();
+    HWND page = sheet->VlinkPage().m_hWnd;
+    RunAddDialog(page, {source});
+    EXPECT_TRUE(prompt.boxes.empty()) << (prompt.boxes.empty() ? std::wstring() : prompt.boxes[0].text);
+    expectFiles(linked);
+    expectFiles(backup);
+    std::wstring target;
+    EXPECT_TRUE(UJunction::IsJunction(source, &target));
+    EXPECT_EQ(target, L"\\??\\" + linked);
+    HWND list = GetDlgItem(page, IDC_VLINK_LIST);
+    ASSERT_EQ(uidriver::ListCount(list), 1);
+    EXPECT_EQ(uidriver::ListText(list, 0, 1), source);
+    EXPECT_EQ(uidriver::ListText(list, 0, 2), linked);
+    EXPECT_EQ(storedLinks(), std::vector<CVelmoraEXVlinkData>{link});
+
+    // Cancel of the sheet keeps it; the sheet opened again lists it.
+    PostMessageW(sheet->m_hWnd, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    Pump(100);
+    EXPECT_EQ(storedLinks(), std::vector<CVelmoraEXVlinkData>{link});
+    EXPECT_EQ(manager.Disks().back().Vlinks, std::vector<CVelmoraEXVlinkData>{link});
+    EXPECT_TRUE(UJunction::IsJunction(source));
+    Open();
+    page = sheet->VlinkPage().m_hWnd;
+    list = GetDlgItem(page, IDC_VLINK_LIST);
+    ASSERT_EQ(uidriver::ListCount(list), 1);
+
+    // Removed: the folder is real again with every file, the backup and the RAM-disk folder gone.
+    prompt.answers = {IDYES};
+    uidriver::ListSelect(list, 0);
+    SendDlgItemMessageW(page, IDC_VLINK_DELETE, BM_CLICK, 0, 0);
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    ExpectBox(0, L"選択中の仮想リンクを削除します。よろしいですか？", MB_YESNO | MB_ICONEXCLAMATION, L"仮想リンク");
+    EXPECT_EQ(uidriver::ListCount(list), 0);
+    EXPECT_FALSE(UJunction::IsJunction(source));
+    EXPECT_TRUE(StoredReparsePoints::Data(source).empty());
+    expectFiles(source);
+    EXPECT_FALSE(ScratchFolder::Exists(backup));
+    EXPECT_FALSE(ScratchFolder::Exists(L"R:\\Vlink"));
+    EXPECT_TRUE(storedLinks().empty());
+    EXPECT_TRUE(manager.Disks().back().Vlinks.empty());
+    sheet->DestroyWindow();
 }
