@@ -172,7 +172,7 @@ TEST_F(StandinTest, BackupDiskKeepsItsBytesAcrossRemoveWithSaveAndCreate) {
     EXPECT_EQ(status.error, kStandinErrorUnknownDisk);
     EXPECT_EQ(CountRamFiles(ramDir), 0) << "the RAM file goes with the disk";
 
-    ASSERT_EQ(Create(id, false, status), 1);
+    ASSERT_EQ(Create(id, false, status), 1) << std::hex << status.error;
     EXPECT_EQ(Read(id, 1 * kMiB, 4096), std::vector<uint8_t>(first.begin(), first.begin() + 4096));
     EXPECT_EQ(Read(id, 1 * kMiB + 4096, 4096), std::vector<uint8_t>(first.begin() + 4096, first.end()));
     EXPECT_EQ(Read(id, size - 100, 100), second);
