@@ -389,12 +389,13 @@ void CStandinDisk::NoteDirty(bool now) {
 
 void CStandinDisk::SetSyncing(bool syncing) {
     if (syncing) {
-        // The next poll reads the whole disk, whatever the time stamp says.
+        // A poll at once, reading the whole disk whatever the time stamp says.
         std::lock_guard<std::mutex> lock(m_io);
         if (m_scan) m_scan->ForgetScan();
     }
     bool dirty = DirtyBytes() != 0;
     std::lock_guard<std::mutex> lock(m_writerMutex);
+    m_scanNow = syncing;
     m_syncing = syncing;
     if (syncing && dirty) m_pending = true;
     m_wake.notify_all();
@@ -416,7 +417,7 @@ void CStandinDisk::StopWriter() {
 void CStandinDisk::WriterLoop() {
     // Save types 2 and 3 write by themselves once dirty data has waited its delay; type 1 only
     // while syncing, and then at once. While the drive is open, writes through it are looked
-    // for every kScanPollMs.
+    // for every kScanPollMs, or as often as a scan's cost allows.
     const bool automatic = m_settings.saveType == 2 || m_settings.saveType == 3;
     std::unique_lock<std::mutex> lock(m_writerMutex);
     Clock::time_point nextScan = Clock::now();
@@ -426,11 +427,15 @@ void CStandinDisk::WriterLoop() {
             std::lock_guard<std::mutex> io(m_io);
             scanning = m_scan != nullptr;
         }
-        if (scanning && Clock::now() >= nextScan) {
+        if (scanning && (Clock::now() >= nextScan || m_scanNow)) {
+            m_scanNow = false;
             lock.unlock();
+            const Clock::time_point started = Clock::now();
             ScanForChanges(true);
             lock.lock();
-            nextScan = Clock::now() + std::chrono::milliseconds(kScanPollMs);
+            // A scan of a big disk takes long: it gets at most a fifth of the time.
+            const Clock::time_point now = Clock::now();
+            nextScan = now + std::max<Clock::duration>(std::chrono::milliseconds(kScanPollMs), 4 * (now - started));
             continue;
         }
         const Clock::time_point idleUntil = scanning ? nextScan : Clock::time_point::max();

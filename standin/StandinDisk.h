@@ -137,6 +137,7 @@ private:
     bool m_stopping = false;
     bool m_syncing = false;
     bool m_pending = false;       // blocks turned dirty since the last pass began
+    bool m_scanNow = false;       // look for writes through the drive without waiting
     Clock::time_point m_dueAt;    // when the oldest of them is to be written (write back)
     Clock::time_point m_retryAt;  // not before this after a failed pass
 };
