@@ -638,7 +638,23 @@ TEST_F(StandinTest, FilesWrittenThroughTheLetterSurviveRemoveAndCreate) {
 
         ASSERT_EQ(Create(id, false, status), 1);
         EXPECT_EQ(tree.Mismatches(root), "");
-        ASSERT_EQ(Remove(id, false, reply), 1);
+
+        // A file open on the drive keeps the disk; the save into a new image closes the drive first.
+        {
+            CHandle open(
+                CreateFileW((root + L"\\held.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            ASSERT_TRUE(open.IsValid());
+            EXPECT_EQ(Remove(id, true, reply), 0);
+            EXPECT_EQ(reply.error, kStandinErrorInUse);
+            EXPECT_EQ(GetDriveTypeW((root + L"\\").c_str()), static_cast<UINT>(DRIVE_RAMDISK)) << "the drive stays";
+        }
+        const std::wstring moved = scratch / (name + L"-moved");
+        CVelmoraAPI api;
+        ASSERT_TRUE(api.OpenDevice(CVelmoraAPI::kCommandTimeoutMs));
+        ASSERT_EQ(api.SaveAndRemove(id, 0, 0, CVelmoraAPI::ImagePathOf(moved), kPiece, reply), 1)
+            << std::hex << reply.error;
+        EXPECT_EQ(tree.ImageMismatches(CListFile::MakePieceName(CVelmoraAPI::ImagePathOf(moved), 0), scratch.Path()),
+                  "");
     }
 }
 
