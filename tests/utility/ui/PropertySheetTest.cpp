@@ -99,19 +99,20 @@ protected:
     }
     const std::wstring& DiskPath() const { return manager.Disks().back().Status.SettingsPath; }
 
-    // Opens the sheet modeless and lets it make its pages.
-    CVMUPropertySheet& Open(bool existing = true) {
+    // Opens the sheet modeless and lets it make its pages; its changes go to by.
+    CVMUPropertySheet& Open(bool existing, CDiskSequencer& by) {
         if (existing)
             sheet.reset(
-                new CVMUPropertySheet(manager, sequencer, prompt, DiskPath(), L"RAMディスク(R:)のプロパティ", nullptr));
+                new CVMUPropertySheet(manager, by, prompt, DiskPath(), L"RAMディスク(R:)のプロパティ", nullptr));
         else
-            sheet.reset(new CVMUPropertySheet(manager, sequencer, prompt, nullptr));
+            sheet.reset(new CVMUPropertySheet(manager, by, prompt, nullptr));
         EXPECT_TRUE(sheet->Create());
         Pump(100);
         page = sheet->WholePage().m_hWnd;
         EXPECT_NE(page, nullptr);
         return *sheet;
     }
+    CVMUPropertySheet& Open(bool existing = true) { return Open(existing, sequencer); }
 
     std::wstring Text(int id) const {
         wchar_t text[64] = {};
@@ -168,6 +169,29 @@ protected:
         uidriver::WaitFor([&] { return script.Done() || script.Failed(); }, 15000);
         uidriver::WaitFor([&] { return dialog() == nullptr; }, 5000);
         EXPECT_FALSE(script.Failed());
+    }
+    // A folder of files with Japanese names, one of them in a subfolder, to link.
+    static const std::vector<std::pair<std::wstring, std::vector<char>>>& LinkedFiles() {
+        static const std::vector<std::pair<std::wstring, std::vector<char>>> files = {
+            {L"メモ.txt", {'\xE4', '\xB8', '\x80', '\r', '\n'}},
+            {L"data.bin", std::vector<char>(70000, '\x5A')},
+            {L"写真\\猫.jpg", {'\xFF', '\xD8', '\xFF', '\0', '\x01'}},
+            {L"写真\\空.txt", {}},
+        };
+        return files;
+    }
+    static void MakeLinkedFiles(const std::wstring& folder) {
+        ASSERT_TRUE(ScratchFolder::MakeFolder(folder));
+        ASSERT_TRUE(ScratchFolder::MakeFolder(folder + L"\\写真"));
+        for (const auto& file : LinkedFiles())
+            ASSERT_TRUE(ScratchFolder::Write(folder + L"\\" + file.first, file.second));
+    }
+    static void ExpectLinkedFiles(const std::wstring& folder) {
+        for (const auto& file : LinkedFiles()) {
+            SCOPED_TRACE(folder + L"\\" + file.first);
+            ASSERT_TRUE(ScratchFolder::Exists(folder + L"\\" + file.first));
+            EXPECT_EQ(ScratchFolder::Read(folder + L"\\" + file.first), file.second);
+        }
     }
     void ExpectBox(size_t index, const std::wstring& text, UINT style, const std::wstring& caption) {
         ASSERT_GT(prompt.boxes.size(), index);
@@ -871,22 +895,7 @@ TEST_F(PropertySheetTest, VlinkPageLinksAFolderThroughTheToolsProgram) {
     AddDisk(256, MODE_MEMORY);
     const std::wstring source = scratch / L"書類", backup = source + L"_Backup";
     const std::wstring linked = L"R:\\Vlink\\書類";
-    const std::vector<std::pair<std::wstring, std::vector<char>>> files = {
-        {L"メモ.txt", {'\xE4', '\xB8', '\x80', '\r', '\n'}},
-        {L"data.bin", std::vector<char>(70000, '\x5A')},
-        {L"写真\\猫.jpg", {'\xFF', '\xD8', '\xFF', '\0', '\x01'}},
-        {L"写真\\空.txt", {}},
-    };
-    ASSERT_TRUE(ScratchFolder::MakeFolder(source));
-    ASSERT_TRUE(ScratchFolder::MakeFolder(source + L"\\写真"));
-    for (const auto& file : files) ASSERT_TRUE(ScratchFolder::Write(source + L"\\" + file.first, file.second));
-    auto expectFiles = [&](const std::wstring& folder) {
-        for (const auto& file : files) {
-            SCOPED_TRACE(folder + L"\\" + file.first);
-            ASSERT_TRUE(ScratchFolder::Exists(folder + L"\\" + file.first));
-            EXPECT_EQ(ScratchFolder::Read(folder + L"\\" + file.first), file.second);
-        }
-    };
+    ASSERT_NO_FATAL_FAILURE(MakeLinkedFiles(source));
     auto storedLinks = [&] {
         std::vector<CVelmoraEXVlinkData> links;
         USettingsFile::ReadVlink(DiskPath(), links);
@@ -900,8 +909,8 @@ TEST_F(PropertySheetTest, VlinkPageLinksAFolderThroughTheToolsProgram) {
     HWND page = sheet->VlinkPage().m_hWnd;
     RunAddDialog(page, {source});
     EXPECT_TRUE(prompt.boxes.empty()) << (prompt.boxes.empty() ? std::wstring() : prompt.boxes[0].text);
-    expectFiles(linked);
-    expectFiles(backup);
+    ExpectLinkedFiles(linked);
+    ExpectLinkedFiles(backup);
     std::wstring target;
     EXPECT_TRUE(UJunction::IsJunction(source, &target));
     EXPECT_EQ(target, L"\\??\\" + linked);
@@ -931,7 +940,7 @@ TEST_F(PropertySheetTest, VlinkPageLinksAFolderThroughTheToolsProgram) {
     EXPECT_EQ(uidriver::ListCount(list), 0);
     EXPECT_FALSE(UJunction::IsJunction(source));
     EXPECT_TRUE(StoredReparsePoints::Data(source).empty());
-    expectFiles(source);
+    ExpectLinkedFiles(source);
     EXPECT_FALSE(ScratchFolder::Exists(backup));
     EXPECT_FALSE(ScratchFolder::Exists(L"R:\\Vlink"));
     EXPECT_TRUE(storedLinks().empty());
