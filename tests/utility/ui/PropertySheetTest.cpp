@@ -28,11 +28,16 @@
 #include "utility/ui/SequencerHost.h"
 #include "utility/ui/TrayPrompt.h"
 #include "RecordingPrompt.h"
+#include "StandinDisks.h"
 #include "UiDriver.h"
+#include "standin/DriveTree.h"
+#include "standin/StandinHarness.h"
 #include "tests/utility/core/RecordingVlinkCommands.h"
 #include "utility/ui/BrowserFacts.h"
 #include "utility/ui/VMUPropertySheet.h"
 #include "utility/ui/VMUPropertySheetFactory.h"
+#include "utility/ui/VMUStatusSheet.h"
+#include "utility/ui/VMUTaskTrayWnd.h"
 #include "utility/ui/resource.h"
 
 namespace {
@@ -99,19 +104,20 @@ protected:
     }
     const std::wstring& DiskPath() const { return manager.Disks().back().Status.SettingsPath; }
 
-    // Opens the sheet modeless and lets it make its pages.
-    CVMUPropertySheet& Open(bool existing = true) {
+    // Opens the sheet modeless and lets it make its pages; its changes go to by.
+    CVMUPropertySheet& Open(bool existing, CDiskSequencer& by) {
         if (existing)
             sheet.reset(
-                new CVMUPropertySheet(manager, sequencer, prompt, DiskPath(), L"RAMディスク(R:)のプロパティ", nullptr));
+                new CVMUPropertySheet(manager, by, prompt, DiskPath(), L"RAMディスク(R:)のプロパティ", nullptr));
         else
-            sheet.reset(new CVMUPropertySheet(manager, sequencer, prompt, nullptr));
+            sheet.reset(new CVMUPropertySheet(manager, by, prompt, nullptr));
         EXPECT_TRUE(sheet->Create());
         Pump(100);
         page = sheet->WholePage().m_hWnd;
         EXPECT_NE(page, nullptr);
         return *sheet;
     }
+    CVMUPropertySheet& Open(bool existing = true) { return Open(existing, sequencer); }
 
     std::wstring Text(int id) const {
         wchar_t text[64] = {};
@@ -168,6 +174,29 @@ protected:
         uidriver::WaitFor([&] { return script.Done() || script.Failed(); }, 15000);
         uidriver::WaitFor([&] { return dialog() == nullptr; }, 5000);
         EXPECT_FALSE(script.Failed());
+    }
+    // A folder of files with Japanese names, one of them in a subfolder, to link.
+    static const std::vector<std::pair<std::wstring, std::vector<char>>>& LinkedFiles() {
+        static const std::vector<std::pair<std::wstring, std::vector<char>>> files = {
+            {L"メモ.txt", {'\xE4', '\xB8', '\x80', '\r', '\n'}},
+            {L"data.bin", std::vector<char>(70000, '\x5A')},
+            {L"写真\\猫.jpg", {'\xFF', '\xD8', '\xFF', '\0', '\x01'}},
+            {L"写真\\空.txt", {}},
+        };
+        return files;
+    }
+    static void MakeLinkedFiles(const std::wstring& folder) {
+        ASSERT_TRUE(ScratchFolder::MakeFolder(folder));
+        ASSERT_TRUE(ScratchFolder::MakeFolder(folder + L"\\写真"));
+        for (const auto& file : LinkedFiles())
+            ASSERT_TRUE(ScratchFolder::Write(folder + L"\\" + file.first, file.second));
+    }
+    static void ExpectLinkedFiles(const std::wstring& folder) {
+        for (const auto& file : LinkedFiles()) {
+            SCOPED_TRACE(folder + L"\\" + file.first);
+            ASSERT_TRUE(ScratchFolder::Exists(folder + L"\\" + file.first));
+            EXPECT_EQ(ScratchFolder::Read(folder + L"\\" + file.first), file.second);
+        }
     }
     void ExpectBox(size_t index, const std::wstring& text, UINT style, const std::wstring& caption) {
         ASSERT_GT(prompt.boxes.size(), index);
@@ -871,22 +900,7 @@ TEST_F(PropertySheetTest, VlinkPageLinksAFolderThroughTheToolsProgram) {
     AddDisk(256, MODE_MEMORY);
     const std::wstring source = scratch / L"書類", backup = source + L"_Backup";
     const std::wstring linked = L"R:\\Vlink\\書類";
-    const std::vector<std::pair<std::wstring, std::vector<char>>> files = {
-        {L"メモ.txt", {'\xE4', '\xB8', '\x80', '\r', '\n'}},
-        {L"data.bin", std::vector<char>(70000, '\x5A')},
-        {L"写真\\猫.jpg", {'\xFF', '\xD8', '\xFF', '\0', '\x01'}},
-        {L"写真\\空.txt", {}},
-    };
-    ASSERT_TRUE(ScratchFolder::MakeFolder(source));
-    ASSERT_TRUE(ScratchFolder::MakeFolder(source + L"\\写真"));
-    for (const auto& file : files) ASSERT_TRUE(ScratchFolder::Write(source + L"\\" + file.first, file.second));
-    auto expectFiles = [&](const std::wstring& folder) {
-        for (const auto& file : files) {
-            SCOPED_TRACE(folder + L"\\" + file.first);
-            ASSERT_TRUE(ScratchFolder::Exists(folder + L"\\" + file.first));
-            EXPECT_EQ(ScratchFolder::Read(folder + L"\\" + file.first), file.second);
-        }
-    };
+    ASSERT_NO_FATAL_FAILURE(MakeLinkedFiles(source));
     auto storedLinks = [&] {
         std::vector<CVelmoraEXVlinkData> links;
         USettingsFile::ReadVlink(DiskPath(), links);
@@ -900,8 +914,8 @@ TEST_F(PropertySheetTest, VlinkPageLinksAFolderThroughTheToolsProgram) {
     HWND page = sheet->VlinkPage().m_hWnd;
     RunAddDialog(page, {source});
     EXPECT_TRUE(prompt.boxes.empty()) << (prompt.boxes.empty() ? std::wstring() : prompt.boxes[0].text);
-    expectFiles(linked);
-    expectFiles(backup);
+    ExpectLinkedFiles(linked);
+    ExpectLinkedFiles(backup);
     std::wstring target;
     EXPECT_TRUE(UJunction::IsJunction(source, &target));
     EXPECT_EQ(target, L"\\??\\" + linked);
@@ -931,10 +945,99 @@ TEST_F(PropertySheetTest, VlinkPageLinksAFolderThroughTheToolsProgram) {
     EXPECT_EQ(uidriver::ListCount(list), 0);
     EXPECT_FALSE(UJunction::IsJunction(source));
     EXPECT_TRUE(StoredReparsePoints::Data(source).empty());
-    expectFiles(source);
+    ExpectLinkedFiles(source);
     EXPECT_FALSE(ScratchFolder::Exists(backup));
     EXPECT_FALSE(ScratchFolder::Exists(L"R:\\Vlink"));
     EXPECT_TRUE(storedLinks().empty());
     EXPECT_TRUE(manager.Disks().back().Vlinks.empty());
     sheet->DestroyWindow();
+}
+
+namespace {
+// The real stand-in on a pipe of this process's own, with its disks as drives. The end stops it,
+// which takes its letters away and unmounts, and removes its RAM folder.
+class StandinWithDrives {
+public:
+    ~StandinWithDrives() {
+        m_child.End();
+        UDriverPipeFrame::SetPipeName(nullptr);
+        if (!m_ramDir.empty()) ScratchFolder::RemoveTree(m_ramDir);
+    }
+    bool Start(const std::wstring& fallbackRamDir) {
+        const std::wstring tag = std::to_wstring(GetCurrentProcessId());
+        m_pipe = L"VelmoraEXVlinkDrive-" + tag;
+        UDriverPipeFrame::SetPipeName(m_pipe.c_str());
+        m_ramDir = StandinRamDir(L"vmx-vlink-drive-" + tag, fallbackRamDir);
+        return m_child.Start(L"--pipe-name " + m_pipe + L" --ram-dir \"" + m_ramDir + L"\" --no-startup-disks") &&
+               CVelmoraAPI::IsDriverUp(10000);
+    }
+
+private:
+    CStandinChild m_child;
+    std::wstring m_pipe, m_ramDir;
+};
+}  // namespace
+
+// A folder linked onto an NTFS disk that the stand-in mounts as a real drive, then the disk
+// deleted from the status sheet: the delete has the tools program put the folder back from the
+// drive (with a file written there after the link) before the disk and its letter go.
+TEST_F(PropertySheetTest, DeletedDiskGivesItsLinkedFolderBackFromTheDrive) {
+    if (!CDriveTree::CanMount(scratch.Path())) GTEST_SKIP() << "no FUSE mounts of ntfs-3g and fusefat here";
+    ASSERT_TRUE(EnsureDataFolder());
+    StoredReparsePoints junctions(StoredReparsePoints::Store::Fresh);
+    CRecordingNotifier notices;
+    StandinWithDrives standin;
+    ASSERT_TRUE(standin.Start(scratch / L"ram")) << "VelmoraEXStandin.exe next to the test program";
+    CVMUTaskTrayWnd tray(manager);
+    tray.SetPrompt(&prompt);
+    ASSERT_TRUE(tray.Create());
+    tray.SetStartupComplete(true);
+
+    const std::wstring path = uidriver::MakeDisk(tray, 256 * MB, FORMAT_TYPE_NTFS, SAVE_WRITE_BACK, 'R');
+    ASSERT_FALSE(path.empty()) << "disk mounted";
+    ASSERT_EQ(GetDriveTypeW(L"R:\\"), static_cast<UINT>(DRIVE_RAMDISK));
+    const std::wstring diskBackup = manager.Disks().back().Setting.BackupBaseDir;
+    ASSERT_TRUE(ScratchFolder::Exists(diskBackup));
+    const std::wstring source = scratch / L"書類", linked = L"R:\\Vlink\\書類";
+    ASSERT_NO_FATAL_FAILURE(MakeLinkedFiles(source));
+
+    prompt.boxes.clear();
+    Open(true, tray.Sequencer());
+    RunAddDialog(sheet->VlinkPage().m_hWnd, {source});
+    EXPECT_TRUE(prompt.boxes.empty()) << (prompt.boxes.empty() ? std::wstring() : prompt.boxes[0].text);
+    ExpectLinkedFiles(linked);
+    EXPECT_TRUE(UJunction::IsJunction(source));
+    const std::vector<char> added = {'\xE6', '\x96', '\xB0'};
+    ASSERT_TRUE(ScratchFolder::Write(linked + L"\\追加.txt", added));
+    PostMessageW(sheet->m_hWnd, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    Pump(100);
+    sheet.reset();
+    ASSERT_EQ(manager.Disks().back().Vlinks.size(), 1u);
+
+    CVMUPropertySheetFactory factory(manager, tray.Sequencer(), prompt);
+    CVMUStatusSheet status(tray, factory, prompt);
+    ASSERT_TRUE(status.Create());
+    Pump(100);
+    CVelmoraDiskListCtrl& list = status.WholePage().List();
+    list.SelectItem(list.FindDisk(path));
+    prompt.answers = {IDYES};
+    SendDlgItemMessageW(status.WholePage().GetSafeHwnd(), IDC_STATUS_DELETE, BM_CLICK, 0, 0);
+    EXPECT_TRUE(uidriver::WaitFor([&] { return manager.Disks().empty() && manager.IsIdle(); }, 120000));
+    status.DestroyWindow();
+
+    ASSERT_FALSE(prompt.boxes.empty());
+    EXPECT_EQ(prompt.boxes.size(), 1u) << prompt.boxes.back().text;
+    ExpectBox(0, L"選択中のRAMディスクを削除します。よろしいですか？", MB_YESNO | MB_ICONEXCLAMATION, L"VelmoraEX");
+    EXPECT_FALSE(UJunction::IsJunction(source));
+    EXPECT_TRUE(StoredReparsePoints::Data(source).empty());
+    ExpectLinkedFiles(source);
+    EXPECT_EQ(ScratchFolder::Read(source + L"\\追加.txt"), added);
+    EXPECT_FALSE(ScratchFolder::Exists(source + L"_Backup"));
+    EXPECT_FALSE(ScratchFolder::Exists(diskBackup));
+    EXPECT_FALSE(ScratchFolder::Exists(path));
+    EXPECT_EQ(GetDriveTypeW(L"R:\\"), static_cast<UINT>(DRIVE_NO_ROOT_DIR));
+    CStandinClient client;
+    ASSERT_TRUE(client.IsOpen());
+    RamDiskStatus left{};
+    EXPECT_EQ(client.Query(path, 0, left), 0) << "the stand-in still has the disk";
 }
