@@ -311,7 +311,7 @@ void CStandinDriver::PrepareDrives() {
 }
 
 void CStandinDriver::OpenDrive(CStandinDisk& disk) {
-    if (!m_options.drives || !m_driveSupport.fuse || disk.ImageMode()) return;
+    if (!m_options.drives || !m_driveSupport.fuse) return;
     std::wstring reason;
     if (!disk.OpenDrive(reason))
         Log(L"disk %ls: no drive %lc: (%ls)", disk.Id().c_str(), static_cast<wint_t>(disk.Letter()), reason.c_str());
