@@ -78,6 +78,7 @@ bool CPipeCommand::Read(std::vector<uint8_t>& buffer, DWORD timeoutMs) {
     buffer.assign(m_chunkSize, 0);
     for (size_t chunk = 0;; ++chunk) {
         const size_t offset = chunk * m_chunkSize;
+        if (offset > kMaxMessageBytes) break;
         buffer.resize(offset + m_chunkSize);
         if (!IsOpen()) break;
         CHandle event = NewIoEvent();
@@ -89,7 +90,10 @@ bool CPipeCommand::Read(std::vector<uint8_t>& buffer, DWORD timeoutMs) {
         if (!FinishIo(started, overlapped, timeoutMs, read, error)) break;
         buffer.resize(offset + read);
         // ERROR_MORE_DATA: the message goes on in the next chunk; anything else ended it.
-        if (error != ERROR_MORE_DATA) return true;
+        if (error != ERROR_MORE_DATA) {
+            if (buffer.size() <= kMaxMessageBytes) return true;
+            break;
+        }
     }
     buffer.clear();
     return false;

@@ -16,6 +16,9 @@
 class CPipeCommand {
 public:
     static constexpr uint32_t kChunkSize = 1024;
+    // Longest message read: the commands and results carried are a few paths long; a peer
+    // sending more does not make this process hold it.
+    static constexpr size_t kMaxMessageBytes = 1 << 20;
 
     explicit CPipeCommand(std::wstring pipeName);
     virtual ~CPipeCommand();
@@ -24,7 +27,8 @@ public:
     virtual void Close();
     // The whole message; true when all of it went into the pipe within the time-out.
     virtual bool Write(const void* bytes, size_t length, DWORD timeoutMs);
-    // One whole message into buffer, chunk by chunk; on failure the buffer is empty.
+    // One whole message into buffer, chunk by chunk; on failure (also for a message longer than
+    // kMaxMessageBytes) the buffer is empty.
     virtual bool Read(std::vector<uint8_t>& buffer, DWORD timeoutMs);
     // Whether the I/O event was signalled within the time-out.
     virtual bool WaitIo(HANDLE ioEvent, DWORD timeoutMs) = 0;

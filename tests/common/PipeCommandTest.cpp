@@ -46,7 +46,7 @@ public:
 
 // Message-mode reads end exactly at the sender's end, also for multiples of the chunk size.
 TEST(PipeCommand, WholeMessagesOfEverySizeInBothDirections) {
-    const size_t sizes[] = {4, 1023, 1024, 1025, 1500, 2048, 5000};
+    const size_t sizes[] = {4, 1023, 1024, 1025, 1500, 2048, 5000, CPipeCommand::kMaxMessageBytes};
     CEchoServer server(UniquePipeName(L"sizes"));
     for (size_t i = 0; i < std::size(sizes); ++i)
         server.replies.push_back(Pattern(sizes[i], static_cast<uint8_t>(100 + i)));
@@ -62,9 +62,17 @@ TEST(PipeCommand, WholeMessagesOfEverySizeInBothDirections) {
         ASSERT_TRUE(client.Read(reply, 10000)) << "a reply of " << sizes[i] << " bytes must end";
         EXPECT_EQ(reply, server.replies[i]) << sizes[i];
     }
+    // One byte more than the longest message: refused, nothing kept.
+    server.replies.push_back(Pattern(CPipeCommand::kMaxMessageBytes + 1, 1));
+    const uint8_t ask = 0;
+    ASSERT_TRUE(client.Write(&ask, 1, 10000));
+    std::vector<uint8_t> tooLong;
+    EXPECT_FALSE(client.Read(tooLong, 10000));
+    EXPECT_TRUE(tooLong.empty());
     client.Close();
     serving.join();
     EXPECT_EQ(run, 0);
+    server.received.pop_back();
     ASSERT_EQ(server.received.size(), std::size(sizes));
     for (size_t i = 0; i < std::size(sizes); ++i)
         EXPECT_EQ(server.received[i], Pattern(sizes[i], static_cast<uint8_t>(i))) << sizes[i];
