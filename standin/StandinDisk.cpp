@@ -81,11 +81,17 @@ void MakeParentFolder(const std::wstring& path) {
 
 }  // namespace
 
-CStandinDisk::CStandinDisk(const std::wstring& diskId, const StandinDiskSettings& settings, wchar_t letter)
-    : m_id(diskId), m_settings(settings), m_letter(letter), m_tracker(settings.driveSize) {}
+CStandinDisk::CStandinDisk(const std::wstring& diskId, const StandinDiskSettings& settings, wchar_t letter,
+                           Notice notice)
+    : m_id(diskId),
+      m_settings(settings),
+      m_letter(letter),
+      m_notice(std::move(notice)),
+      m_tracker(settings.driveSize) {}
 
 CStandinDisk::~CStandinDisk() {
     StopWriter();
+    std::lock_guard<std::mutex> drive(m_driveMutex);
     m_mount.reset();
     CloseImage();
     m_ram.Close();
@@ -195,13 +201,43 @@ bool CStandinDisk::OpenDrive(std::wstring& reason) {
     }
     std::unique_ptr<CStandinMount> mount(new CStandinMount(m_ramFolder, m_ramStem, m_letter));
     if (!mount->Open(m_ram.Path(), fileSystem, reason)) return false;
-    m_mount = std::move(mount);
+    {
+        std::lock_guard<std::mutex> drive(m_driveMutex);
+        m_mount = std::move(mount);
+    }
     {
         std::lock_guard<std::mutex> lock(m_io);
         m_scan = std::move(scan);
     }
+    m_watching = true;
+    if (!m_writer.joinable()) StartWriter();
     NoteDirty();  // wakes the writer, which looks for changes from now on
     return true;
+}
+
+bool CStandinDisk::HasDrive() {
+    std::lock_guard<std::mutex> drive(m_driveMutex);
+    return m_mount && m_mount->IsOpen();
+}
+
+void CStandinDisk::WatchDrive() {
+    std::unique_lock<std::mutex> drive(m_driveMutex, std::try_to_lock);
+    if (!drive.owns_lock() || !m_mount || !m_mount->IsOpen() || m_mount->Alive()) return;
+    // The drive does not answer: only a program that has really ended is a lost drive.
+    if (m_mount->ProgramRunning()) return;
+    // What the program wrote before it went is in the RAM file.
+    ScanForChanges(false);
+    std::wstring reason;
+    const bool reopened = m_mount->Reopen(reason);
+    if (!reopened) {
+        m_mount.reset();
+        m_watching = false;
+        std::lock_guard<std::mutex> lock(m_io);
+        m_scan.reset();
+    }
+    if (m_notice)
+        m_notice(L"disk " + m_id + L": the file system program of drive " + std::wstring(1, m_letter) + L": ended; " +
+                 (reopened ? L"the drive is open again" : L"the drive stays closed (" + reason + L")"));
 }
 
 bool CStandinDisk::ScanForChanges(bool gated) {
@@ -235,10 +271,12 @@ bool CStandinDisk::ScanForChanges(bool gated) {
 }
 
 uint32_t CStandinDisk::CloseDrive(bool force) {
-    if (!HasDrive()) return 0;
+    std::lock_guard<std::mutex> drive(m_driveMutex);
+    if (!m_mount || !m_mount->IsOpen()) return 0;
     const CStandinMount::CloseResult result = m_mount->Close(force);
     if (result == CStandinMount::CloseResult::Busy) return kStandinErrorInUse;
     m_mount.reset();
+    m_watching = false;
     // The FUSE program has ended: every write of it is in the RAM file now.
     ScanForChanges(false);
     std::lock_guard<std::mutex> lock(m_io);
@@ -417,7 +455,7 @@ void CStandinDisk::StopWriter() {
 void CStandinDisk::WriterLoop() {
     // Save types 2 and 3 write by themselves once dirty data has waited its delay; type 1 only
     // while syncing, and then at once. While the drive is open, writes through it are looked
-    // for every kScanPollMs, or as often as a scan's cost allows.
+    // for every kScanPollMs (or as often as a scan's cost allows), and the drive is watched.
     const bool automatic = m_settings.saveType == 2 || m_settings.saveType == 3;
     std::unique_lock<std::mutex> lock(m_writerMutex);
     Clock::time_point nextScan = Clock::now();
@@ -425,11 +463,12 @@ void CStandinDisk::WriterLoop() {
         bool scanning;
         {
             std::lock_guard<std::mutex> io(m_io);
-            scanning = m_scan != nullptr;
+            scanning = m_scan != nullptr || m_watching;
         }
         if (scanning && (Clock::now() >= nextScan || m_scanNow)) {
             m_scanNow = false;
             lock.unlock();
+            WatchDrive();
             const Clock::time_point started = Clock::now();
             ScanForChanges(true);
             lock.lock();

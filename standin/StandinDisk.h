@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <chrono>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -37,12 +39,17 @@ struct StandinDiskSettings {
 
 class CStandinDisk {
 public:
+    // Receives one line for the stand-in's output about something that happened to the disk on
+    // its writer thread.
+    using Notice = std::function<void(const std::wstring&)>;
+
     // Blocks written to or read from the image in one go: up to 4 MiB.
     static const uint32_t kTransferBytes = 0x400000;
     // Most pieces a new image may have.
     static const uint64_t kMaxPieces = 65536;
 
-    CStandinDisk(const std::wstring& diskId, const StandinDiskSettings& settings, wchar_t letter);
+    CStandinDisk(const std::wstring& diskId, const StandinDiskSettings& settings, wchar_t letter,
+                 Notice notice = Notice());
     CStandinDisk(const CStandinDisk&) = delete;
     CStandinDisk& operator=(const CStandinDisk&) = delete;
     ~CStandinDisk();
@@ -54,14 +61,13 @@ public:
     // Runs the disk from its image pieces, which must exist at their sizes (0x2000 otherwise).
     uint32_t StartOnImage();
 
-    // Opens the disk (in RAM) as a Windows drive of its letter; false with the reason.
+    // Opens the disk (in RAM) as a Windows drive of its letter; false with the reason. While it
+    // is open the writer watches it, and mounts it again when its FUSE program has gone.
     bool OpenDrive(std::wstring& reason);
     // Closes its drive, so that the RAM file holds every write: 0, or kStandinErrorInUse when
     // files on the drive are open (the drive stays). force closes it all the same.
     uint32_t CloseDrive(bool force);
-    bool HasDrive() const { return m_mount && m_mount->IsOpen(); }
-    // False when the drive's FUSE program has gone while the drive was open.
-    bool DriveAlive() const { return !HasDrive() || m_mount->Alive(); }
+    bool HasDrive();
 
     // The test interface: bytes at an offset, marking blocks dirty as any write does.
     uint32_t Write(uint64_t offset, const std::vector<uint8_t>& data);
@@ -109,6 +115,9 @@ private:
     // writes through the drive, which the stand-in does not see. gated: skipped while the RAM
     // file's time stamp says nothing changed. False when the file could not be read.
     bool ScanForChanges(bool gated);
+    // When the open drive's FUSE program has gone: takes in what it wrote, opens the drive again
+    // and says so. Skipped while the drive is being opened or closed.
+    void WatchDrive();
     void StartWriter();
     void StopWriter();
     void WriterLoop();
@@ -116,6 +125,7 @@ private:
     const std::wstring m_id;
     const StandinDiskSettings m_settings;
     const wchar_t m_letter;
+    const Notice m_notice;
     bool m_imageMode = false;
     bool m_inUse = false;
 
@@ -124,7 +134,11 @@ private:
     CStandinRamFile m_ram;
     std::wstring m_ramFolder;
     std::wstring m_ramStem;
+    // Guards the mount; taken before m_io, never while holding it.
+    std::mutex m_driveMutex;
     std::unique_ptr<CStandinMount> m_mount;
+    // The drive is open: the writer polls it.
+    std::atomic<bool> m_watching{false};
     // While the drive is open (and the disk has a backup): digests of the blocks as saved.
     std::unique_ptr<CStandinChangeScan> m_scan;
     std::unique_ptr<CListFile> m_image;

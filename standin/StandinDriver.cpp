@@ -93,13 +93,23 @@ bool CStandinDriver::UnderWine() {
 
 void CStandinDriver::Log(const wchar_t* format, ...) {
     if (!m_log) return;
-    va_list args;
-    va_start(args, format);
-    fwprintf(m_log, L"VelmoraEXStandin: ");
-    vfwprintf(m_log, format, args);
-    fwprintf(m_log, L"\n");
+    // Paths may be long: the buffer grows until the line fits.
+    std::vector<wchar_t> line(1024);
+    for (;;) {
+        va_list args;
+        va_start(args, format);
+        const int length = vswprintf(line.data(), line.size(), format, args);
+        va_end(args);
+        if (length >= 0 && static_cast<size_t>(length) < line.size()) break;
+        if (line.size() >= 0x20000) {
+            line.back() = L'\0';
+            break;
+        }
+        line.resize(line.size() * 2);
+    }
+    // One call a line: disks' writer threads log as well.
+    fwprintf(m_log, L"VelmoraEXStandin: %ls\n", line.data());
     fflush(m_log);
-    va_end(args);
 }
 
 DWORD CStandinDriver::PrepareRamFolder() {
@@ -120,13 +130,16 @@ DWORD CStandinDriver::PrepareRamFolder() {
     m_ramFolder = folder;
 
     // RAM files are deleted when closed; one left behind belongs to a stand-in that died, and one
-    // still open by a running stand-in cannot be deleted.
+    // still open by a running stand-in cannot be deleted (nor is it touched when that stand-in
+    // runs under another Wine prefix).
     WIN32_FIND_DATAW data;
     CFindHandle find;
     if (find.First((folder + L"\\*" + kRamFileExtension).c_str(), data)) {
         do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileW((folder + L"\\" + data.cFileName).c_str());
+            const std::wstring name = data.cFileName;
+            const std::wstring stem = name.substr(0, name.size() - (sizeof kRamFileExtension / sizeof(wchar_t) - 1));
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !CStandinMount::HeldElsewhere(folder, stem))
+                DeleteFileW((folder + L"\\" + name).c_str());
         } while (find.Next(data));
     }
     PrepareDrives();
@@ -283,7 +296,8 @@ uint32_t CStandinDriver::Create(const std::wstring& diskId, bool imageModeReques
     error = ChooseLetter(asked, letter);
     if (error) return error;
 
-    std::unique_ptr<CStandinDisk> disk(new CStandinDisk(diskId, settings, letter));
+    std::unique_ptr<CStandinDisk> disk(
+        new CStandinDisk(diskId, settings, letter, [this](const std::wstring& text) { Log(L"%ls", text.c_str()); }));
     if (FitsInMemory(settings.driveSize)) {
         std::wstring name = L"disk-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++m_fileSerial) +
                             kRamFileExtension;

@@ -76,6 +76,7 @@ std::wstring CStandinMount::Path(const wchar_t* suffix) const { return m_folder 
 
 bool CStandinMount::Open(const std::wstring& ramFile, DriveFileSystem fileSystem, std::wstring& reason) {
     m_fileSystem = fileSystem;
+    m_ramFile = ramFile;
     // The letter is part of the folder's name, so that a stand-in cleaning up after another
     // knows which drive to remove.
     const std::wstring mountFolder = Path((std::wstring(L".") + m_letter + kMountSuffix).c_str());
@@ -130,6 +131,27 @@ bool CStandinMount::Alive() const {
     return GetFileAttributesW(root.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool CStandinMount::ProgramRunning() const {
+    if (!m_open) return false;
+    return UStandinUnixSide::RunScript(Scripts::Running(UStandinUnixSide::UnixName(Path(L".pid"))), m_folder,
+                                       kScriptSlackMs) == 0;
+}
+
+bool CStandinMount::Reopen(std::wstring& reason) {
+    if (Close(true) != CloseResult::Closed) {
+        reason = L"the volume left behind could not be unmounted";
+        return false;
+    }
+    return Open(m_ramFile, m_fileSystem, reason);
+}
+
+bool CStandinMount::HeldElsewhere(const std::wstring& ramFolder, const std::wstring& stem) {
+    const std::string ramFile = UStandinUnixSide::UnixName(ramFolder + L"\\" + stem + L".ram");
+    const std::string pidFile = UStandinUnixSide::UnixName(ramFolder + L"\\" + stem + L".pid");
+    return !ramFile.empty() &&
+           UStandinUnixSide::RunScript(Scripts::HeldElsewhere(ramFile, pidFile), ramFolder, kUnmountTimeoutMs) == 0;
+}
+
 int CStandinMount::CleanStale(const std::wstring& ramFolder) {
     int cleaned = 0;
     WIN32_FIND_DATAW data;
@@ -144,6 +166,7 @@ int CStandinMount::CleanStale(const std::wstring& ramFolder) {
         const std::wstring stem = name.substr(0, suffix - 2);
         const std::wstring ramFile = ramFolder + L"\\" + stem + L".ram";
         // A running stand-in holds its RAM file open without delete sharing.
+        if (HeldElsewhere(ramFolder, stem)) continue;
         if (!DeleteFileW(ramFile.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) continue;
         const std::string mountUnix = UStandinUnixSide::UnixName(ramFolder + L"\\" + name);
         if (!mountUnix.empty() && UStandinUnixSide::DriveFolder(letter) == mountUnix)

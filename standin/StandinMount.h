@@ -24,6 +24,10 @@ public:
     // The file system of the volume whose first sector this is; false when it is neither.
     static bool FileSystemOf(const unsigned char (&sector)[512], UStandinUnixSide::DriveFileSystem& fileSystem);
 
+    // True when a process other than the disk's FUSE program has "<ramFolder>\<stem>.ram" open:
+    // a stand-in that runs, also one under another Wine prefix (where sharing modes do not reach).
+    static bool HeldElsewhere(const std::wstring& ramFolder, const std::wstring& stem);
+
     // Unmounts and undefines what stand-ins that ended without closing left in ramFolder: the
     // mount folders whose RAM file is gone or not open any more. Returns how many.
     static int CleanStale(const std::wstring& ramFolder);
@@ -42,9 +46,15 @@ public:
     // open and not force; force unmounts lazily and waits for the FUSE program all the same.
     CloseResult Close(bool force);
 
+    // After the FUSE program has gone: unmounts what it left and mounts the RAM file again under
+    // the same letter; false with a reason for the log (the drive is closed then).
+    bool Reopen(std::wstring& reason);
+
     bool IsOpen() const { return m_open; }
-    // False when the FUSE program has gone while the drive was open.
+    // False when the drive does not answer, as when the FUSE program has gone while it was open.
     bool Alive() const;
+    // True while the FUSE program of the open drive runs (asks the Linux side).
+    bool ProgramRunning() const;
     wchar_t Letter() const { return m_letter; }
 
 private:
@@ -54,6 +64,7 @@ private:
     const std::wstring m_stem;
     const wchar_t m_letter;
     UStandinUnixSide::DriveFileSystem m_fileSystem = UStandinUnixSide::DriveFileSystem::Ntfs;
+    std::wstring m_ramFile;
     std::string m_mountUnix;
     bool m_open = false;
 };

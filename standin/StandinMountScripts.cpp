@@ -11,6 +11,10 @@ std::string Steps(unsigned timeoutMs) { return std::to_string(timeoutMs / 10 + 1
 const char kAlive[] =
     "alive() { [ -n \"$1\" ] && [ -e \"/proc/$1\" ] && ! grep -qs '^State:[[:space:]]*Z' \"/proc/$1/status\"; }\n";
 
+// mounted FOLDER: something is mounted there, also a FUSE volume whose program has gone (which
+// mountpoint cannot stat: "not connected").
+const char kMounted[] = "mounted() { mountpoint -q \"$1\" || findmnt -rn --mountpoint \"$1\" >/dev/null 2>&1; }\n";
+
 }  // namespace
 
 std::string Quote(const std::string& text) {
@@ -26,7 +30,7 @@ std::string Quote(const std::string& text) {
 
 std::string Probe() {
     return "r=0\n"
-           "[ -c /dev/fuse ] && command -v mountpoint >/dev/null || r=1\n"
+           "[ -c /dev/fuse ] && command -v mountpoint >/dev/null && command -v findmnt >/dev/null || r=1\n"
            "command -v ntfs-3g >/dev/null || r=$((r | 2))\n"
            "command -v fusefat >/dev/null || r=$((r | 4))\n"
            "exit $r\n";
@@ -48,11 +52,23 @@ std::string Mount(bool ntfs, const std::string& image, const std::string& folder
 
 std::string Unmount(const std::string& folder, const std::string& pidFile, bool lazy, unsigned timeoutMs) {
     const std::string dir = Quote(folder);
-    return std::string(kAlive) + "p=$(cat " + Quote(pidFile) + " 2>/dev/null)\n" + "if mountpoint -q " + dir +
+    return std::string(kAlive) + kMounted + "p=$(cat " + Quote(pidFile) + " 2>/dev/null)\n" + "if mounted " + dir +
            "; then umount " + (lazy ? "-l " : "") + dir + " 2>/dev/null || exit 6; fi\n" + "i=0\n" +
            "while alive \"$p\"; do\n" + "  [ $i -ge " + Steps(timeoutMs) + " ] && exit 7\n" +
            "  sleep 0.01; i=$((i + 1))\n" + "done\n" + "rm -f " + Quote(pidFile) + "\n" + "rmdir " + dir +
            " 2>/dev/null\n" + "exit 0\n";
+}
+
+std::string HeldElsewhere(const std::string& file, const std::string& pidFile) {
+    // Every process's open files, as "/proc/PID/fd<TAB>target"; the FUSE program's do not count.
+    return "p=$(cat " + Quote(pidFile) + " 2>/dev/null)\n" +
+           "find /proc/[0-9]*/fd -maxdepth 1 -type l -printf '%h\\t%l\\n' 2>/dev/null |\n" + "  F=" + Quote(file) +
+           " S=\"/proc/$p/fd\" awk -F '\\t' '$2 == ENVIRON[\"F\"] && $1 != ENVIRON[\"S\"] { held = 1 } END { exit "
+           "!held }'\n";
+}
+
+std::string Running(const std::string& pidFile) {
+    return std::string(kAlive) + "alive \"$(cat " + Quote(pidFile) + " 2>/dev/null)\"\n";
 }
 
 }  // namespace UStandinMountScripts

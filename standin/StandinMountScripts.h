@@ -31,7 +31,15 @@ std::string Mount(bool ntfs, const std::string& image, const std::string& folder
 
 // Unmounts folder (lazily when lazy: open files no longer hold it), then waits until the FUSE
 // program of pidFile has ended, so every write of it is in the image; removes folder and pidFile.
-// Exits 0 when nothing is mounted there any more.
+// A volume whose program has died is unmounted as well. Exits 0 when nothing is mounted there
+// any more.
 std::string Unmount(const std::string& folder, const std::string& pidFile, bool lazy, unsigned timeoutMs);
+
+// Exits 0 when a process other than the FUSE program of pidFile has file open: a stand-in that
+// runs (under any Wine prefix) holds its RAM file.
+std::string HeldElsewhere(const std::string& file, const std::string& pidFile);
+
+// Exits 0 while the FUSE program of pidFile runs.
+std::string Running(const std::string& pidFile);
 
 }  // namespace UStandinMountScripts

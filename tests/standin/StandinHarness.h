@@ -118,14 +118,24 @@ public:
         return path.substr(0, path.find_last_of(L'\\') + 1) + L"VelmoraEXStandin.exe";
     }
 
-    // Starts the program with these arguments; true when the process was created.
-    bool Start(const std::wstring& arguments) {
+    // Starts the program with these arguments, its output appended to outputPath when one is
+    // given; true when the process was created.
+    bool Start(const std::wstring& arguments, const std::wstring& outputPath = L"") {
         std::wstring line = L"\"" + ProgramPath() + L"\" " + arguments;
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
+        CHandle output;
+        if (!outputPath.empty()) {
+            SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+            output.Reset(CreateFileW(outputPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                     OPEN_ALWAYS, 0, nullptr));
+            if (!output) return false;
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdOutput = startup.hStdError = output.Get();
+        }
         PROCESS_INFORMATION info = {};
-        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
-                            &info))
+        if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, output ? TRUE : FALSE, CREATE_SUSPENDED, nullptr,
+                            nullptr, &startup, &info))
             return false;
         if (m_job) AssignProcessToJobObject(m_job.Get(), info.hProcess);
         const CHandle thread(info.hThread);

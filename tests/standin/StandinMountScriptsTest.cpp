@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -107,6 +108,46 @@ TEST_F(MountScripts, VolumesMountWriteAndUnmountWithTheirProgramEnded) {
         ASSERT_EQ(Shell("set -- " + Scripts::Quote(image) + "; " + c.list, &listing), 0);
         EXPECT_NE(listing.find("FILE.TXT"), std::string::npos) << listing;
         EXPECT_EQ(Unmount(false), 0) << "nothing mounted any more";
+
+        // A program that dies leaves a volume nobody can stat: it is unmounted all the same, and
+        // the image mounts again with what was written before.
+        ASSERT_EQ(Mount(c.ntfs, image), 0);
+        const std::string pid = Scripts::Quote(dir + "/v.pid");
+        EXPECT_EQ(Shell(Scripts::Running(dir + "/v.pid")), 0);
+        ASSERT_EQ(Shell("kill -KILL \"$(cat " + pid + ")\""), 0);
+        ASSERT_EQ(Shell("i=0; while [ $i -lt 500 ]; do { " + Scripts::Running(dir + "/v.pid") +
+                        "} || exit 0; sleep 0.01; i=$((i + 1)); done; exit 1"),
+                  0)
+            << "the program ends";
+        EXPECT_EQ(Unmount(false), 0);
+        std::string left;
+        EXPECT_NE(Shell("grep -F " + Scripts::Quote(dir) + " /proc/mounts", &left), 0) << left;
+        EXPECT_FALSE(Exists(dir + "/v.mnt"));
+        ASSERT_EQ(Mount(c.ntfs, image), 0);
+        std::string text;
+        EXPECT_EQ(Shell("cat " + Scripts::Quote(dir + "/v.mnt/FILE.TXT"), &text), 0);
+        EXPECT_EQ(text, "data\n");
+        EXPECT_EQ(Unmount(false), 0);
+    }
+}
+
+// A RAM file is another stand-in's while any process but its FUSE program has it open.
+TEST_F(MountScripts, AFileIsHeldElsewhereOnlyByProcessesOtherThanTheProgram) {
+    const std::string file = dir + "/v.ram", pidFile = dir + "/v.pid";
+    ASSERT_EQ(Shell("echo x >" + Scripts::Quote(file)), 0);
+    struct Case {
+        bool open;    // this process holds the file
+        bool ownPid;  // the pid file names this process (as the FUSE program)
+        int expected;
+    };
+    const Case cases[] = {{false, false, 1}, {true, false, 0}, {true, true, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.open) + std::to_string(c.ownPid));
+        std::ofstream(pidFile) << (c.ownPid ? getpid() : 999999999) << "\n";
+        // Not passed on to the shell, which would hold it as well.
+        const int held = c.open ? open(file.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+        EXPECT_EQ(Shell(Scripts::HeldElsewhere(file, pidFile)), c.expected);
+        if (held >= 0) close(held);
     }
 }
 

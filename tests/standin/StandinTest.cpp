@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -36,6 +37,33 @@ int CountRamFiles(const std::wstring& folder) {
     return count;
 }
 
+// Runs a shell script on the Linux side; its exit code (-1 when it could not run).
+int Shell(const std::string& script, const std::wstring& workFolder) {
+    return UStandinUnixSide::RunScript(script, workFolder, 60000);
+}
+
+// Settings files registered under the LoadSettings key while the object lives.
+class CStartupDisks {
+public:
+    CStartupDisks() { m_key.Create(HKEY_LOCAL_MACHINE, ULoadSettings::kLoadSettingsKey, KEY_ALL_ACCESS); }
+    ~CStartupDisks() {
+        for (const auto& name : m_names) RegDeleteValueW(m_key.Get(), name.c_str());
+    }
+    bool Add(const std::wstring& path) {
+        const std::wstring name =
+            L"StandinTest" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(m_names.size());
+        if (!m_key || RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                                     static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
+            return false;
+        m_names.push_back(name);
+        return true;
+    }
+
+private:
+    CRegKey m_key;
+    std::vector<std::wstring> m_names;
+};
+
 // Polls until done() holds or the time is up; true when it held.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -57,6 +85,11 @@ protected:
     }
     void TearDown() override {
         child.End();
+        // What a failed test left mounted (a killed stand-in's drives) goes too.
+        if (drives)
+            Shell("for m in " + UStandinMountScripts::Quote(UStandinUnixSide::UnixName(ramDir)) +
+                      "/*.mnt; do umount -l \"$m\" 2>/dev/null; done; exit 0",
+                  scratch.Path());
         UDriverPipeFrame::SetPipeName(nullptr);
         ScratchFolder::RemoveTree(ramDir);
     }
@@ -67,7 +100,44 @@ protected:
         if (!startupDisks) args += L" --no-startup-disks";
         if (!drives) args += L" --no-drives";
         if (!extra.empty()) args += L" " + extra;
-        return child.Start(args) && CVelmoraAPI::IsDriverUp(10000);
+        return child.Start(args, Output()) && CVelmoraAPI::IsDriverUp(10000);
+    }
+
+    // Where the stand-in's output goes (every start appends to it), and what it holds.
+    std::wstring Output() { return scratch / L"standin-output.txt"; }
+    std::string OutputText() {
+        const std::vector<char> text = ScratchFolder::Read(Output());
+        return std::string(text.begin(), text.end());
+    }
+    bool CanMountDrives() { return CDriveTree::CanMount(scratch.Path()); }
+    // The lines of /proc/mounts for the RAM folder's mounts.
+    std::string MountLines() {
+        const std::wstring lines = scratch / L"mounts.txt";
+        Shell("grep -F -- " + UStandinMountScripts::Quote(UStandinUnixSide::UnixName(ramDir)) + " /proc/mounts >" +
+                  UStandinMountScripts::Quote(UStandinUnixSide::UnixName(lines)) + "; exit 0",
+              scratch.Path());
+        const std::vector<char> text = ScratchFolder::Read(lines);
+        return std::string(text.begin(), text.end());
+    }
+    // For failure messages: what the stand-in said and what is mounted.
+    std::string Diagnostics() { return "\n--- output:\n" + OutputText() + "--- mounts:\n" + MountLines(); }
+
+    // Every channel operation fails within about a second, as with no driver at all.
+    void ExpectChannelGone(const std::wstring& id) {
+        RamDiskStatus status;
+        DriverReply reply;
+        for (int op = 0; op < 4; ++op) {
+            auto start = std::chrono::steady_clock::now();
+            int result = op == 0   ? Create(id, false, status)
+                         : op == 1 ? Query(id, status)
+                         : op == 2 ? Remove(id, true, reply)
+                                   : Sync(id, true);
+            auto ms =
+                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+            EXPECT_EQ(result, -1) << "op " << op << ": the channel does not open";
+            EXPECT_GE(ms, 900) << "op " << op;
+            EXPECT_LT(ms, 2000) << "op " << op;
+        }
     }
 
     // A settings file in the scratch folder; the backup folder is "<name>-backup" next to it.
@@ -546,27 +616,14 @@ TEST_F(StandinTest, StoppedStandinLetsEveryOperationFailWithinASecond) {
     }
     EXPECT_EQ(child.WaitForExit(5000), 0u);
     EXPECT_EQ(CountRamFiles(ramDir), 0);
-
-    DriverReply reply;
-    for (int op = 0; op < 4; ++op) {
-        auto start = std::chrono::steady_clock::now();
-        int result = op == 0   ? Create(id, false, status)
-                     : op == 1 ? Query(id, status)
-                     : op == 2 ? Remove(id, true, reply)
-                               : Sync(id, true);
-        auto ms =
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_EQ(result, -1) << "op " << op << ": the channel does not open";
-        EXPECT_GE(ms, 900) << "op " << op;
-        EXPECT_LT(ms, 2000) << "op " << op;
-    }
+    ExpectChannelGone(id);
 }
 
 TEST_F(StandinTest, StopEventAndCommandLineOfTheProgram) {
     ASSERT_TRUE(StartStandin());
     {
         CStandinChild second;
-        ASSERT_TRUE(second.Start(L"--pipe-name " + pipeName + L" --no-startup-disks"));
+        ASSERT_TRUE(second.Start(L"--pipe-name " + pipeName + L" --ram-dir \"" + ramDir + L"\" --no-startup-disks"));
         EXPECT_EQ(second.WaitForExit(10000), 1u) << "the pipe is taken";
     }
     {
@@ -584,19 +641,14 @@ TEST_F(StandinTest, StopEventAndCommandLineOfTheProgram) {
 
 TEST_F(StandinTest, DisksRegisteredAtStartupAreCreatedWhenTheStandinStarts) {
     std::wstring id = Settings(L"startup", 4 * kMiB, 0);
-    std::wstring name = L"StandinTest" + std::to_wstring(GetCurrentProcessId());
-    std::wstring missingName = name + L"Missing";
-    CRegKey key;
-    ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, ULoadSettings::kLoadSettingsKey, KEY_ALL_ACCESS), ERROR_SUCCESS);
     std::wstring missing = scratch / L"gone.ini";
-    RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(id.c_str()),
-                   static_cast<DWORD>(id.size() * sizeof(wchar_t)));
-    RegSetValueExW(key.Get(), missingName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(missing.c_str()),
-                   static_cast<DWORD>(missing.size() * sizeof(wchar_t)));
-    bool started = StartStandin(L"", true);
-    RegDeleteValueW(key.Get(), name.c_str());
-    RegDeleteValueW(key.Get(), missingName.c_str());
-    key.Reset();
+    bool started;
+    {
+        CStartupDisks registered;
+        ASSERT_TRUE(registered.Add(id));
+        ASSERT_TRUE(registered.Add(missing));
+        started = StartStandin(L"", true);
+    }
     ASSERT_TRUE(started) << "a registered file that is missing does not stop the start";
 
     RamDiskStatus status;
@@ -611,7 +663,7 @@ TEST_F(StandinTest, DisksRegisteredAtStartupAreCreatedWhenTheStandinStarts) {
 TEST_F(StandinTest, FilesWrittenThroughTheLetterSurviveRemoveAndCreate) {
     drives = true;
     ASSERT_TRUE(StartStandin());
-    if (!CDriveTree::CanMount(ramDir)) GTEST_SKIP() << "FUSE, ntfs-3g or fusefat missing here";
+    if (!CanMountDrives()) GTEST_SKIP() << "FUSE, ntfs-3g or fusefat missing here";
 
     for (const bool ntfs : {true, false}) {
         const std::wstring name = ntfs ? L"ntfs" : L"fat";
@@ -663,7 +715,7 @@ TEST_F(StandinTest, FilesWrittenThroughTheLetterSurviveRemoveAndCreate) {
 TEST_F(StandinTest, WriteBackThroughTheLetterEmptiesWithinItsDelay) {
     drives = true;
     ASSERT_TRUE(StartStandin());
-    if (!CDriveTree::CanMount(ramDir)) GTEST_SKIP() << "FUSE, ntfs-3g or fusefat missing here";
+    if (!CanMountDrives()) GTEST_SKIP() << "FUSE, ntfs-3g or fusefat missing here";
     const uint64_t size = 64 * kMiB;
     const std::wstring id = Settings(L"wb", size, 2, 4);
     MakeImage(L"wb", size);
@@ -681,4 +733,241 @@ TEST_F(StandinTest, WriteBackThroughTheLetterEmptiesWithinItsDelay) {
     EXPECT_EQ(FileBytes(file, 0, bytes.size() + 1), bytes);
     DriverReply reply;
     EXPECT_EQ(Remove(id, true, reply), 1) << std::hex << reply.error;
+}
+
+namespace {
+
+// Letters no drive has, from Y down.
+std::vector<wchar_t> FreeLetters(size_t count) {
+    std::vector<wchar_t> letters;
+    const DWORD used = GetLogicalDrives();
+    for (wchar_t c = L'Y'; c > L'C' && letters.size() < count; --c) {
+        if (!(used & (1u << (c - L'A')))) letters.push_back(c);
+    }
+    return letters;
+}
+
+// A small tmpfs on a folder while the object lives (where this machine lets the test mount one).
+class CSmallFileSystem {
+public:
+    CSmallFileSystem(const std::wstring& folder, const std::wstring& workFolder)
+        : m_unix(UStandinUnixSide::UnixName(folder)), m_work(workFolder) {
+        CreateDirectoryW(folder.c_str(), nullptr);
+        m_mounted = Shell("mount -t tmpfs -o size=16m vmx-small " + UStandinMountScripts::Quote(m_unix), m_work) == 0;
+    }
+    ~CSmallFileSystem() {
+        if (m_mounted) Shell("umount -l " + UStandinMountScripts::Quote(m_unix), m_work);
+    }
+    bool Mounted() const { return m_mounted; }
+    // Takes every free byte into the file "filler"; true when nothing is left.
+    bool Fill() {
+        const std::string filler = UStandinMountScripts::Quote(m_unix + "/filler");
+        return Shell("dd if=/dev/zero of=" + filler + " bs=64k 2>/dev/null; [ \"$(df --output=avail -k " +
+                         UStandinMountScripts::Quote(m_unix) + " | tail -n 1)\" -eq 0 ]",
+                     m_work) == 0;
+    }
+    bool Free() { return Shell("rm " + UStandinMountScripts::Quote(m_unix + "/filler"), m_work) == 0; }
+
+private:
+    std::string m_unix;
+    std::wstring m_work;
+    bool m_mounted = false;
+};
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+}  // namespace
+
+// A stand-in killed while its disks are drives: the channel says at once that the driver is
+// gone, and the next stand-in closes the drives the dead one left and loads each disk with
+// everything that was saved before the kill.
+TEST_F(StandinTest, KilledStandinLeavesNothingHangingAndTheNextLoadsWhatWasSaved) {
+    struct Case {
+        const wchar_t* name;
+        int formatType;
+        const wchar_t* file;
+    };
+    const Case cases[] = {{L"ntfs", 4, L"\\保存済み.bin"}, {L"fat", 2, L"\\SAVED.BIN"}};
+    const size_t fileSize = 1 << 20;
+    if (!CanMountDrives()) GTEST_SKIP() << "FUSE, ntfs-3g or fusefat missing here";
+    const std::vector<wchar_t> letters = FreeLetters(2);
+    ASSERT_EQ(letters.size(), 2u);
+    std::vector<std::wstring> ids;
+    CStartupDisks registered;
+    for (size_t i = 0; i < 2; ++i) {
+        const uint64_t size = 32 * kMiB;
+        ids.push_back(Settings(cases[i].name, size, 2, cases[i].formatType, static_cast<unsigned char>(letters[i])));
+        UBackupImage::CreateImage(BackupFolder(cases[i].name), size);
+        UBackupImage::FormatImage(BackupFolder(cases[i].name), size, cases[i].formatType);
+        ASSERT_TRUE(registered.Add(ids[i]));
+    }
+    drives = true;
+    ASSERT_TRUE(StartStandin(L"", true));
+    const std::string deadStem = "disk-" + std::to_string(GetProcessId(child.Process())) + "-";
+
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(cases[i].name);
+        RamDiskStatus status;
+        ASSERT_EQ(Query(ids[i], status), 1) << Diagnostics();
+        ASSERT_EQ(status.driveLetter, letters[i]);
+        const std::vector<uint8_t> bytes = Pattern(fileSize, static_cast<unsigned>(i) + 20);
+        ASSERT_TRUE(ScratchFolder::Write(std::wstring(1, letters[i]) + L":" + cases[i].file,
+                                         std::vector<char>(bytes.begin(), bytes.end())));
+        ASSERT_TRUE(WaitFor([&] { return Unsaved(ids[i]) >= fileSize; }, 5000)) << Unsaved(ids[i]);
+        // Written back after SleepNoBlock; it stays 0 once the file system has settled.
+        ASSERT_TRUE(WaitFor([&] { return Unsaved(ids[i]) == 0; }, 5000)) << Unsaved(ids[i]);
+        Sleep(600);
+        ASSERT_TRUE(WaitFor([&] { return Unsaved(ids[i]) == 0; }, 5000)) << Unsaved(ids[i]);
+    }
+
+    ASSERT_TRUE(TerminateProcess(child.Process(), 1));
+    ASSERT_EQ(child.WaitForExit(5000), 1u);
+    ExpectChannelGone(ids[0]);
+    const std::string left = MountLines();
+    EXPECT_NE(left.find(deadStem), std::string::npos) << "the killed stand-in's drives stay mounted:\n" << left;
+
+    ASSERT_TRUE(StartStandin(L"", true)) << Diagnostics();
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(cases[i].name);
+        RamDiskStatus status;
+        ASSERT_EQ(Query(ids[i], status), 1) << Diagnostics();
+        EXPECT_EQ(status.driveLetter, letters[i]) << "the dead stand-in's letter was freed";
+        EXPECT_EQ(FileBytes(std::wstring(1, letters[i]) + L":" + cases[i].file, 0, fileSize + 1),
+                  Pattern(fileSize, static_cast<unsigned>(i) + 20))
+            << Diagnostics();
+    }
+    const std::string mounts = MountLines();
+    EXPECT_EQ(mounts.find(deadStem), std::string::npos) << Diagnostics();
+    EXPECT_EQ(std::count(mounts.begin(), mounts.end(), '\n'), 2) << Diagnostics();
+    EXPECT_NE(OutputText().find("closed 2 drive(s) left by a stand-in that ended"), std::string::npos) << Diagnostics();
+    for (const auto& id : ids) {
+        DriverReply reply;
+        EXPECT_EQ(Remove(id, false, reply), 1) << std::hex << reply.error;
+    }
+}
+
+// The backup's file system full during a save: the remove answers 0x2000 and the disk stays a
+// drive with all its files and its unsaved figure; once there is room again the save succeeds
+// (write back: by itself) and the image holds the files.
+TEST_F(StandinTest, FullBackupFileSystemKeepsTheDiskAndItsFilesUntilThereIsRoom) {
+    struct Case {
+        const wchar_t* name;
+        int saveType;
+    };
+    const Case cases[] = {{L"manual", 1}, {L"writeback", 2}};
+    const size_t fileSize = 3 << 20;
+    if (!CanMountDrives()) GTEST_SKIP() << "FUSE, ntfs-3g or fusefat missing here";
+    drives = true;
+    ASSERT_TRUE(StartStandin());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const uint64_t size = 32 * kMiB;
+        CSmallFileSystem backup(BackupFolder(c.name), scratch.Path());
+        if (!backup.Mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+        const std::wstring id = Settings(c.name, size, c.saveType, 4);
+        MakeImage(c.name, size);
+        // The image's pieces are sparse: its empty blocks need room that is not there.
+        ASSERT_TRUE(backup.Fill());
+
+        RamDiskStatus status;
+        ASSERT_EQ(Create(id, false, status), 1);
+        const wchar_t letter = static_cast<wchar_t>(status.driveLetter);
+        const std::wstring file = std::wstring(1, letter) + L":\\big.bin";
+        const std::vector<uint8_t> bytes = Pattern(fileSize, 31);
+        ASSERT_TRUE(ScratchFolder::Write(file, std::vector<char>(bytes.begin(), bytes.end())));
+        ASSERT_TRUE(WaitFor([&] { return Unsaved(id) >= fileSize; }, 5000)) << Unsaved(id);
+        if (c.saveType == 2) {
+            Sleep(2500);  // past SleepNoBlock and a retry
+            EXPECT_GE(Unsaved(id), fileSize) << "failed passes keep the blocks";
+        }
+
+        DriverReply reply;
+        EXPECT_EQ(Remove(id, true, reply), 0);
+        EXPECT_EQ(reply.error, kStandinErrorImage);
+        ASSERT_EQ(Query(id, status), 1) << "the disk stays";
+        EXPECT_EQ(status.driveLetter, letter);
+        EXPECT_EQ(GetDriveTypeW((std::wstring(1, letter) + L":\\").c_str()), static_cast<UINT>(DRIVE_RAMDISK))
+            << Diagnostics();
+        EXPECT_EQ(FileBytes(file, 0, fileSize + 1), bytes);
+        EXPECT_GE(status.UnsavedBytes(), fileSize);
+
+        ASSERT_TRUE(backup.Free());
+        if (c.saveType == 2) {
+            EXPECT_TRUE(WaitFor([&] { return Unsaved(id) == 0; }, 5000)) << "the writer catches up: " << Unsaved(id);
+        }
+        ASSERT_EQ(Remove(id, true, reply), 1) << std::hex << reply.error;
+        ASSERT_EQ(Create(id, false, status), 1);
+        EXPECT_EQ(FileBytes(std::wstring(1, static_cast<wchar_t>(status.driveLetter)) + L":\\big.bin", 0, fileSize + 1),
+                  bytes)
+            << "the image holds the file";
+        EXPECT_EQ(Remove(id, false, reply), 1);
+    }
+}
+
+// The FUSE program of a drive dies: the stand-in says so once, mounts the RAM file again under
+// the same letter, and the files written before are there; the disk's status is unchanged.
+TEST_F(StandinTest, DriveWhoseFileSystemProgramDiesIsOpenedAgainWithItsFiles) {
+    struct Case {
+        const wchar_t* name;
+        int formatType;
+        int saveType;
+    };
+    const Case cases[] = {{L"ntfs", 4, 1}, {L"fat", 2, 0}};
+    const size_t fileSize = 1 << 20;
+    drives = true;
+    ASSERT_TRUE(StartStandin());
+    if (!CanMountDrives()) GTEST_SKIP() << "FUSE, ntfs-3g or fusefat missing here";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const uint64_t size = 32 * kMiB;
+        const std::wstring id = Settings(c.name, size, c.saveType, c.formatType);
+        if (c.saveType) {
+            UBackupImage::CreateImage(BackupFolder(c.name), size);
+            UBackupImage::FormatImage(BackupFolder(c.name), size, c.formatType);
+        }
+        RamDiskStatus status;
+        ASSERT_EQ(Create(id, false, status), 1);
+        const wchar_t letter = static_cast<wchar_t>(status.driveLetter);
+        const std::wstring root = std::wstring(1, letter) + L":\\";
+        const std::vector<uint8_t> bytes = Pattern(fileSize, 41);
+        ASSERT_TRUE(ScratchFolder::Write(root + L"BEFORE.BIN", std::vector<char>(bytes.begin(), bytes.end())));
+        if (c.saveType) {
+            ASSERT_TRUE(WaitFor([&] { return Unsaved(id) >= fileSize; }, 5000)) << Unsaved(id);
+        }
+
+        const size_t outputBefore = OutputText().size();
+        ASSERT_EQ(
+            Shell("kill -KILL \"$(cat " + UStandinMountScripts::Quote(UStandinUnixSide::UnixName(ramDir)) + "/*.pid)\"",
+                  scratch.Path()),
+            0);
+        EXPECT_TRUE(WaitFor([&] { return FileBytes(root + L"BEFORE.BIN", 0, fileSize + 1) == bytes; }, 5000))
+            << Diagnostics();
+        EXPECT_EQ(GetDriveTypeW(root.c_str()), static_cast<UINT>(DRIVE_RAMDISK));
+        const std::string said = OutputText().substr(outputBefore);
+        const std::string event = "drive " + std::string(1, static_cast<char>(letter)) + ": ended";
+        EXPECT_NE(said.find(Narrow(id) + ": the file system program of " + event + "; the drive is open again"),
+                  std::string::npos)
+            << Diagnostics();
+        EXPECT_EQ(said.find(event), said.rfind(event)) << "said once";
+        const std::string mounts = MountLines();
+        EXPECT_EQ(std::count(mounts.begin(), mounts.end(), '\n'), 1) << "the dead volume is gone" << Diagnostics();
+
+        ASSERT_EQ(Query(id, status), 1);
+        EXPECT_EQ(status.driveLetter, letter);
+        if (c.saveType) {
+            EXPECT_GE(status.UnsavedBytes(), fileSize);
+        }
+        ASSERT_TRUE(ScratchFolder::Write(root + L"AFTER.BIN", std::vector<char>(bytes.begin(), bytes.end())));
+        DriverReply reply;
+        ASSERT_EQ(Remove(id, c.saveType != 0, reply), 1) << std::hex << reply.error;
+        if (c.saveType) {
+            ASSERT_EQ(Create(id, false, status), 1);
+            for (const wchar_t* name : {L"BEFORE.BIN", L"AFTER.BIN"})
+                EXPECT_EQ(FileBytes(std::wstring(1, static_cast<wchar_t>(status.driveLetter)) + L":\\" + name, 0,
+                                    fileSize + 1),
+                          bytes)
+                    << "saved after the drive came back";
+            EXPECT_EQ(Remove(id, false, reply), 1);
+        }
+    }
 }
