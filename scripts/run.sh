@@ -114,10 +114,10 @@ if [ -f "$standin" ] && [ -f "$data/VelmoraEX0.ini" ]; then
     if drive_ready; then
         echo "drive $letter: is ready ($(readlink -f "$VMX_WINEPREFIX/dosdevices/$lower:"))"
         # It lists names through the ANSI code page: a Japanese locale keeps Japanese names. Given
-        # a file on the drive, it lists the drive with that file selected; given the root, only
-        # its tree shows the drive.
+        # a folder on the drive, it lists the drive; given the root, only its tree shows the drive.
         locale_name="$(vmx_japanese_locale)" || locale_name="${LC_ALL:-}"
-        first="$(ls -A "$(readlink -f "$VMX_WINEPREFIX/dosdevices/$lower:")" 2>/dev/null | head -n 1)"
+        first="$(find "$(readlink -f "$VMX_WINEPREFIX/dosdevices/$lower:")" -mindepth 1 -maxdepth 1 -type d \
+            -printf '%f\n' 2>/dev/null | head -n 1)"
         setsid env ${locale_name:+LC_ALL="$locale_name"} timeout -k 10 "${VMX_RUN_SECONDS:-604800}" \
             "$VMX_WINE64" winefile "$letter:\\$first" >>"$log" 2>&1 &
         echo $! >"$state/winefile.pid"
