@@ -1368,7 +1368,7 @@ TEST_F(SequencerStandin, FirefoxCacheLivesOnTheDriveThroughDisableAndEnable) {
          "// Mozilla User Preferences\n\nuser_pref(\"browser.startup.homepage\", \"about:home\");\n"
          "user_pref(\"browser.download.dir\", \"C:\\\\ダウンロード\");\n"},
         {profile + L"\\user.js",
-         "user_pref(\"browser.cache.memory.enable\", false);\r\nuser_pref(\"general.smoothScroll\", true);\r\n"},
+         "user_pref(\"browser.cache.memory.enable\", false);\r\nuser_pref(\"general.smoothScroll\", true);"},
     };
     for (const auto& file : profileFiles)
         ASSERT_TRUE(ScratchFolder::Write(file.first, std::vector<char>(file.second.begin(), file.second.end())));
