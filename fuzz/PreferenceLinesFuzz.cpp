@@ -1,7 +1,9 @@
 // Firefox's preference files. The input is a file's bytes. Cutting it into lines and joining them
 // again gives the same bytes; removing the cache preference keeps every other line, byte for byte
-// and in order, and leaves no cache preference; setting it keeps every other line, leaves exactly
-// one cache preference that reads back as the folder, and a second set changes nothing.
+// and in order (the last one losing its line end only when the file's last line went without
+// one), and leaves no cache preference; setting it keeps every other line, leaves exactly one
+// cache preference that reads back as the folder, and a second set changes nothing; in a file
+// without a cache preference, a set and a remove give the file back.
 #include <string>
 
 #include "fuzz/FuzzCheck.h"
@@ -24,11 +26,12 @@ size_t CacheLines(const CPreferenceText& text) {
     return count;
 }
 
-bool SameLines(const std::vector<CPreferenceLine>& a, const std::vector<CPreferenceLine>& b, bool lastMayGainEnd) {
+// The lines of a and b agree; the last line's end may be "" in a and "\r\n" in b when lastEndMayDiffer.
+bool SameLines(const std::vector<CPreferenceLine>& a, const std::vector<CPreferenceLine>& b, bool lastEndMayDiffer) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i].text != b[i].text) return false;
-        const bool endMayDiffer = lastMayGainEnd && i + 1 == a.size() && a[i].end.empty() && b[i].end == "\r\n";
+        const bool endMayDiffer = lastEndMayDiffer && i + 1 == a.size() && a[i].end.empty() && !b[i].end.empty();
         if (a[i].end != b[i].end && !endMayDiffer) return false;
     }
     return true;
@@ -50,7 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CPreferenceText removed(bytes);
     FUZZ_CHECK(removed.RemoveCachePreference() == cacheLines);
     FUZZ_CHECK(CacheLines(removed) == 0);
-    FUZZ_CHECK(SameLines(removed.Lines(), others, false));
+    const bool lastWentOpen = !original.Lines().empty() && original.Lines().back().end.empty() &&
+                              IsCachePreference(original.Lines().back().text);
+    FUZZ_CHECK(SameLines(removed.Lines(), others, lastWentOpen));
+    FUZZ_CHECK(removed.Lines().empty() || !removed.Lines().back().end.empty() == !original.Lines().back().end.empty());
     FUZZ_CHECK(cacheLines != 0 || removed.Bytes() == bytes);
 
     // The folder: a piece of the input without line ends.
@@ -74,6 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(set.FindCachePreference(found) && found == folder);
     std::vector<CPreferenceLine> setOthers = Others(set);
     FUZZ_CHECK(SameLines(others, setOthers, true));
+    if (cacheLines == 0) {
+        CPreferenceText off(set.Bytes());
+        FUZZ_CHECK(off.RemoveCachePreference() == 1 && off.Bytes() == bytes);
+    }
     const std::string once = set.Bytes();
     CPreferenceText again(once);
     FUZZ_CHECK(!again.SetCachePreference(folder, same) && again.Bytes() == once);

@@ -94,3 +94,13 @@ vmx_stop_services() {
         VMX_XVFB_PID=
     fi
 }
+
+# A Japanese locale for Windows programs that list names through the ANSI code page (Wine's file
+# manager does): made from the installed locale data when missing. Prints its name; fails when
+# there is none.
+vmx_japanese_locale() {
+    if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+        localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 >/dev/null 2>&1 || return 1
+    fi
+    echo ja_JP.UTF-8
+}

@@ -118,8 +118,10 @@ bool CPreferenceText::SetCachePreference(const std::string& folder,
         }
     }
     if (!placed) {
-        if (!lines.empty() && lines.back().end.empty()) lines.back().end = kLineEnd;
-        lines.push_back({CachePreferenceLine(folder), kLineEnd});
+        // A file that ended without a line end still does, so that a remove gives it back whole.
+        const bool openEnd = !lines.empty() && lines.back().end.empty();
+        if (openEnd) lines.back().end = kLineEnd;
+        lines.push_back({CachePreferenceLine(folder), openEnd ? "" : kLineEnd});
     }
     m_lines.swap(lines);
     return true;
@@ -130,6 +132,9 @@ size_t CPreferenceText::RemoveCachePreference() {
     for (const CPreferenceLine& line : m_lines)
         if (!IsCachePreference(line.text)) lines.push_back(line);
     const size_t dropped = m_lines.size() - lines.size();
+    // A file whose last line goes and had no line end keeps ending without one.
+    if (dropped != 0 && !lines.empty() && m_lines.back().end.empty() && IsCachePreference(m_lines.back().text))
+        lines.back().end.clear();
     m_lines.swap(lines);
     return dropped;
 }

@@ -40,11 +40,13 @@ public:
     bool FindCachePreference(std::string& folder) const;
 
     // Replaces every cache preference line by one for `folder` (the first keeps its place, the
-    // others go; appended at the end with "\r\n" when there was none). False, and nothing
-    // changed, when a cache preference line already names a folder that `sameFolder` accepts.
+    // others go; appended at the end with "\r\n" when there was none, or after a last line
+    // without a line end, which then gets "\r\n", without one). False, and nothing changed, when
+    // a cache preference line already names a folder that `sameFolder` accepts.
     bool SetCachePreference(const std::string& folder, const std::function<bool(const std::string&)>& sameFolder);
 
-    // Drops every cache preference line; the number dropped.
+    // Drops every cache preference line; the number dropped. When the last line goes and had no
+    // line end, the line that is last now loses its own: the file keeps ending without one.
     size_t RemoveCachePreference();
 
     std::string Bytes() const;

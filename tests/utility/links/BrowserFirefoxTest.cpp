@@ -71,7 +71,8 @@ TEST(BrowserFirefox, ApplyTwiceEnableAgainAndUndoAgainstRealProfileFiles) {
     ScratchFolder::MakeFolder(target);
     std::string targetInFile;
     for (wchar_t c : target) targetInFile += c == L'\\' ? std::string("\\\\") : std::string(1, static_cast<char>(c));
-    const std::string userJs = userHead + "\r\n" + kPreference + "\"" + targetInFile + "\");\r\n";
+    // user.js ended without a line end, and still does.
+    const std::string userJs = userHead + "\r\n" + kPreference + "\"" + targetInFile + "\");";
 
     bool changed = false;
     ASSERT_TRUE(UBrowserFirefox::Apply(firefox.root, target, changed));
@@ -96,7 +97,7 @@ TEST(BrowserFirefox, ApplyTwiceEnableAgainAndUndoAgainstRealProfileFiles) {
     ASSERT_TRUE(ScratchFolder::Write(target + L"\\Cache\\new", Bytes("n")));
     ASSERT_TRUE(UBrowserFirefox::Undo(firefox.root, changed));
     EXPECT_TRUE(changed);
-    EXPECT_EQ(Text(firefox.profile + L"\\user.js"), userHead + "\r\n");
+    EXPECT_EQ(Text(firefox.profile + L"\\user.js"), userHead) << "as it was, byte for byte";
     EXPECT_EQ(Text(firefox.profile + L"\\prefs.js"), prefsHead + prefsTail);
     EXPECT_FALSE(ScratchFolder::Exists(target + L"\\Cache"));
     EXPECT_TRUE(ScratchFolder::Exists(target)) << "only the Cache subfolder goes";
@@ -104,7 +105,7 @@ TEST(BrowserFirefox, ApplyTwiceEnableAgainAndUndoAgainstRealProfileFiles) {
 
     ASSERT_TRUE(UBrowserFirefox::Undo(firefox.root, changed));
     EXPECT_FALSE(changed);
-    EXPECT_EQ(Text(firefox.profile + L"\\user.js"), userHead + "\r\n");
+    EXPECT_EQ(Text(firefox.profile + L"\\user.js"), userHead);
     EXPECT_FALSE(ScratchFolder::Exists(firefox.profile + L"\\user.js.vmx-new"));
 }
 

@@ -78,10 +78,11 @@ TEST(PreferenceLines, SetAndRemoveChangeOnlyTheCachePreference) {
          "// c\r\n" + other + "\r\n"},
         {"LF only, preference in the middle", "a\n" + handSet + "\nb\n", "a\n" + kRamLine + "\r\nb\n", "a\nb\n"},
         {"CR only", "a\r" + handSet + "\rb", "a\r" + kRamLine + "\r\nb", "a\rb"},
-        {"no final line end", "a\r\n" + other, "a\r\n" + other + "\r\n" + kRamLine + "\r\n", "a\r\n" + other},
+        {"no final line end", "a\r\n" + other, "a\r\n" + other + "\r\n" + kRamLine, "a\r\n" + other},
+        {"no final line end, preference last", "a\n" + handSet, "a\n" + kRamLine + "\r\n", "a"},
         {"byte-order mark", "\xEF\xBB\xBF" + handSet + "\r\nz\r\n", "\xEF\xBB\xBF" + kRamLine + "\r\nz\r\n",
          "\xEF\xBB\xBFz\r\n"},
-        {"two preferences", handSet + "\r\nm\r\n" + handSet, kRamLine + "\r\nm\r\n", "m\r\n"},
+        {"two preferences", handSet + "\r\nm\r\n" + handSet, kRamLine + "\r\nm\r\n", "m"},
         {"preference over two lines", "user_pref(\"browser.cache.disk.parent_directory\",\r\n\"D:\\\\x\");\r\n",
          "user_pref(\"browser.cache.disk.parent_directory\",\r\n\"D:\\\\x\");\r\n" + kRamLine + "\r\n",
          "user_pref(\"browser.cache.disk.parent_directory\",\r\n\"D:\\\\x\");\r\n"},
@@ -91,6 +92,9 @@ TEST(PreferenceLines, SetAndRemoveChangeOnlyTheCachePreference) {
         EXPECT_EQ(Set(c.file), c.afterSet) << c.what;
         EXPECT_EQ(Set(c.afterSet), c.afterSet) << c.what << ": setting again changes nothing";
         EXPECT_EQ(Remove(c.file), c.afterRemove) << c.what;
+        std::string handFolder;
+        if (!CPreferenceText(c.file).FindCachePreference(handFolder))
+            EXPECT_EQ(Remove(c.afterSet), c.file) << c.what << ": switched on and off, the file is as it was";
     }
     CPreferenceText same(kRamLine + "\n");
     EXPECT_FALSE(same.SetCachePreference("r:\\cache", [](const std::string& f) { return AnyCase(f, "r:\\cache"); }));

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <dbt.h>
+#include <shlobj.h>
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -12,8 +13,11 @@
 #include <vector>
 
 #include "common/ToolResultRecords.h"
+#include "framework/FindHandle.h"
 #include "framework/ScratchFolder.h"
 #include "standin/StandinHarness.h"
+#include "standin/StandinMountScripts.h"
+#include "standin/StandinUnixSide.h"
 #include "tests/tools/ToolsRunner.h"
 #include "tests/utility/tools_channel/ProbeFolder.h"
 #include "tests/utility/tools_channel/RecordingToolPrompt.h"
@@ -28,7 +32,9 @@
 #include "utility/core/VMUThreadTaskUnmountEX.h"
 #include "utility/core/VMUThreadTaskVlinkEX.h"
 #include "utility/core/VelmoraEXManager.h"
+#include "utility/disk/DataFolder.h"
 #include "utility/disk/DeviceNotifier.h"
+#include "utility/links/BrowserFirefox.h"
 #include "utility/links/FakeShellFolderSetter.h"
 #include "utility/links/ShellFolder.h"
 #include "utility/links/WineDriveLetter.h"
@@ -1306,6 +1312,141 @@ TEST_F(SequencerStandin, InternetExplorerFoldersFollowEnableResumeChangeAndDelet
     ASSERT_TRUE(UShellFolder::GetCurrent(CSIDL_HISTORY, current));
     EXPECT_EQ(current, historyHome);
     EXPECT_TRUE(manager.Disks().empty());
+    EXPECT_FALSE(MountedInStandin());
+}
+
+// The files of a folder (one level), name and bytes.
+std::map<std::wstring, std::vector<char>> FilesOf(const std::wstring& folder) {
+    std::map<std::wstring, std::vector<char>> files;
+    WIN32_FIND_DATAW found;
+    CFindHandle find;
+    for (bool more = find.First((folder + L"\\*").c_str(), found); more; more = find.Next(found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files[found.cFileName] = ScratchFolder::Read(folder + L"\\" + found.cFileName);
+    return files;
+}
+
+// The folder the stand-in mounted a drive's volume at, seen from the Windows side of Wine.
+std::wstring MountFolder(const std::wstring& ramDir, wchar_t letter) {
+    WIN32_FIND_DATAW found;
+    CFindHandle find;
+    return find.First((ramDir + L"\\*." + std::wstring(1, letter) + L".mnt").c_str(), found)
+               ? ramDir + L"\\" + found.cFileName
+               : std::wstring();
+}
+
+wchar_t FreeLetter(wchar_t from) {
+    const DWORD used = GetLogicalDrives();
+    for (wchar_t letter = from; letter <= L'Y'; ++letter)
+        if (!(used & (1u << (letter - L'A')))) return letter;
+    return 0;
+}
+
+// Firefox's cache on a real RAM-disk drive: a new NTFS disk with a backup, the cache switched on,
+// the disk disabled and enabled again, the cache switched off.
+TEST_F(SequencerStandin, FirefoxCacheLivesOnTheDriveThroughDisableAndEnable) {
+    if (UStandinUnixSide::RunScript(UStandinMountScripts::Probe(), ramDir, 60000) != 0)
+        GTEST_SKIP() << "FUSE, ntfs-3g or fusefat missing here";
+    const std::wstring home = scratch / L"home";
+    const std::wstring firefox = home + L"\\Mozilla\\Firefox";
+    const std::wstring profile = firefox + L"\\Profiles\\k3x9w.default";
+    ASSERT_EQ(SHCreateDirectoryExW(nullptr, profile.c_str(), nullptr), ERROR_SUCCESS);
+    struct AppData {
+        explicit AppData(const std::wstring& folder) {
+            wchar_t old[MAX_PATH] = {};
+            if (GetEnvironmentVariableW(L"APPDATA", old, MAX_PATH)) previous = old;
+            SetEnvironmentVariableW(L"APPDATA", folder.c_str());
+        }
+        ~AppData() { SetEnvironmentVariableW(L"APPDATA", previous.empty() ? nullptr : previous.c_str()); }
+        std::wstring previous;
+    } appData(home);
+    const std::pair<std::wstring, std::string> profileFiles[] = {
+        {firefox + L"\\profiles.ini",
+         "[General]\r\nStartWithLastProfile=1\r\n\r\n[Profile0]\r\nName=default\r\nIsRelative=1\r\n"
+         "Path=Profiles/k3x9w.default\r\nDefault=1\r\n"},
+        {profile + L"\\prefs.js",
+         "// Mozilla User Preferences\n\nuser_pref(\"browser.startup.homepage\", \"about:home\");\n"
+         "user_pref(\"browser.download.dir\", \"C:\\\\ダウンロード\");\n"},
+        {profile + L"\\user.js",
+         "user_pref(\"browser.cache.memory.enable\", false);\r\nuser_pref(\"general.smoothScroll\", true);"},
+    };
+    for (const auto& file : profileFiles)
+        ASSERT_TRUE(ScratchFolder::Write(file.first, std::vector<char>(file.second.begin(), file.second.end())));
+    const auto rootBefore = FilesOf(firefox), profileBefore = FilesOf(profile);
+
+    // A new disk, as the settings sheet hands it over.
+    ASSERT_TRUE(EnsureDataFolder());
+    const wchar_t drive = FreeLetter(L'R');
+    ASSERT_NE(drive, 0);
+    CVelmoraEXData fresh;
+    manager.InitNewDisk(fresh);
+    CVelmoraEXPropertyData create;
+    create.IsNew = 1;
+    create.NeedsRemount = 1;
+    create.FromSheet = 1;
+    create.SettingsPath = path = fresh.Status.SettingsPath;
+    create.NewSetting = fresh.Setting;
+    create.NewSetting.DriveSize = 32u << 20;
+    create.NewSetting.DriveLetter = static_cast<unsigned char>(drive);
+    create.NewSetting.LoadAtStartup = 0;
+    ASSERT_EQ(create.NewSetting.FormatType, FORMAT_TYPE_NTFS);
+    ASSERT_NE(create.NewSetting.SaveType, SAVE_NONE);
+    seq.BeginSettingsChange(create);
+    ASSERT_EQ(Run(), (Steps{{TASK_SETTING, OP_SETTINGS_WRITE_NEW},
+                            {TASK_MOUNT, OP_ENABLE_MOUNT_IMAGE},
+                            {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    ASSERT_EQ(Get(path).Status.CurrentLetter, drive);
+    const std::wstring root = std::wstring(1, drive) + L":\\";
+    ASSERT_EQ(GetDriveTypeW(root.c_str()), static_cast<UINT>(DRIVE_RAMDISK)) << "the disk is a drive";
+    const std::wstring mounted = MountFolder(ramDir, drive);
+    ASSERT_FALSE(mounted.empty());
+
+    seq.BeginSettingsChange(Change(Get(path), [](CVelmoraEXSettingData& s) { s.CacheSetting.FirefoxCache = 1; }));
+    ASSERT_EQ(Run(), (Steps{{TASK_SETTING, OP_SETTINGS_WRITE}, {TASK_BROWSER_SETTING, OP_SETTINGS_BROWSER_ON}}));
+    EXPECT_TRUE(ran[1].request == Caches(0, 0, 1, 0));
+    const std::wstring cache = root + L"Cache";
+    EXPECT_EQ(UBrowserFirefox::GetCacheParent(profile), cache);
+    EXPECT_TRUE(ScratchFolder::Exists(mounted + L"\\Cache")) << "the folder is in the mounted volume";
+
+    // What Firefox writes there goes into the volume, and with the disk's backup survives it.
+    const std::vector<std::pair<std::wstring, size_t>> cached = {
+        {L"\\Cache\\_CACHE_MAP_", 4096}, {L"\\Cache\\0\\1A\\2B3C4d01", 300000}, {L"\\Cache\\キャッシュ索引", 17}};
+    ASSERT_EQ(SHCreateDirectoryExW(nullptr, (cache + L"\\Cache\\0\\1A").c_str(), nullptr), ERROR_SUCCESS);
+    for (size_t i = 0; i < cached.size(); ++i) {
+        const std::vector<uint8_t> bytes = Pattern(cached[i].second, static_cast<unsigned>(i) + 1);
+        ASSERT_TRUE(ScratchFolder::Write(cache + cached[i].first, std::vector<char>(bytes.begin(), bytes.end())));
+    }
+
+    seq.DisableDisk(path);
+    ASSERT_EQ(Run(), (Steps{{TASK_UNMOUNT, OP_DISABLE_UNMOUNT}}));
+    EXPECT_EQ(ran[0].save, 1);
+    EXPECT_FALSE(MountedInStandin());
+    EXPECT_EQ(GetDriveTypeW(root.c_str()), static_cast<UINT>(DRIVE_NO_ROOT_DIR));
+
+    seq.EnableDisk(path);
+    ASSERT_EQ(Run(), (Steps{{TASK_MOUNT, OP_ENABLE_MOUNT_IMAGE},
+                            {TASK_BROWSER_SETTING, OP_ENABLE_BROWSER},
+                            {TASK_RAM_FOLDER, OP_ENABLE_RAM_FOLDER}}));
+    ASSERT_EQ(GetDriveTypeW(root.c_str()), static_cast<UINT>(DRIVE_RAMDISK));
+    EXPECT_TRUE(ScratchFolder::Exists(MountFolder(ramDir, drive) + L"\\Cache\\Cache"));
+    for (size_t i = 0; i < cached.size(); ++i)
+        EXPECT_EQ(FileBytes(cache + cached[i].first, 0, cached[i].second + 1),
+                  Pattern(cached[i].second, static_cast<unsigned>(i) + 1))
+            << i;
+    EXPECT_EQ(UBrowserFirefox::GetCacheParent(profile), cache);
+
+    seq.BeginSettingsChange(Change(Get(path), [](CVelmoraEXSettingData& s) { s.CacheSetting.FirefoxCache = 0; }));
+    ASSERT_EQ(Run(), (Steps{{TASK_BROWSER_SETTING, OP_SETTINGS_BROWSER_OFF}, {TASK_SETTING, OP_SETTINGS_WRITE}}));
+    EXPECT_TRUE(FilesOf(profile) == profileBefore) << "the profile's files are as before, byte for byte";
+    EXPECT_TRUE(FilesOf(firefox) == rootBefore);
+    EXPECT_EQ(UBrowserFirefox::GetCacheParent(profile), L"");
+    EXPECT_FALSE(ScratchFolder::Exists(cache + L"\\Cache"));
+    EXPECT_TRUE(ScratchFolder::Exists(cache));
+
+    seq.DeleteDisk(path);
+    Run();
+    CVelmoraEXData gone;
+    EXPECT_EQ(manager.FindDisk(path, gone), 0);
     EXPECT_FALSE(MountedInStandin());
 }
 

@@ -1,15 +1,18 @@
 // Takes pictures of the utility's windows as a person sees them: the status sheet with one
 // enabled and one disabled disk, the four pages of the enabled disk's settings sheet and the add
 // dialog of its virtual-link page, the browsing-data deletion's choice and progress, and the save
-// dialog during a shutdown. Runs the real windows against the driver stand-in in a prefix of its
-// own.
+// dialog during a shutdown; and Wine's file manager showing the enabled disk's drive with a few
+// files on it. Runs the real windows against the driver stand-in in a prefix of its own.
 //   vmx_ui_screenshots <output folder>
-// Writes status, settings, backup, cache, vlink, vlinkadd, iedelete, iedelete-progress and save
-// (.bmp); exit code 0 when all nine were taken.
+// Writes status, settings, backup, cache, vlink, vlinkadd, iedelete, iedelete-progress, save and
+// drive (.bmp); exit code 0 when all ten were taken (nine where the stand-in opens no drives).
+// VMX_FILE_MANAGER_LOCALE: the Unix locale the file manager runs in (it lists names through the
+// ANSI code page, so Japanese names need a Japanese one); WINELOADER: the Wine that starts it.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -17,6 +20,7 @@
 #include "StandinDisks.h"
 #include "UiDriver.h"
 #include "WindowCapture.h"
+#include "framework/Handle.h"
 #include "framework/ScratchFolder.h"
 #include "standin/StandinHarness.h"
 #include "utility/core/LoadSettings.h"
@@ -36,6 +40,71 @@ const uint64_t kMiB = 1048576;
 int Fail(const char* what) {
     fprintf(stderr, "vmx_ui_screenshots: %s\n", what);
     return 1;
+}
+
+bool WriteText(const std::wstring& path, const char* text) {
+    CHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    const DWORD size = static_cast<DWORD>(strlen(text));
+    return file && WriteFile(file.Get(), text, size, &written, nullptr) && written == size;
+}
+
+std::string Utf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(size > 0 ? size - 1 : 0, '\0');
+    if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+    return bytes;
+}
+
+// Starts Wine's file manager from the Linux side, so that it runs in its own Unix locale (a
+// process started from here would run in this one's): VMX_FILE_MANAGER_LOCALE when set.
+bool StartFileManager(const std::wstring& path) {
+    using Spawn = long(CDECL*)(char* const argv[], int wait);
+    const auto spawn = reinterpret_cast<Spawn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
+    if (!spawn) return false;
+    std::string script = "exec \"$WINELOADER\" winefile \"$0\"";
+    if (GetEnvironmentVariableW(L"VMX_FILE_MANAGER_LOCALE", nullptr, 0) > 1)
+        script = "LC_ALL=\"$VMX_FILE_MANAGER_LOCALE\" " + script;
+    std::string shell = "/bin/sh", option = "-c", argument = Utf8(path);
+    char* const argv[] = {&shell[0], &option[0], &script[0], &argument[0], nullptr};
+    return spawn(argv, 0) == 0;
+}
+
+// Puts a few files on the drive, opens Wine's file manager on it and takes its picture; the file
+// manager is closed again, so that the drive can be closed later.
+bool TakeDrivePicture(wchar_t letter, const std::wstring& out) {
+    const std::wstring root = std::wstring(1, letter) + L":\\";
+    const bool files = CreateDirectoryW((root + L"写真").c_str(), nullptr) &&
+                       WriteText(root + L"写真\\富士山.jpg", "JFIF") &&
+                       WriteText(root + L"メモ.txt", "RAMディスクに置いたメモです。\r\n") &&
+                       WriteText(root + L"予定表.csv", "日付,予定\r\n12/10,会議\r\n") &&
+                       WriteText(root + L"readme.txt", "VelmoraEX\r\n");
+    if (!files) {
+        Fail("cannot write files to the drive");
+        return false;
+    }
+    // Given a folder on the drive, the file manager lists the drive with the folder open in its tree.
+    if (!StartFileManager(root + L"写真")) {
+        Fail("cannot start winefile");
+        return false;
+    }
+    HWND frame = nullptr;
+    if (!WaitFor([&] { return (frame = FindWindowW(L"WFS_Frame", nullptr)) != nullptr; }, 30000)) {
+        Fail("the file manager did not show");
+        return false;
+    }
+    SetForegroundWindow(frame);
+    Pump(2000);  // the tree and the listing are filled after the window shows
+    const bool taken = SaveWindowBitmap(frame, out);
+    PostMessageW(frame, WM_CLOSE, 0, 0);
+    if (!WaitFor([&] { return !IsWindow(frame); }, 10000)) {
+        DWORD id = 0;
+        GetWindowThreadProcessId(frame, &id);
+        const CHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, id));
+        if (process) TerminateProcess(process.Get(), 1);
+    }
+    return taken;
 }
 
 }  // namespace
@@ -58,6 +127,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!CVelmoraAPI::IsDriverUp(10000)) return Fail("the stand-in did not answer");
 
     EnsureDataFolder();
+    int taken = 0;
     CRecordingNotifier notices;
     CVelmoraEXManager manager;
     CVelmoraEXOptionData options;
@@ -76,10 +146,17 @@ int wmain(int argc, wchar_t** argv) {
     tray->Sequencer().DisableDisk(disabled);
     if (!WaitFor([&] { return manager.IsIdle() && !manager.IsMounted(disabled); }, 60000))
         return Fail("the second disk was not disabled");
+    // The enabled disk as a drive, when the stand-in can open drives here.
+    const bool drive = WaitFor([] { return GetDriveTypeW(L"R:\\") == DRIVE_RAMDISK; }, 30000);
+    if (drive) {
+        taken += TakeDrivePicture(L'R', out + L"\\drive.bmp");
+    } else {
+        fprintf(stderr, "vmx_ui_screenshots: R: is no drive here (no FUSE?): no picture of it\n");
+    }
+
     // Unsaved data for the list's last column.
     if (!FillDisk(enabled, 64 * kMiB, 24 * kMiB)) return Fail("cannot write to the disk");
 
-    int taken = 0;
     HWND sheet = nullptr, page = nullptr;
     DWORD shownAt = 0;
     const std::wstring propertyTitle = L"RAMディスク(R:)のプロパティ";
@@ -218,6 +295,7 @@ int wmain(int argc, wchar_t** argv) {
     standin.End();
     UDriverPipeFrame::SetPipeName(nullptr);
     ScratchFolder::RemoveTree(ramDir);
-    fprintf(stderr, "vmx_ui_screenshots: %d of 9 pictures\n", taken);
-    return taken == 9 ? 0 : 1;
+    const int wanted = drive ? 10 : 9;
+    fprintf(stderr, "vmx_ui_screenshots: %d of %d pictures\n", taken, wanted);
+    return taken == wanted ? 0 : 1;
 }
