@@ -6,6 +6,7 @@
 
 #include "framework/FileException.h"
 #include "standin/StandinErrors.h"
+#include "standin/StandinVolumeKind.h"
 #include "standin/StandinVolumeTarget.h"
 #include "utility/disk/BackupImage.h"
 #include "utility/disk/Formatter.h"
@@ -177,16 +178,21 @@ bool CStandinDisk::OpenDrive(std::wstring& reason) {
         reason = L"the disk runs from its image";
         return false;
     }
-    unsigned char sector[512] = {};
-    UStandinUnixSide::DriveFileSystem fileSystem;
+    uint8_t sector[512] = {};
+    UStandinVolumeKind::Kind kind = UStandinVolumeKind::Kind::None;
     {
         std::lock_guard<std::mutex> lock(m_io);
-        if (m_ram.ReadAt(sector, 0, sizeof sector) != ERROR_SUCCESS ||
-            !CStandinMount::FileSystemOf(sector, fileSystem)) {
-            reason = L"no NTFS or FAT volume on the disk";
-            return false;
-        }
+        if (m_ram.ReadAt(sector, 0, sizeof sector) == ERROR_SUCCESS)
+            kind = UStandinVolumeKind::Of(sector, sizeof sector);
     }
+    if (kind == UStandinVolumeKind::Kind::None) {
+        reason = L"no sound NTFS or FAT volume on the disk";
+        return false;
+    }
+    const UStandinUnixSide::DriveFileSystem fileSystem =
+        kind == UStandinVolumeKind::Kind::Ntfs  ? UStandinUnixSide::DriveFileSystem::Ntfs
+        : kind == UStandinVolumeKind::Kind::Fat ? UStandinUnixSide::DriveFileSystem::Fat
+                                                : UStandinUnixSide::DriveFileSystem::Fat32;
     std::unique_ptr<CStandinChangeScan> scan;
     if (HasBackup()) {
         // What the RAM file holds now is saved, or dirty in the tracker already.

@@ -52,19 +52,6 @@ CStandinMount::Support CStandinMount::Probe(const std::wstring& workFolder) {
     return support;
 }
 
-bool CStandinMount::FileSystemOf(const unsigned char (&sector)[512], DriveFileSystem& fileSystem) {
-    if (sector[510] != 0x55 || sector[511] != 0xAA) return false;
-    if (std::memcmp(sector + 3, "NTFS    ", 8) == 0) {
-        fileSystem = DriveFileSystem::Ntfs;
-        return true;
-    }
-    const unsigned bytesPerSector = sector[11] | (sector[12] << 8);
-    const unsigned sectorsPerFat16 = sector[22] | (sector[23] << 8);
-    if (bytesPerSector == 0 || sector[13] == 0 || sector[16] == 0) return false;
-    fileSystem = sectorsPerFat16 == 0 ? DriveFileSystem::Fat32 : DriveFileSystem::Fat;
-    return true;
-}
-
 CStandinMount::CStandinMount(const std::wstring& ramFolder, const std::wstring& stem, wchar_t letter)
     : m_folder(ramFolder), m_stem(stem), m_letter(letter) {}
 

@@ -21,9 +21,6 @@ public:
     };
     static Support Probe(const std::wstring& workFolder);
 
-    // The file system of the volume whose first sector this is; false when it is neither.
-    static bool FileSystemOf(const unsigned char (&sector)[512], UStandinUnixSide::DriveFileSystem& fileSystem);
-
     // True when a process other than the disk's FUSE program has "<ramFolder>\<stem>.ram" open:
     // a stand-in that runs, also one under another Wine prefix (where sharing modes do not reach).
     static bool HeldElsewhere(const std::wstring& ramFolder, const std::wstring& stem);

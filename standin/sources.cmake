@@ -7,6 +7,7 @@ vmx_library(vmx_standin_core
         standin/StandinBlockTracker.cpp
         standin/StandinMountScripts.cpp
         standin/StandinChangeScan.cpp
+        standin/StandinVolumeKind.cpp
     WIN
         standin/StandinRamFile.cpp
         standin/StandinUnixSide.cpp

@@ -3,7 +3,8 @@ vmx_test(NAME test_standin_decoder KIND portable LIBS vmx_standin_core SOURCES
     tests/standin/StandinOptionsTest.cpp
     tests/standin/StandinBlockTrackerTest.cpp
     tests/standin/StandinChangeScanTest.cpp
-    tests/standin/StandinMountScriptsTest.cpp)
+    tests/standin/StandinMountScriptsTest.cpp
+    tests/standin/StandinVolumeKindTest.cpp)
 
 # The real program as a child process, driven through the utility's channel.
 vmx_test(NAME test_standin KIND win TIMEOUT 180
