@@ -81,7 +81,7 @@ TEST(StandinChangeScan, ScansMarkExactlyTheBlocksThatDifferFromTheBaseline) {
         for (uint64_t offset : c.flips) disk.bytes[offset] ^= 0xFF;
         for (uint64_t block : c.zeroed)
             std::fill(disk.bytes.begin() + block * c.blockSize,
-                      disk.bytes.begin() + std::min(disk.bytes.size(), (block + 1) * c.blockSize), 0);
+                      disk.bytes.begin() + std::min<uint64_t>(disk.bytes.size(), (block + 1) * c.blockSize), 0);
         for (uint64_t block : c.before) tracker.MarkBlocks(block, 1);
         CStandinChangeScan::Result result = scan.Scan(disk.Reader(), tracker);
         EXPECT_EQ(result.error, 0u);

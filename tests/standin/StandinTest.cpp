@@ -710,29 +710,43 @@ TEST_F(StandinTest, FilesWrittenThroughTheLetterSurviveRemoveAndCreate) {
     }
 }
 
-// Write back through the drive: the unsaved figure follows what is written and falls to 0 once
-// it has waited SleepNoBlock and one save has run.
-TEST_F(StandinTest, WriteBackThroughTheLetterEmptiesWithinItsDelay) {
+// Writes through the drive follow the save type: with write back the unsaved figure grows with
+// what is written and falls to 0 once it has waited SleepNoBlock and one save has run; with write
+// through it falls to 0 well before SleepNoBlock.
+TEST_F(StandinTest, WritesThroughTheLetterAreSavedAsTheSaveTypeSays) {
+    struct Case {
+        const wchar_t* name;
+        int saveType;
+        const wchar_t* sleepNoBlock;  // [Setting] SleepNoBlock, ms
+        int withinMs;                 // the figure is 0 again this long after the write
+    };
+    // Write back waits SleepNoBlock, then one save; write through saves what it finds at once.
+    const Case cases[] = {{L"back", 2, L"1000", 3000}, {L"through", 3, L"5000", 2500}};
     drives = true;
     ASSERT_TRUE(StartStandin());
     if (!CanMountDrives()) GTEST_SKIP() << "FUSE, ntfs-3g or fusefat missing here";
-    const uint64_t size = 64 * kMiB;
-    const std::wstring id = Settings(L"wb", size, 2, 4);
-    MakeImage(L"wb", size);
-    RamDiskStatus status;
-    ASSERT_EQ(Create(id, false, status), 1);
-    const std::wstring file = std::wstring(1, static_cast<wchar_t>(status.driveLetter)) + L":\\data.bin";
-    // Let what the mount itself wrote be saved first.
-    ASSERT_TRUE(WaitFor([&] { return Unsaved(id) == 0; }, 5000)) << Unsaved(id);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.saveType);
+        const uint64_t size = 64 * kMiB;
+        const std::wstring id = Settings(c.name, size, c.saveType, 4);
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Setting", L"SleepNoBlock", c.sleepNoBlock, id.c_str()));
+        MakeImage(c.name, size);
+        RamDiskStatus status;
+        ASSERT_EQ(Create(id, false, status), 1);
+        const std::wstring file = std::wstring(1, static_cast<wchar_t>(status.driveLetter)) + L":\\data.bin";
+        // Let what the mount itself wrote be saved first.
+        ASSERT_TRUE(WaitFor([&] { return Unsaved(id) == 0; }, 8000)) << Unsaved(id);
 
-    const std::vector<uint8_t> bytes = Pattern(4 << 20, 11);
-    ASSERT_TRUE(ScratchFolder::Write(file, std::vector<char>(bytes.begin(), bytes.end())));
-    EXPECT_TRUE(WaitFor([&] { return Unsaved(id) >= bytes.size(); }, 900)) << Unsaved(id);
-    // SleepNoBlock is 1 s by default; a 4 MiB save takes well under a second more.
-    ASSERT_TRUE(WaitFor([&] { return Unsaved(id) == 0; }, 3000)) << Unsaved(id);
-    EXPECT_EQ(FileBytes(file, 0, bytes.size() + 1), bytes);
-    DriverReply reply;
-    EXPECT_EQ(Remove(id, true, reply), 1) << std::hex << reply.error;
+        const std::vector<uint8_t> bytes = Pattern(4 << 20, 11);
+        ASSERT_TRUE(ScratchFolder::Write(file, std::vector<char>(bytes.begin(), bytes.end())));
+        if (c.saveType == 2) {
+            EXPECT_TRUE(WaitFor([&] { return Unsaved(id) >= bytes.size(); }, 900)) << Unsaved(id);
+        }
+        ASSERT_TRUE(WaitFor([&] { return Unsaved(id) == 0; }, c.withinMs)) << Unsaved(id);
+        EXPECT_EQ(FileBytes(file, 0, bytes.size() + 1), bytes);
+        DriverReply reply;
+        EXPECT_EQ(Remove(id, true, reply), 1) << std::hex << reply.error;
+    }
 }
 
 namespace {

@@ -93,8 +93,9 @@ TEST(PreferenceLines, SetAndRemoveChangeOnlyTheCachePreference) {
         EXPECT_EQ(Set(c.afterSet), c.afterSet) << c.what << ": setting again changes nothing";
         EXPECT_EQ(Remove(c.file), c.afterRemove) << c.what;
         std::string handFolder;
-        if (!CPreferenceText(c.file).FindCachePreference(handFolder))
+        if (!CPreferenceText(c.file).FindCachePreference(handFolder)) {
             EXPECT_EQ(Remove(c.afterSet), c.file) << c.what << ": switched on and off, the file is as it was";
+        }
     }
     CPreferenceText same(kRamLine + "\n");
     EXPECT_FALSE(same.SetCachePreference("r:\\cache", [](const std::string& f) { return AnyCase(f, "r:\\cache"); }));
