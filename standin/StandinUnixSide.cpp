@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/Handle.h"
+#include "standin/StandinMountScripts.h"
 
 namespace UStandinUnixSide {
 
@@ -94,15 +95,21 @@ int RunScript(const std::string& script, const std::wstring& workFolder, DWORD t
 
     // The script runs in a subshell so that its own exit still leaves the code behind; the
     // code file appears whole, by rename.
-    const std::string text = "(\n" + script + "\n) </dev/null\necho $? >'" + codeUnix + ".tmp'\nmv '" + codeUnix +
-                             ".tmp' '" + codeUnix + "'\n";
+    const std::string code = UStandinMountScripts::Quote(codeUnix),
+                      partial = UStandinMountScripts::Quote(codeUnix + ".tmp");
+    const std::string text =
+        "(\n" + script + "\n) </dev/null\necho $? >" + partial + "\nmv " + partial + " " + code + "\n";
+    bool written = false;
     {
         CHandle file(CreateFileW(scriptPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        DWORD written = 0;
-        if (!file.IsValid() ||
-            !WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
-            written != text.size())
-            return -1;
+        DWORD count = 0;
+        written = file.IsValid() &&
+                  WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &count, nullptr) &&
+                  count == text.size();
+    }
+    if (!written) {
+        DeleteFileW(scriptPath.c_str());
+        return -1;
     }
     // Wine starts a Unix program for a non-Windows executable, without a process handle: the
     // code file tells when it has ended.
@@ -112,7 +119,7 @@ int RunScript(const std::string& script, const std::wstring& workFolder, DWORD t
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    int code = -1;
+    int exitCode = -1;
     if (CreateProcessW(shell.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                        &process)) {
         CHandle processHandle(process.hProcess), threadHandle(process.hThread);
@@ -123,7 +130,8 @@ int RunScript(const std::string& script, const std::wstring& workFolder, DWORD t
             if (result.IsValid()) {
                 char digits[16] = {};
                 DWORD got = 0;
-                if (ReadFile(result.Get(), digits, sizeof digits - 1, &got, nullptr) && got > 0) code = atoi(digits);
+                if (ReadFile(result.Get(), digits, sizeof digits - 1, &got, nullptr) && got > 0)
+                    exitCode = atoi(digits);
                 break;
             }
             if (GetTickCount64() >= deadline) break;
@@ -132,7 +140,7 @@ int RunScript(const std::string& script, const std::wstring& workFolder, DWORD t
     }
     DeleteFileW(scriptPath.c_str());
     DeleteFileW(codePath.c_str());
-    return code;
+    return exitCode;
 }
 
 bool DefineDrive(wchar_t letter, const std::string& unixFolder, DriveFileSystem fileSystem) {
