@@ -721,7 +721,8 @@ TEST_F(StandinTest, WritesThroughTheLetterAreSavedAsTheSaveTypeSays) {
         int withinMs;                 // the figure is 0 again this long after the write
     };
     // Write back waits SleepNoBlock, then one save; write through saves what it finds at once.
-    const Case cases[] = {{L"back", 2, L"1000", 3000}, {L"through", 3, L"5000", 2500}};
+    // Write back waits 3 s here, so that nothing is saved while a busy machine is still writing.
+    const Case cases[] = {{L"back", 2, L"3000", 6000}, {L"through", 3, L"5000", 2500}};
     drives = true;
     ASSERT_TRUE(StartStandin());
     if (!CanMountDrives()) GTEST_SKIP() << "FUSE, ntfs-3g or fusefat missing here";
@@ -740,7 +741,7 @@ TEST_F(StandinTest, WritesThroughTheLetterAreSavedAsTheSaveTypeSays) {
         const std::vector<uint8_t> bytes = Pattern(4 << 20, 11);
         ASSERT_TRUE(ScratchFolder::Write(file, std::vector<char>(bytes.begin(), bytes.end())));
         if (c.saveType == 2) {
-            EXPECT_TRUE(WaitFor([&] { return Unsaved(id) >= bytes.size(); }, 900)) << Unsaved(id);
+            EXPECT_TRUE(WaitFor([&] { return Unsaved(id) >= bytes.size(); }, 2000)) << Unsaved(id);
         }
         ASSERT_TRUE(WaitFor([&] { return Unsaved(id) == 0; }, c.withinMs)) << Unsaved(id);
         EXPECT_EQ(FileBytes(file, 0, bytes.size() + 1), bytes);
