@@ -318,7 +318,7 @@ void CStandinDriver::PrepareDrives() {
     if (!m_options.drives) return;
     const int stale = CStandinMount::CleanStale(m_ramFolder);
     if (stale > 0) Log(L"closed %d drive(s) left by a stand-in that ended", stale);
-    m_driveSupport = CStandinMount::Probe(m_ramFolder);
+    m_driveSupport = CStandinMount::Probe();
     if (!m_driveSupport.missing.empty())
         Log(L"%ls disks are not opened as drives: %ls", m_driveSupport.fuse ? L"some" : L"the",
             m_driveSupport.missing.c_str());

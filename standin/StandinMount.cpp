@@ -34,9 +34,9 @@ std::wstring LogExcerpt(const std::wstring& path) {
 
 }  // namespace
 
-CStandinMount::Support CStandinMount::Probe(const std::wstring& workFolder) {
+CStandinMount::Support CStandinMount::Probe() {
     Support support;
-    const int bits = UStandinUnixSide::RunScript(Scripts::Probe(), workFolder, 10000);
+    const int bits = UStandinUnixSide::RunScript(Scripts::Probe(), 10000);
     if (bits < 0) {
         support.missing = L"the Linux side cannot be reached (not under Wine)";
         return support;
@@ -77,7 +77,7 @@ bool CStandinMount::Open(const std::wstring& ramFile, DriveFileSystem fileSystem
     }
     const int code = UStandinUnixSide::RunScript(
         Scripts::Mount(fileSystem == DriveFileSystem::Ntfs, image, m_mountUnix, pidFile, logFile, kMountTimeoutMs),
-        m_folder, kMountTimeoutMs + kScriptSlackMs);
+        kMountTimeoutMs + kScriptSlackMs);
     if (code != 0) {
         reason = L"mount failed (script code " + std::to_wstring(code) + L"): " + LogExcerpt(Path(L".log"));
         return false;
@@ -97,10 +97,10 @@ CStandinMount::CloseResult CStandinMount::Close(bool force) {
     // No new opens through the letter while the volume goes.
     UStandinUnixSide::RemoveDrive(m_letter);
     const std::string pidFile = UStandinUnixSide::UnixName(Path(L".pid"));
-    int code = UStandinUnixSide::RunScript(Scripts::Unmount(m_mountUnix, pidFile, false, kUnmountTimeoutMs), m_folder,
+    int code = UStandinUnixSide::RunScript(Scripts::Unmount(m_mountUnix, pidFile, false, kUnmountTimeoutMs),
                                            kUnmountTimeoutMs + kScriptSlackMs);
     if (code == Scripts::kBusy && force)
-        code = UStandinUnixSide::RunScript(Scripts::Unmount(m_mountUnix, pidFile, true, kUnmountTimeoutMs), m_folder,
+        code = UStandinUnixSide::RunScript(Scripts::Unmount(m_mountUnix, pidFile, true, kUnmountTimeoutMs),
                                            kUnmountTimeoutMs + kScriptSlackMs);
     if (code == Scripts::kBusy) {
         UStandinUnixSide::DefineDrive(m_letter, m_mountUnix, m_fileSystem);
@@ -120,8 +120,8 @@ bool CStandinMount::Alive() const {
 
 bool CStandinMount::ProgramRunning() const {
     if (!m_open) return false;
-    return UStandinUnixSide::RunScript(Scripts::Running(UStandinUnixSide::UnixName(Path(L".pid"))), m_folder,
-                                       kScriptSlackMs) == 0;
+    return UStandinUnixSide::RunScript(Scripts::Running(UStandinUnixSide::UnixName(Path(L".pid"))), kScriptSlackMs) ==
+           0;
 }
 
 bool CStandinMount::Reopen(std::wstring& reason) {
@@ -136,7 +136,7 @@ bool CStandinMount::HeldElsewhere(const std::wstring& ramFolder, const std::wstr
     const std::string ramFile = UStandinUnixSide::UnixName(ramFolder + L"\\" + stem + L".ram");
     const std::string pidFile = UStandinUnixSide::UnixName(ramFolder + L"\\" + stem + L".pid");
     return !ramFile.empty() &&
-           UStandinUnixSide::RunScript(Scripts::HeldElsewhere(ramFile, pidFile), ramFolder, kUnmountTimeoutMs) == 0;
+           UStandinUnixSide::RunScript(Scripts::HeldElsewhere(ramFile, pidFile), kUnmountTimeoutMs) == 0;
 }
 
 int CStandinMount::CleanStale(const std::wstring& ramFolder) {
@@ -159,7 +159,7 @@ int CStandinMount::CleanStale(const std::wstring& ramFolder) {
         if (!mountUnix.empty() && UStandinUnixSide::DriveFolder(letter) == mountUnix)
             UStandinUnixSide::RemoveDrive(letter);
         const std::string pidFile = UStandinUnixSide::UnixName(ramFolder + L"\\" + stem + L".pid");
-        if (UStandinUnixSide::RunScript(Scripts::Unmount(mountUnix, pidFile, true, kUnmountTimeoutMs), ramFolder,
+        if (UStandinUnixSide::RunScript(Scripts::Unmount(mountUnix, pidFile, true, kUnmountTimeoutMs),
                                         kUnmountTimeoutMs + kScriptSlackMs) == 0) {
             DeleteFileW((ramFolder + L"\\" + stem + L".log").c_str());
             ++cleaned;

@@ -19,7 +19,7 @@ public:
         // Why some or all disks will not be drives; empty when every volume can be.
         std::wstring missing;
     };
-    static Support Probe(const std::wstring& workFolder);
+    static Support Probe();
 
     // True when a process other than the disk's FUSE program has "<ramFolder>\<stem>.ram" open:
     // a stand-in that runs, also one under another Wine prefix (where sharing modes do not reach).

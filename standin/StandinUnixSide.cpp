@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "framework/Handle.h"
-#include "standin/StandinMountScripts.h"
 
 namespace UStandinUnixSide {
 
@@ -57,23 +56,6 @@ bool Define(wchar_t letter, const std::string* unixFolder, DriveFileSystem fileS
                            0, &returned, nullptr) != FALSE;
 }
 
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return std::wstring();
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
-    return wide;
-}
-
-std::wstring DosName(const char* unixName) {
-    using ToDos = WCHAR*(CDECL*)(LPCSTR);
-    auto toDos = reinterpret_cast<ToDos>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
-    if (!toDos) return std::wstring();
-    std::unique_ptr<WCHAR, HeapFreer> name(toDos(unixName));
-    return name ? std::wstring(name.get()) : std::wstring();
-}
-
 }  // namespace
 
 std::string UnixName(const std::wstring& path) {
@@ -85,62 +67,18 @@ std::string UnixName(const std::wstring& path) {
     return name ? std::string(name.get()) : std::string();
 }
 
-int RunScript(const std::string& script, const std::wstring& workFolder, DWORD timeoutMs) {
-    static LONG serial = 0;
-    const std::wstring stem = workFolder + L"\\cmd-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(InterlockedIncrement(&serial));
-    const std::wstring scriptPath = stem + L".sh", codePath = stem + L".rc";
-    const std::string scriptUnix = UnixName(scriptPath), codeUnix = UnixName(codePath);
-    if (scriptUnix.empty() || codeUnix.empty()) return -1;
-
-    // The script runs in a subshell so that its own exit still leaves the code behind; the
-    // code file appears whole, by rename.
-    const std::string code = UStandinMountScripts::Quote(codeUnix),
-                      partial = UStandinMountScripts::Quote(codeUnix + ".tmp");
-    const std::string text =
-        "(\n" + script + "\n) </dev/null\necho $? >" + partial + "\nmv " + partial + " " + code + "\n";
-    bool written = false;
-    {
-        CHandle file(CreateFileW(scriptPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        DWORD count = 0;
-        written = file.IsValid() &&
-                  WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &count, nullptr) &&
-                  count == text.size();
-    }
-    if (!written) {
-        DeleteFileW(scriptPath.c_str());
-        return -1;
-    }
-    // Wine starts a Unix program for a non-Windows executable, without a process handle: the
-    // code file tells when it has ended.
-    const std::wstring shell = DosName("/bin/sh");
-    std::wstring commandLine = L"/bin/sh \"" + Wide(scriptUnix) + L"\"";
-    if (shell.empty()) return -1;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    int exitCode = -1;
-    if (CreateProcessW(shell.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process)) {
-        CHandle processHandle(process.hProcess), threadHandle(process.hThread);
-        const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-        for (;;) {
-            CHandle result(CreateFileW(codePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
-            if (result.IsValid()) {
-                char digits[16] = {};
-                DWORD got = 0;
-                if (ReadFile(result.Get(), digits, sizeof digits - 1, &got, nullptr) && got > 0)
-                    exitCode = atoi(digits);
-                break;
-            }
-            if (GetTickCount64() >= deadline) break;
-            Sleep(5);
-        }
-    }
-    DeleteFileW(scriptPath.c_str());
-    DeleteFileW(codePath.c_str());
-    return exitCode;
+int RunScript(const std::string& script, DWORD timeoutMs) {
+    // Wine's own spawn of a Unix program, waiting for it and giving its exit code; coreutils'
+    // timeout ends it (124, or 137 after the kill) when it takes too long.
+    using Spawn = long(CDECL*)(char* const argv[], int wait);
+    const auto spawn = reinterpret_cast<Spawn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
+    if (!spawn) return -1;
+    std::string program = "timeout", kill = "-k", grace = "5", seconds = std::to_string((timeoutMs + 999) / 1000),
+                shell = "/bin/sh", option = "-c", text = "exec </dev/null\n" + script;
+    char* const argv[] = {&program[0], &kill[0], &grace[0], &seconds[0], &shell[0], &option[0], &text[0], nullptr};
+    const long code = spawn(argv, 1);
+    return code < 0 || code == 124 || code == 137 ? -1 : static_cast<int>(code);
 }
 
 bool DefineDrive(wchar_t letter, const std::string& unixFolder, DriveFileSystem fileSystem) {

@@ -11,10 +11,10 @@ namespace UStandinUnixSide {
 // The Unix name (UTF-8) of a Windows path; empty when there is none.
 std::string UnixName(const std::wstring& path);
 
-// Runs script with /bin/sh and waits for its end, at most timeoutMs: its exit code, or -1 when
-// it could not be started or did not end in time. The script and its exit code pass through
-// files in workFolder (a Windows path), which are deleted afterwards.
-int RunScript(const std::string& script, const std::wstring& workFolder, DWORD timeoutMs);
+// Runs script with /bin/sh (its input from /dev/null) and waits for its end, at most timeoutMs
+// (rounded up to whole seconds): its exit code, or -1 when it could not be started or did not
+// end in time.
+int RunScript(const std::string& script, DWORD timeoutMs);
 
 // File system reported for a defined drive.
 enum class DriveFileSystem { Ntfs = 0, Fat = 1, Fat32 = 2 };

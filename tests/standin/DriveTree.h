@@ -12,6 +12,7 @@
 #include "standin/StandinHarness.h"
 #include "standin/StandinMountScripts.h"
 #include "standin/StandinUnixSide.h"
+#include "utility/links/Utf8Text.h"
 
 class CDriveTree {
 public:
@@ -36,9 +37,7 @@ public:
     }
 
     // True when the machine mounts both file systems through FUSE.
-    static bool CanMount(const std::wstring& workFolder) {
-        return UStandinUnixSide::RunScript(UStandinMountScripts::Probe(), workFolder, 60000) == 0;
-    }
+    static bool CanMount() { return UStandinUnixSide::RunScript(UStandinMountScripts::Probe(), 60000) == 0; }
 
     bool Write(const std::wstring& root) const {
         for (const auto& folder : m_folders) {
@@ -85,7 +84,7 @@ public:
                                        Scripts::Quote(Utf8(inImage)) + " " +
                                        Scripts::Quote(UStandinUnixSide::UnixName(copy)) + "\n{ " + check + " && " +
                                        extract + "; } >" + Scripts::Quote(UStandinUnixSide::UnixName(log)) + " 2>&1";
-            const int code = UStandinUnixSide::RunScript(script, scratch, 60000);
+            const int code = UStandinUnixSide::RunScript(script, 60000);
             const std::vector<char> said = ScratchFolder::Read(log);
             if (code != 0)
                 out += " " + Utf8(m_files[i].name) + ": code " + std::to_string(code) + ": " +
@@ -102,14 +101,7 @@ public:
         return total;
     }
 
-    static std::string Utf8(const std::wstring& text) {
-        int length =
-            WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-        std::string utf8(static_cast<size_t>(length), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0], length, nullptr,
-                            nullptr);
-        return utf8;
-    }
+    static std::string Utf8(const std::wstring& text) { return UUtf8Text::FromWide(text); }
 
 private:
     std::vector<uint8_t> Bytes(size_t i) const { return Pattern(m_files[i].size, static_cast<unsigned>(i) + 7); }

@@ -38,9 +38,7 @@ int CountRamFiles(const std::wstring& folder) {
 }
 
 // Runs a shell script on the Linux side; its exit code (-1 when it could not run).
-int Shell(const std::string& script, const std::wstring& workFolder) {
-    return UStandinUnixSide::RunScript(script, workFolder, 60000);
-}
+int Shell(const std::string& script) { return UStandinUnixSide::RunScript(script, 60000); }
 
 // Settings files registered under the LoadSettings key while the object lives.
 class CStartupDisks {
@@ -88,8 +86,7 @@ protected:
         // What a failed test left mounted (a killed stand-in's drives) goes too.
         if (drives)
             Shell("for m in " + UStandinMountScripts::Quote(UStandinUnixSide::UnixName(ramDir)) +
-                      "/*.mnt; do umount -l \"$m\" 2>/dev/null; done; exit 0",
-                  scratch.Path());
+                  "/*.mnt; do umount -l \"$m\" 2>/dev/null; done; exit 0");
         UDriverPipeFrame::SetPipeName(nullptr);
         ScratchFolder::RemoveTree(ramDir);
     }
@@ -109,13 +106,12 @@ protected:
         const std::vector<char> text = ScratchFolder::Read(Output());
         return std::string(text.begin(), text.end());
     }
-    bool CanMountDrives() { return CDriveTree::CanMount(scratch.Path()); }
+    bool CanMountDrives() { return CDriveTree::CanMount(); }
     // The lines of /proc/mounts for the RAM folder's mounts.
     std::string MountLines() {
         const std::wstring lines = scratch / L"mounts.txt";
         Shell("grep -F -- " + UStandinMountScripts::Quote(UStandinUnixSide::UnixName(ramDir)) + " /proc/mounts >" +
-                  UStandinMountScripts::Quote(UStandinUnixSide::UnixName(lines)) + "; exit 0",
-              scratch.Path());
+              UStandinMountScripts::Quote(UStandinUnixSide::UnixName(lines)) + "; exit 0");
         const std::vector<char> text = ScratchFolder::Read(lines);
         return std::string(text.begin(), text.end());
     }
@@ -765,27 +761,24 @@ std::vector<wchar_t> FreeLetters(size_t count) {
 // A small tmpfs on a folder while the object lives (where this machine lets the test mount one).
 class CSmallFileSystem {
 public:
-    CSmallFileSystem(const std::wstring& folder, const std::wstring& workFolder)
-        : m_unix(UStandinUnixSide::UnixName(folder)), m_work(workFolder) {
+    explicit CSmallFileSystem(const std::wstring& folder) : m_unix(UStandinUnixSide::UnixName(folder)) {
         CreateDirectoryW(folder.c_str(), nullptr);
-        m_mounted = Shell("mount -t tmpfs -o size=16m vmx-small " + UStandinMountScripts::Quote(m_unix), m_work) == 0;
+        m_mounted = Shell("mount -t tmpfs -o size=16m vmx-small " + UStandinMountScripts::Quote(m_unix)) == 0;
     }
     ~CSmallFileSystem() {
-        if (m_mounted) Shell("umount -l " + UStandinMountScripts::Quote(m_unix), m_work);
+        if (m_mounted) Shell("umount -l " + UStandinMountScripts::Quote(m_unix));
     }
     bool Mounted() const { return m_mounted; }
     // Takes every free byte into the file "filler"; true when nothing is left.
     bool Fill() {
         const std::string filler = UStandinMountScripts::Quote(m_unix + "/filler");
         return Shell("dd if=/dev/zero of=" + filler + " bs=64k 2>/dev/null; [ \"$(df --output=avail -k " +
-                         UStandinMountScripts::Quote(m_unix) + " | tail -n 1)\" -eq 0 ]",
-                     m_work) == 0;
+                     UStandinMountScripts::Quote(m_unix) + " | tail -n 1)\" -eq 0 ]") == 0;
     }
-    bool Free() { return Shell("rm " + UStandinMountScripts::Quote(m_unix + "/filler"), m_work) == 0; }
+    bool Free() { return Shell("rm " + UStandinMountScripts::Quote(m_unix + "/filler")) == 0; }
 
 private:
     std::string m_unix;
-    std::wstring m_work;
     bool m_mounted = false;
 };
 
@@ -877,7 +870,7 @@ TEST_F(StandinTest, FullBackupFileSystemKeepsTheDiskAndItsFilesUntilThereIsRoom)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const uint64_t size = 32 * kMiB;
-        CSmallFileSystem backup(BackupFolder(c.name), scratch.Path());
+        CSmallFileSystem backup(BackupFolder(c.name));
         if (!backup.Mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
         const std::wstring id = Settings(c.name, size, c.saveType, 4);
         MakeImage(c.name, size);
@@ -951,10 +944,9 @@ TEST_F(StandinTest, DriveWhoseFileSystemProgramDiesIsOpenedAgainWithItsFiles) {
         }
 
         const size_t outputBefore = OutputText().size();
-        ASSERT_EQ(
-            Shell("kill -KILL \"$(cat " + UStandinMountScripts::Quote(UStandinUnixSide::UnixName(ramDir)) + "/*.pid)\"",
-                  scratch.Path()),
-            0);
+        ASSERT_EQ(Shell("kill -KILL \"$(cat " + UStandinMountScripts::Quote(UStandinUnixSide::UnixName(ramDir)) +
+                        "/*.pid)\""),
+                  0);
         EXPECT_TRUE(WaitFor([&] { return FileBytes(root + L"BEFORE.BIN", 0, fileSize + 1) == bytes; }, 5000))
             << Diagnostics();
         EXPECT_EQ(GetDriveTypeW(root.c_str()), static_cast<UINT>(DRIVE_RAMDISK));

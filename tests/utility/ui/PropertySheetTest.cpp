@@ -982,7 +982,7 @@ private:
 // deleted from the status sheet: the delete has the tools program put the folder back from the
 // drive (with a file written there after the link) before the disk and its letter go.
 TEST_F(PropertySheetTest, DeletedDiskGivesItsLinkedFolderBackFromTheDrive) {
-    if (!CDriveTree::CanMount(scratch.Path())) GTEST_SKIP() << "no FUSE mounts of ntfs-3g and fusefat here";
+    if (!CDriveTree::CanMount()) GTEST_SKIP() << "no FUSE mounts of ntfs-3g and fusefat here";
     ASSERT_TRUE(EnsureDataFolder());
     StoredReparsePoints junctions(StoredReparsePoints::Store::Fresh);
     CRecordingNotifier notices;

@@ -1345,7 +1345,7 @@ wchar_t FreeLetter(wchar_t from) {
 // Firefox's cache on a real RAM-disk drive: a new NTFS disk with a backup, the cache switched on,
 // the disk disabled and enabled again, the cache switched off.
 TEST_F(SequencerStandin, FirefoxCacheLivesOnTheDriveThroughDisableAndEnable) {
-    if (UStandinUnixSide::RunScript(UStandinMountScripts::Probe(), ramDir, 60000) != 0)
+    if (UStandinUnixSide::RunScript(UStandinMountScripts::Probe(), 60000) != 0)
         GTEST_SKIP() << "FUSE, ntfs-3g or fusefat missing here";
     const std::wstring home = scratch / L"home";
     const std::wstring firefox = home + L"\\Mozilla\\Firefox";

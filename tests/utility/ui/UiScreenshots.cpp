@@ -25,6 +25,7 @@
 #include "standin/StandinHarness.h"
 #include "utility/core/LoadSettings.h"
 #include "utility/core/VelmoraEXManager.h"
+#include "utility/links/Utf8Text.h"
 #include "utility/disk/DataFolder.h"
 #include "utility/ui/DiskSequencer.h"
 #include "utility/core/MessageText.h"
@@ -49,13 +50,6 @@ bool WriteText(const std::wstring& path, const char* text) {
     return file && WriteFile(file.Get(), text, size, &written, nullptr) && written == size;
 }
 
-std::string Utf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(size > 0 ? size - 1 : 0, '\0');
-    if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
-    return bytes;
-}
-
 // Starts Wine's file manager from the Linux side, so that it runs in its own Unix locale (a
 // process started from here would run in this one's): VMX_FILE_MANAGER_LOCALE when set.
 bool StartFileManager(const std::wstring& path) {
@@ -66,7 +60,7 @@ bool StartFileManager(const std::wstring& path) {
     std::string script = "exec \"$WINELOADER\" winefile \"$0\"";
     if (GetEnvironmentVariableW(L"VMX_FILE_MANAGER_LOCALE", nullptr, 0) > 1)
         script = "LC_ALL=\"$VMX_FILE_MANAGER_LOCALE\" " + script;
-    std::string shell = "/bin/sh", option = "-c", argument = Utf8(path);
+    std::string shell = "/bin/sh", option = "-c", argument = UUtf8Text::FromWide(path);
     char* const argv[] = {&shell[0], &option[0], &script[0], &argument[0], nullptr};
     return spawn(argv, 0) == 0;
 }
