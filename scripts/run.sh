@@ -11,6 +11,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 state="$VMX_BUILD/run"
 standin="$VMX_BUILD/win64/VelmoraEXStandin.exe"
 utility="$VMX_BUILD/win64/VelmoraEXUtility.exe"
+# A RAM folder of this prefix's own: a stand-in of another prefix takes the drives it finds in its
+# folder for ones left behind.
+ram_unix="/dev/shm/VelmoraEXStandin-run-$(printf '%s' "$VMX_WINEPREFIX" | cksum | cut -d' ' -f1)"
+ram="Z:${ram_unix//\//\\}"
 
 stop() {
     # The file manager first: a window open on the drive would keep it busy.
@@ -35,6 +39,7 @@ stop() {
         done
     fi
     timeout 30 "$WINESERVER" -k >/dev/null 2>&1 || true
+    rmdir "$ram_unix" 2>/dev/null || true
     if [ -f "$state/xvfb.pid" ]; then
         kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
     fi
@@ -76,9 +81,6 @@ fi
 log="$state/programs.log"
 started=()
 if [ -f "$standin" ]; then
-    # A RAM folder of this prefix's own: a stand-in of another prefix takes the drives it finds
-    # in its folder for ones left behind.
-    ram="Z:\\dev\\shm\\VelmoraEXStandin-run-$(printf '%s' "$VMX_WINEPREFIX" | cksum | cut -d' ' -f1)"
     setsid env VMX_WINE_TIMEOUT="${VMX_RUN_SECONDS:-604800}" "$VMX_ROOT/scripts/wine-run" "$standin" \
         --ram-dir "$ram" >>"$log" 2>&1 &
     echo $! >"$state/standin.pid"
